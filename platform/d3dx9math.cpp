@@ -202,3 +202,44 @@ D3DXVECTOR3* D3DXVec3Add(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTO
     *out = *a + *b;
     return out;
 }
+
+D3DXVECTOR3* D3DXVec3Unproject(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT9* vp, const D3DXMATRIX* proj,
+                               const D3DXMATRIX* view, const D3DXMATRIX* world) {
+    D3DXMATRIX m;
+    D3DXMatrixIdentity(&m);
+    if (world) m *= *world;
+    if (view) m *= *view;
+    if (proj) m *= *proj;
+    D3DXMATRIX inv;
+    if (!D3DXMatrixInverse(&inv, nullptr, &m)) D3DXMatrixIdentity(&inv);
+    D3DXVECTOR3 ndc = *v;
+    if (vp) {
+        float depth = vp->MaxZ - vp->MinZ;
+        ndc.x = 2.0f * (v->x - (float)vp->X) / (float)vp->Width - 1.0f;
+        ndc.y = 1.0f - 2.0f * (v->y - (float)vp->Y) / (float)vp->Height;
+        ndc.z = depth != 0.0f ? (v->z - vp->MinZ) / depth : 0.0f;
+    }
+    return D3DXVec3TransformCoord(out, &ndc, &inv);
+}
+
+BOOL D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2, const D3DXVECTOR3* rayPos,
+                      const D3DXVECTOR3* rayDir, float* u, float* v, float* dist) {
+    // Moller-Trumbore without back-face rejection.
+    D3DXVECTOR3 e1 = *p1 - *p0, e2 = *p2 - *p0, pv, tv, qv;
+    D3DXVec3Cross(&pv, rayDir, &e2);
+    float det = D3DXVec3Dot(&e1, &pv);
+    if (std::fabs(det) < 1e-12f) return FALSE;
+    float inv = 1.0f / det;
+    tv = *rayPos - *p0;
+    float bu = D3DXVec3Dot(&tv, &pv) * inv;
+    if (bu < 0.0f || bu > 1.0f) return FALSE;
+    D3DXVec3Cross(&qv, &tv, &e1);
+    float bv = D3DXVec3Dot(rayDir, &qv) * inv;
+    if (bv < 0.0f || bu + bv > 1.0f) return FALSE;
+    float t = D3DXVec3Dot(&e2, &qv) * inv;
+    if (t < 0.0f) return FALSE;
+    if (u) *u = bu;
+    if (v) *v = bv;
+    if (dist) *dist = t;
+    return TRUE;
+}

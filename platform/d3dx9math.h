@@ -87,3 +87,12 @@ float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b);
 D3DXVECTOR3* D3DXVec3Scale(D3DXVECTOR3* out, const D3DXVECTOR3* v, float s);
 D3DXVECTOR3* D3DXVec3Subtract(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
 D3DXVECTOR3* D3DXVec3Add(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
+
+// Picking: screen point (x, y in viewport pixels, z in [MinZ, MaxZ]) back into object space.
+// A null matrix stands for the identity.
+D3DXVECTOR3* D3DXVec3Unproject(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT9* viewport,
+                               const D3DXMATRIX* proj, const D3DXMATRIX* view, const D3DXMATRIX* world);
+// Ray against one triangle; both faces count. u and v weigh p1 and p2; dist is along dir (hits behind the
+// origin do not count).
+BOOL D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2, const D3DXVECTOR3* rayPos,
+                      const D3DXVECTOR3* rayDir, float* u, float* v, float* dist);

@@ -89,3 +89,44 @@ TEST(Math, InverseOfProductAndSingular) {
     EXPECT_EQ(D3DXMatrixInverse(&keep, nullptr, &zero), nullptr);
     EXPECT_TRUE(keep == inv);
 }
+
+TEST(Picking, IntersectTriBothFacesAndBehind) {
+    D3DXVECTOR3 a(0, 0, 5), b(1, 0, 5), c(0, 1, 5);
+    D3DXVECTOR3 o(0.25f, 0.25f, 0), d(0, 0, 1);
+    float u = -1, v = -1, t = -1;
+    ASSERT_TRUE(D3DXIntersectTri(&a, &b, &c, &o, &d, &u, &v, &t));
+    EXPECT_NEAR(t, 5.0f, 1e-5f);
+    EXPECT_NEAR(u, 0.25f, 1e-5f);
+    EXPECT_NEAR(v, 0.25f, 1e-5f);
+    // the other face of the same triangle counts too
+    EXPECT_TRUE(D3DXIntersectTri(&a, &c, &b, &o, &d, &u, &v, &t));
+    // a triangle behind the origin does not
+    D3DXVECTOR3 back(0, 0, -1);
+    EXPECT_FALSE(D3DXIntersectTri(&a, &b, &c, &o, &back, &u, &v, &t));
+    // outside the triangle
+    D3DXVECTOR3 miss(0.75f, 0.75f, 0);
+    EXPECT_FALSE(D3DXIntersectTri(&a, &b, &c, &miss, &d, &u, &v, &t));
+}
+
+TEST(Picking, UnprojectScreenCentreAndCorner) {
+    D3DXVECTOR3 eye(0, 0, -10), at(0, 0, 0), up(0, 1, 0);
+    D3DXMATRIX view, proj;
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&proj, 1.5707964f, 1.3333334f, 1.0f, 1000.0f);
+    D3DVIEWPORT9 vp = {0, 0, 640, 480, 0.0f, 1.0f};
+    D3DXVECTOR3 s(320, 240, 0), n, f;
+    D3DXVec3Unproject(&n, &s, &vp, &proj, &view, nullptr);
+    ExpectNear(n, 0, 0, -9); // the near plane lies 1 in front of the eye
+    s.z = 1.0f;
+    D3DXVec3Unproject(&f, &s, &vp, &proj, &view, nullptr);
+    EXPECT_NEAR(f.z, 990.0f, 0.05f);
+    // top-left corner at the near plane: tan(45 deg) = 1 high, 4/3 wide
+    D3DXVECTOR3 tl(0, 0, 0);
+    D3DXVec3Unproject(&n, &tl, &vp, &proj, &view, nullptr);
+    ExpectNear(n, -1.3333334f, 1.0f, -9.0f);
+    // a world matrix moves the result into object space
+    D3DXMATRIX world;
+    D3DXMatrixTranslation(&world, 5, 0, 0);
+    D3DXVec3Unproject(&n, &s, &vp, &proj, &view, &world);
+    EXPECT_NEAR(n.x, -5.0f, 0.01f);
+}
