@@ -7,7 +7,9 @@ void CAnemone::Init() {}
 void CAnemone::Update() {}
 void CAnemone::Draw() {}
 void CAnemone::DrawAlpha() {}
-int CAnemone::Shoot() { return 0; }
+int CAnemone::Shoot() {
+    return 0;
+}
 
 CAnemoneTentacle::CAnemoneTentacle() {
     m_bMove = 0;
@@ -18,10 +20,14 @@ void CAnemoneTentacle::Init() {}
 void CAnemoneTentacle::Update() {}
 void CAnemoneTentacle::Draw() {}
 void CAnemoneTentacle::DrawAlpha() {}
-int CAnemoneTentacle::Shoot() { return 0; }
+int CAnemoneTentacle::Shoot() {
+    return 0;
+}
 
 void CAnemoneHeal::Init() {}
 void CAnemoneHeal::Update() {}
 void CAnemoneHeal::Draw() {}
 void CAnemoneHeal::DrawAlpha() {}
-int CAnemoneHeal::Shoot() { return 0; }
+int CAnemoneHeal::Shoot() {
+    return 0;
+}

@@ -17,13 +17,14 @@ class CAnemone : public CObjectBase {
     void DrawAlpha() override;
     int Shoot() override;
 
-    int32_t m_Mode = 0;       // 0 calm, 1 player noticed, 2 dead, 3 provoked
-    BYTE m_bDying = 0;        // the death has been handled
-    D3DXMATRIX m_mShake{};    // shake translation after a hit
-    int32_t m_ShakeTime = 0;  // frames of shaking left
-    BYTE m_bHealCalled = 0;   // the fish have been called home
+    int32_t m_Mode = 0;      // 0 calm, 1 player noticed, 2 dead, 3 provoked
+    BYTE m_bDying = 0;       // the death has been handled
+    D3DXMATRIX m_mShake{};   // shake translation after a hit
+    int32_t m_ShakeTime = 0; // frames of shaking left
+    BYTE m_bHealCalled = 0;  // the fish have been called home
     // The anemone's fish and tentacles, in creation order. They are in no global list; like every object they
-    // are owned by the arena of the scene that created them, so these pointers stay valid for the whole scene.
+    // are owned by the arena of the scene that created them, so these pointers stay valid for the whole
+    // scene.
     std::vector<CPercula*> m_Fish;
     std::vector<CAnemoneTentacle*> m_Tentacles;
 };

@@ -16,4 +16,6 @@ void CFootball::Init() {}
 void CFootball::Update() {}
 void CFootball::Draw() {}
 void CFootball::DrawAlpha() {}
-int CFootball::Shoot() { return 0; }
+int CFootball::Shoot() {
+    return 0;
+}

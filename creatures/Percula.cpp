@@ -4,4 +4,6 @@ void CPercula::Init() {}
 void CPercula::Update() {}
 void CPercula::Draw() {}
 void CPercula::DrawAlpha() {}
-int CPercula::Shoot() { return 0; }
+int CPercula::Shoot() {
+    return 0;
+}

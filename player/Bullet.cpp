@@ -9,4 +9,6 @@ void CBullet::Init() {}
 void CBullet::Update() {}
 void CBullet::Draw() {}
 void CBullet::DrawAlpha() {}
-int CBullet::Shoot() { return 0; }
+int CBullet::Shoot() {
+    return 0;
+}

@@ -7,4 +7,6 @@ void CJelly::Init() {}
 void CJelly::Update() {}
 void CJelly::Draw() {}
 void CJelly::DrawAlpha() {}
-int CJelly::Shoot() { return 0; }
+int CJelly::Shoot() {
+    return 0;
+}

@@ -27,11 +27,11 @@ class CJelly : public CObjectBase {
     int32_t m_LastFollowCount = 0; // g_FollowCount when the stagger was handed out
     int32_t m_bRescuing = 0;       // the rescue animation runs
     Tentacle m_Tentacles[8]{};
-    int32_t m_Jitter = 0;          // 0..9: formation distance and waiting period
+    int32_t m_Jitter = 0; // 0..9: formation distance and waiting period
     D3DXMATRIX m_mShake{};
     int32_t m_ShakeTime = 0;
     D3DXCOLOR m_Color{};
-    int32_t m_HideTime = 0;        // frames in which the tentacles are hidden
+    int32_t m_HideTime = 0; // frames in which the tentacles are hidden
 };
 
 extern int32_t g_FirePhase;  // next stagger slot handed to a follower

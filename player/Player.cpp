@@ -4,4 +4,6 @@ void CPlayer::Init() {}
 void CPlayer::Update() {}
 void CPlayer::Draw() {}
 void CPlayer::DrawAlpha() {}
-int CPlayer::Shoot() { return 0; }
+int CPlayer::Shoot() {
+    return 0;
+}

@@ -19,11 +19,11 @@ class CPlayer : public CObjectBase {
     void DrawAlpha() override;
     int Shoot() override;
 
-    D3DXVECTOR3 m_BodyPos{};  // drawn body position (m_Pos raised by m_Bob)
-    int32_t m_ShotWait = 0;   // frames until the next shot may leave
+    D3DXVECTOR3 m_BodyPos{}; // drawn body position (m_Pos raised by m_Bob)
+    int32_t m_ShotWait = 0;  // frames until the next shot may leave
     Tentacle m_Tentacles[8]{};
-    D3DXMATRIX m_mShake{};    // displacement while shaking after a hit
-    int32_t m_ShakeTime = 0;  // frames of shaking left
-    D3DXCOLOR m_Color{};      // free colour of the body mesh
-    BYTE m_bDeathDone = 0;    // the death burst has been fired
+    D3DXMATRIX m_mShake{};   // displacement while shaking after a hit
+    int32_t m_ShakeTime = 0; // frames of shaking left
+    D3DXCOLOR m_Color{};     // free colour of the body mesh
+    BYTE m_bDeathDone = 0;   // the death burst has been fired
 };

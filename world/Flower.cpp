@@ -4,4 +4,6 @@ void CFlower::Init() {}
 void CFlower::Update() {}
 void CFlower::Draw() {}
 void CFlower::DrawAlpha() {}
-int CFlower::Shoot() { return 0; }
+int CFlower::Shoot() {
+    return 0;
+}

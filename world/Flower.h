@@ -5,9 +5,9 @@
 
 // One blossom, joined to the flower by a vine of at most ten pieces.
 struct Blossom {
-    D3DXVECTOR3 Pos{};          // blossom position in world coordinates
-    BYTE bFinished = 0;         // the blossom has fallen
-    int32_t Hp = 0;             // hits left
+    D3DXVECTOR3 Pos{};  // blossom position in world coordinates
+    BYTE bFinished = 0; // the blossom has fallen
+    int32_t Hp = 0;     // hits left
     D3DXVECTOR3 PetalScale{};
     D3DXVECTOR3 SegPos[10]{};   // vine piece positions
     int32_t SegCount = 0;       // vine pieces, 0..10

@@ -24,13 +24,19 @@ constexpr int kArenaCount = 3;
 std::vector<std::unique_ptr<CObjectBase>> s_Arenas[kArenaCount];
 ObjectArena s_CurrentArena = ObjectArena::Program;
 
-std::vector<std::unique_ptr<CObjectBase>>& Arena(ObjectArena arena) { return s_Arenas[static_cast<int>(arena)]; }
+std::vector<std::unique_ptr<CObjectBase>>& Arena(ObjectArena arena) {
+    return s_Arenas[static_cast<int>(arena)];
+}
 
 } // namespace
 
-void SetObjectArena(ObjectArena arena) { s_CurrentArena = arena; }
+void SetObjectArena(ObjectArena arena) {
+    s_CurrentArena = arena;
+}
 
-ObjectArena GetObjectArena() { return s_CurrentArena; }
+ObjectArena GetObjectArena() {
+    return s_CurrentArena;
+}
 
 CObjectBase* AdoptObject(std::unique_ptr<CObjectBase> object) {
     CObjectBase* raw = object.get();
@@ -38,11 +44,15 @@ CObjectBase* AdoptObject(std::unique_ptr<CObjectBase> object) {
     return raw;
 }
 
-std::size_t ArenaObjectCount(ObjectArena arena) { return Arena(arena).size(); }
+std::size_t ArenaObjectCount(ObjectArena arena) {
+    return Arena(arena).size();
+}
 
 void DestroyArenaObjects(ObjectArena arena) {
-    // Take the objects out first, so that the arena is already empty while destructors run; the newest go first.
+    // Take the objects out first, so that the arena is already empty while destructors run; the newest go
+    // first.
     std::vector<std::unique_ptr<CObjectBase>> dying;
     dying.swap(Arena(arena));
-    while (!dying.empty()) dying.pop_back();
+    while (!dying.empty())
+        dying.pop_back();
 }

@@ -50,8 +50,8 @@ bool ReadComma(const char*& p) {
 // does; a carriage return left by a CRLF file is such a tail.
 bool ParseRecord(const std::string& line, int32_t* code, D3DXVECTOR3* pos) {
     const char* p = line.c_str();
-    return ReadInt(p, code) && ReadComma(p) && ReadFloat(p, &pos->x) && ReadComma(p) && ReadFloat(p, &pos->y) &&
-           ReadComma(p) && ReadFloat(p, &pos->z);
+    return ReadInt(p, code) && ReadComma(p) && ReadFloat(p, &pos->x) && ReadComma(p) &&
+           ReadFloat(p, &pos->y) && ReadComma(p) && ReadFloat(p, &pos->z);
 }
 
 void Place(CObjectBase* object, const D3DXVECTOR3& pos, std::vector<CObjectBase*>& list) {
@@ -87,22 +87,53 @@ void PlaceJellyRing(const D3DXVECTOR3& pos) {
 
 void CreateByCode(int32_t code, const D3DXVECTOR3& pos) {
     switch (code) {
-    case 0: PlaceActor(NewObject<CJelly>(), pos); break;
-    case 1: PlaceJellyRing(pos); break;
-    case 2: PlaceTarget(NewObject<CFootball>(), pos, 1); break;
-    case 3: PlaceTarget(NewObject<CAnemone>(), pos, 2); break;
-    case 4: PlaceTarget(NewObject<CSquid>(), pos, 3); break;
-    case 5: PlaceActor(NewObject<CPercula>(), pos); break;
-    case 10: Place(NewObject<CPearl>(), pos, SceneryList); break;
-    case 11: Place(NewObject<CStarfish>(0), pos, SceneryList); break;
-    case 12: Place(NewObject<CStarfish>(1), pos, SceneryList); break;
-    case 13: Place(NewObject<CWakame>(), pos, SceneryList); break;
-    case 14: Place(NewObject<CCoral>(), pos, SceneryList); break;
-    case 30: Place(NewObject<CRock>(0), pos, ObstacleList); break;
-    case 31: Place(NewObject<CRock>(1), pos, ObstacleList); break;
-    case 32: Place(NewObject<CRock>(2), pos, ObstacleList); break;
-    case 33: Place(NewObject<CFlower>(), pos, ObstacleList); break;
-    default: break; // nothing stands here
+    case 0:
+        PlaceActor(NewObject<CJelly>(), pos);
+        break;
+    case 1:
+        PlaceJellyRing(pos);
+        break;
+    case 2:
+        PlaceTarget(NewObject<CFootball>(), pos, 1);
+        break;
+    case 3:
+        PlaceTarget(NewObject<CAnemone>(), pos, 2);
+        break;
+    case 4:
+        PlaceTarget(NewObject<CSquid>(), pos, 3);
+        break;
+    case 5:
+        PlaceActor(NewObject<CPercula>(), pos);
+        break;
+    case 10:
+        Place(NewObject<CPearl>(), pos, SceneryList);
+        break;
+    case 11:
+        Place(NewObject<CStarfish>(0), pos, SceneryList);
+        break;
+    case 12:
+        Place(NewObject<CStarfish>(1), pos, SceneryList);
+        break;
+    case 13:
+        Place(NewObject<CWakame>(), pos, SceneryList);
+        break;
+    case 14:
+        Place(NewObject<CCoral>(), pos, SceneryList);
+        break;
+    case 30:
+        Place(NewObject<CRock>(0), pos, ObstacleList);
+        break;
+    case 31:
+        Place(NewObject<CRock>(1), pos, ObstacleList);
+        break;
+    case 32:
+        Place(NewObject<CRock>(2), pos, ObstacleList);
+        break;
+    case 33:
+        Place(NewObject<CFlower>(), pos, ObstacleList);
+        break;
+    default:
+        break; // nothing stands here
     }
 }
 
@@ -117,10 +148,14 @@ void InitList(std::vector<CObjectBase*>& list) {
 
 const char* StageFilePath(int32_t stageNo) {
     switch (stageNo) {
-    case 2: return "data/stage2.csv";
-    case 3: return "data/stage3.csv";
-    case 4: return "data/stage4.csv";
-    default: return "data/stage1.csv";
+    case 2:
+        return "data/stage2.csv";
+    case 3:
+        return "data/stage3.csv";
+    case 4:
+        return "data/stage4.csv";
+    default:
+        return "data/stage1.csv";
     }
 }
 

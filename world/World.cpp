@@ -36,7 +36,7 @@ void InsertByDepth(DepthMap& map, const std::vector<CObjectBase*>& list) {
         if (!object) continue;
         float key = object->m_Radius + object->m_Pos.z - g_CamEye.z;
         if (std::isnan(key)) key = 0.0f; // keeps the ordering sound for an object that lost its position
-        map.emplace(key, object);         // after the entries with an equal key
+        map.emplace(key, object);        // after the entries with an equal key
     }
 }
 
@@ -101,7 +101,8 @@ void DrawAll() {
     InsertByDepth(map, ShotList);
     InsertByDepth(map, SceneryList);
     InsertByDepth(map, EffectList);
-    for (auto it = map.rbegin(); it != map.rend(); ++it) it->second->Draw();
+    for (auto it = map.rbegin(); it != map.rend(); ++it)
+        it->second->Draw();
 }
 
 void DrawAlphaAll() {
@@ -111,7 +112,8 @@ void DrawAlphaAll() {
     InsertByDepth(map, SceneryList);
     InsertByDepth(map, ActorList);
     InsertByDepth(map, EffectList);
-    for (auto it = map.rbegin(); it != map.rend(); ++it) it->second->DrawAlpha();
+    for (auto it = map.rbegin(); it != map.rend(); ++it)
+        it->second->DrawAlpha();
 }
 
 void ReleaseObjects() {
@@ -129,7 +131,9 @@ void ReleaseTitleObjects() {
     DestroyArenaObjects(ObjectArena::Title);
 }
 
-void ReleaseProgramObjects() { DestroyArenaObjects(ObjectArena::Program); }
+void ReleaseProgramObjects() {
+    DestroyArenaObjects(ObjectArena::Program);
+}
 
 WorldTrace GetWorldTrace() {
     WorldTrace t;

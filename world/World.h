@@ -21,7 +21,8 @@ void ShootAll();
 // instance by a new shot's Init), then empties the queue. ShootAll drains with SpawnShot.
 void DrainShotRequests(void (*spawn)(const ShotRequest&));
 
-// A new CBullet from a request: angle, position, kind, speed and life copied, Init called, appended to ShotList.
+// A new CBullet from a request: angle, position, kind, speed and life copied, Init called, appended to
+// ShotList.
 void SpawnShot(const ShotRequest& request);
 
 // Draw on every object, far to near: key m_Radius + m_Pos.z - g_CamEye.z, largest first; among equal keys the
@@ -39,7 +40,8 @@ void ReleaseObjects();
 // Empties EffectList and destroys every object of the title arena (when the title ends).
 void ReleaseTitleObjects();
 
-// Destroys the objects that live for the whole program (at exit, after ReleaseObjects and ReleaseTitleObjects).
+// Destroys the objects that live for the whole program (at exit, after ReleaseObjects and
+// ReleaseTitleObjects).
 void ReleaseProgramObjects();
 
 // What the trace reports of the world in one frame.
@@ -57,6 +59,6 @@ struct WorldTrace {
     float playerX = 0.0f;      // "player".x, .y, .z: m_Pos
     float playerY = 0.0f;
     float playerZ = 0.0f;
-    float playerAngle = 0.0f;  // "player".angle: m_Angle
+    float playerAngle = 0.0f; // "player".angle: m_Angle
 };
 WorldTrace GetWorldTrace();
