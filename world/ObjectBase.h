@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -113,6 +114,7 @@ void DestroyArenaObjects(ObjectArena arena);
 // The one way to create a world object: new T(args...), owned by the current arena. The caller places it,
 // calls Init where it should, and appends it to its list.
 template <class T, class... Args> T* NewObject(Args&&... args) {
+    static_assert(std::is_base_of<CObjectBase, T>::value, "only world objects live in the arenas");
     std::unique_ptr<T> object(new T(std::forward<Args>(args)...));
     T* raw = object.get();
     AdoptObject(std::move(object));
