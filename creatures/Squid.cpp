@@ -1,0 +1,4 @@
+#include "creatures/Squid.h"
+
+void CSquid::Init() {}
+void CSquid::Draw() {}

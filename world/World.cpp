@@ -1,0 +1,158 @@
+#include "world/World.h"
+
+#include "app/Camera.h"
+#include "player/Bullet.h"
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+void UpdateList(std::vector<CObjectBase*>& list) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        CObjectBase* object = list[i];
+        if (object) object->Update();
+    }
+}
+
+// Erases the dead in place, keeping the order of the rest; the entry that moves up is tested in its turn.
+void SweepList(std::vector<CObjectBase*>& list) {
+    std::size_t i = 0;
+    while (i < list.size()) {
+        CObjectBase* object = list[i];
+        if (object && object->m_bDead == 1) {
+            list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            ++i;
+        }
+    }
+}
+
+using DepthMap = std::multimap<float, CObjectBase*>;
+
+void InsertByDepth(DepthMap& map, const std::vector<CObjectBase*>& list) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        CObjectBase* object = list[i];
+        if (!object) continue;
+        float key = object->m_Radius + object->m_Pos.z - g_CamEye.z;
+        if (std::isnan(key)) key = 0.0f; // keeps the ordering sound for an object that lost its position
+        map.emplace(key, object);        // after the entries with an equal key
+    }
+}
+
+} // namespace
+
+void CountFollowers() {
+    g_FollowCount = 0;
+    if (!ActorList.empty()) {
+        int32_t count = 0;
+        for (CObjectBase* object : ActorList) {
+            if (object && object->m_Type == 1 && object->m_State == 2) ++count;
+        }
+        g_FollowCount = count;
+    }
+    g_FollowSlot = 0;
+}
+
+void UpdateAll() {
+    CountFollowers();
+    UpdateList(ActorList);
+    UpdateList(ObstacleList);
+    UpdateList(ShotList);
+    UpdateList(SceneryList);
+    UpdateList(EffectList);
+    SweepList(ActorList);
+    SweepList(ShotList);
+    SweepList(EffectList);
+}
+
+void SpawnShot(const ShotRequest& request) {
+    CBullet* shot = NewObject<CBullet>();
+    shot->m_Angle = request.Angle;
+    shot->m_Pos = request.Pos;
+    shot->m_Kind = request.Kind;
+    shot->m_Speed = request.Speed;
+    shot->m_Life = request.Life;
+    shot->Init();
+    ShotList.push_back(shot);
+}
+
+void DrainShotRequests(void (*spawn)(const ShotRequest&)) {
+    for (std::size_t i = 0; i < ShotRequestQueue.size(); ++i) {
+        // A copy: the spawn may push requests and so move the queue's storage.
+        const ShotRequest request = ShotRequestQueue[i];
+        spawn(request);
+    }
+    ShotRequestQueue.clear();
+}
+
+void ShootAll() {
+    for (std::size_t i = 0; i < ActorList.size(); ++i) {
+        CObjectBase* object = ActorList[i];
+        if (object) object->Shoot();
+    }
+    DrainShotRequests(SpawnShot);
+}
+
+void DrawAll() {
+    DepthMap map;
+    InsertByDepth(map, ActorList);
+    InsertByDepth(map, ObstacleList);
+    InsertByDepth(map, ShotList);
+    InsertByDepth(map, SceneryList);
+    InsertByDepth(map, EffectList);
+    for (auto it = map.rbegin(); it != map.rend(); ++it)
+        it->second->Draw();
+}
+
+void DrawAlphaAll() {
+    DepthMap map;
+    InsertByDepth(map, ObstacleList);
+    InsertByDepth(map, ShotList);
+    InsertByDepth(map, SceneryList);
+    InsertByDepth(map, ActorList);
+    InsertByDepth(map, EffectList);
+    for (auto it = map.rbegin(); it != map.rend(); ++it)
+        it->second->DrawAlpha();
+}
+
+void ReleaseObjects() {
+    ActorList.clear();
+    ObstacleList.clear();
+    ShotList.clear();
+    SceneryList.clear();
+    EffectList.clear();
+    g_TargetCount = 0;
+    DestroyArenaObjects(ObjectArena::Stage);
+}
+
+void ReleaseTitleObjects() {
+    EffectList.clear();
+    DestroyArenaObjects(ObjectArena::Title);
+}
+
+void ReleaseProgramObjects() {
+    DestroyArenaObjects(ObjectArena::Program);
+}
+
+WorldTrace GetWorldTrace() {
+    WorldTrace t;
+    t.actors = ActorList.size();
+    t.obstacles = ObstacleList.size();
+    t.shots = ShotList.size();
+    t.scenery = SceneryList.size();
+    t.effects = EffectList.size();
+    t.requests = ShotRequestQueue.size();
+    t.targets = g_TargetCount;
+    t.followers = g_FollowCount;
+    if (!ActorList.empty() && ActorList[0]) {
+        const CObjectBase* player = ActorList[0];
+        t.hasPlayer = true;
+        t.playerHp = player->m_Hp;
+        t.playerX = player->m_Pos.x;
+        t.playerY = player->m_Pos.y;
+        t.playerZ = player->m_Pos.z;
+        t.playerAngle = player->m_Angle;
+    }
+    return t;
+}

@@ -1,0 +1,64 @@
+// The whole-world passes of a stage: update, shots, the two depth-sorted draws, and the release.
+#pragma once
+
+#include "world/ObjectBase.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Recounts the followers, calls Update on every object of ActorList, ObstacleList, ShotList, SceneryList and
+// EffectList in that order, then takes the dead out of ActorList, ShotList and EffectList (never out of
+// SceneryList or ObstacleList). Swept objects stay alive until their arena is released.
+void UpdateAll();
+
+// g_FollowCount = the actors with m_Type 1 and m_State 2; g_FollowSlot = 0.
+void CountFollowers();
+
+// Shoot on every actor, then every queued request becomes a shot; the queue ends empty.
+void ShootAll();
+
+// Turns every request of ShotRequestQueue into a shot with spawn, including requests pushed meanwhile (for
+// instance by a new shot's Init), then empties the queue. ShootAll drains with SpawnShot.
+void DrainShotRequests(void (*spawn)(const ShotRequest&));
+
+// A new CBullet from a request: angle, position, kind, speed and life copied, Init called, appended to
+// ShotList.
+void SpawnShot(const ShotRequest& request);
+
+// Draw on every object, far to near: key m_Radius + m_Pos.z - g_CamEye.z, largest first; among equal keys the
+// one inserted last first, lists inserted as ActorList, ObstacleList, ShotList, SceneryList, EffectList.
+void DrawAll();
+
+// DrawAlpha on every object, far to near as DrawAll, lists inserted as ObstacleList, ShotList, SceneryList,
+// ActorList, EffectList.
+void DrawAlphaAll();
+
+// Empties the five object lists, sets g_TargetCount to 0 and destroys every object of the stage arena.
+// ShotRequestQueue is left as it is: its requests become shots in the next stage.
+void ReleaseObjects();
+
+// Empties EffectList and destroys every object of the title arena (when the title ends).
+void ReleaseTitleObjects();
+
+// Destroys the objects that live for the whole program (at exit, after ReleaseObjects and
+// ReleaseTitleObjects).
+void ReleaseProgramObjects();
+
+// What the trace reports of the world in one frame.
+struct WorldTrace {
+    std::size_t actors = 0;    // "actors": ActorList size
+    std::size_t obstacles = 0; // "obstacles"
+    std::size_t shots = 0;     // "shots"
+    std::size_t scenery = 0;   // "scenery"
+    std::size_t effects = 0;   // "effects"
+    std::size_t requests = 0;  // "requests": ShotRequestQueue size
+    int32_t targets = 0;       // "targets": g_TargetCount
+    int32_t followers = 0;     // "followers": g_FollowCount
+    bool hasPlayer = false;    // "player": null unless ActorList[0] exists
+    int32_t playerHp = 0;      // "player".hp
+    float playerX = 0.0f;      // "player".x, .y, .z: m_Pos
+    float playerY = 0.0f;
+    float playerZ = 0.0f;
+    float playerAngle = 0.0f; // "player".angle: m_Angle
+};
+WorldTrace GetWorldTrace();
