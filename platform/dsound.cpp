@@ -17,8 +17,8 @@ namespace {
 
 constexpr int kDeviceRate = 44100;
 constexpr int kDeviceChannels = 2;
-// The longest converted buffer we accept (about 25 minutes of device audio, 256 MB).
-constexpr size_t kMaxDeviceFrames = size_t(64) << 20;
+// The longest converted buffer we accept (about 12 minutes of device audio, 128 MB).
+constexpr size_t kMaxDeviceFrames = size_t(32) << 20;
 
 bool g_ManualMixer = false;
 
@@ -48,39 +48,49 @@ WAVEFORMATEX PcmFormat(WORD channels, DWORD rate, WORD bits) {
     return f;
 }
 
-// Moves whatever the stream has ready to the end of out (whole stereo frames).
-bool Drain(SDL_AudioStream* s, std::vector<int16_t>& out) {
+// Moves up to want frames the stream has ready to the end of out.
+bool Drain(SDL_AudioStream* s, std::vector<int16_t>& out, size_t want) {
     int avail = SDL_AudioStreamAvailable(s);
-    if (avail <= 0) return true;
+    if (avail <= 0 || want == 0) return avail >= 0;
+    size_t frames = std::min((size_t)avail / 4, want);
     size_t old = out.size();
-    if (old / 2 + (size_t)avail / 4 > kMaxDeviceFrames) return false;
-    out.resize(old + (size_t)avail / 2);
-    int got = SDL_AudioStreamGet(s, out.data() + old, avail);
+    out.resize(old + frames * 2);
+    int got = SDL_AudioStreamGet(s, out.data() + old, (int)(frames * 4));
     if (got < 0) return false;
     out.resize(old + (size_t)got / 2);
     return true;
 }
 
-// Converts whole frames of raw samples in format f to device samples with SDL's converter.
+// Converts whole frames of raw samples in format f to device samples with SDL's audio stream. The stream
+// keeps the last few hundred frames back for its filter, so silence follows the samples until all of them
+// are out; the result is exactly frames × 44100 / rate device frames long.
 HRESULT ConvertToDevice(const WAVEFORMATEX& f, const std::vector<uint8_t>& raw, std::vector<int16_t>& out) {
     out.clear();
-    size_t frames = raw.size() / f.nBlockAlign;
-    if (frames == 0) return DS_OK;
-    if ((double)frames * kDeviceRate / f.nSamplesPerSec > (double)kMaxDeviceFrames) return DSERR_OUTOFMEMORY;
+    const size_t frames = raw.size() / f.nBlockAlign;
+    const size_t expected = (size_t)((uint64_t)frames * kDeviceRate / f.nSamplesPerSec);
+    if (expected == 0) return DS_OK;
+    if (expected > kMaxDeviceFrames) return DSERR_OUTOFMEMORY;
     SDL_AudioFormat from = f.wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
     SDL_AudioStream* s = SDL_NewAudioStream(from, (Uint8)f.nChannels, (int)f.nSamplesPerSec, AUDIO_S16SYS,
                                             kDeviceChannels, kDeviceRate);
     if (!s) return DSERR_GENERIC;
     HRESULT hr = DS_OK;
     try {
-        out.reserve((size_t)((double)frames * kDeviceRate / f.nSamplesPerSec) * 2 + 64);
+        out.reserve(expected * 2);
         const size_t chunk = 65536 - 65536 % f.nBlockAlign;
-        size_t bytes = frames * f.nBlockAlign;
+        const size_t bytes = frames * f.nBlockAlign;
         for (size_t at = 0; at < bytes && hr == DS_OK; at += chunk) {
             size_t n = std::min(chunk, bytes - at);
-            if (SDL_AudioStreamPut(s, raw.data() + at, (int)n) != 0 || !Drain(s, out)) hr = DSERR_GENERIC;
+            if (SDL_AudioStreamPut(s, raw.data() + at, (int)n) != 0 || !Drain(s, out, expected - out.size() / 2))
+                hr = DSERR_GENERIC;
         }
-        if (hr == DS_OK && (SDL_AudioStreamFlush(s) != 0 || !Drain(s, out))) hr = DSERR_GENERIC;
+        const std::vector<uint8_t> silence((size_t)4096 * f.nBlockAlign, f.wBitsPerSample == 8 ? 0x80 : 0);
+        for (int pads = 0; hr == DS_OK && out.size() / 2 < expected && pads < 64; ++pads) {
+            if (SDL_AudioStreamPut(s, silence.data(), (int)silence.size()) != 0 ||
+                !Drain(s, out, expected - out.size() / 2))
+                hr = DSERR_GENERIC;
+        }
+        out.resize(expected * 2, 0);
     } catch (const std::bad_alloc&) {
         hr = DSERR_OUTOFMEMORY;
     }
