@@ -126,10 +126,12 @@ bool LoadWave(IDirectSoundBuffer8** slot, const char* path) {
 void LoadSounds() {
     if (g_bSoundsLoaded) return;
     g_bSoundsLoaded = true;
-    for (const Effect& e : kEffects) LoadWave(&e.voices[0], e.path);
+    for (const Effect& e : kEffects)
+        LoadWave(&e.voices[0], e.path);
     LoadWave(&g_pBgm, "sound/bgm.wav");
     if (!g_pDSound) return;
-    for (const Effect& e : kEffects) FillPool(e.voices);
+    for (const Effect& e : kEffects)
+        FillPool(e.voices);
 }
 
 void StartMusic() {
@@ -162,7 +164,8 @@ void UninitSound() {
     }
     ReleaseSlot(g_pBgm);
     for (const Effect& e : kEffects)
-        for (int i = 0; i < SOUND_VOICES; ++i) ReleaseSlot(e.voices[i]);
+        for (int i = 0; i < SOUND_VOICES; ++i)
+            ReleaseSlot(e.voices[i]);
     ReleaseSlot(g_pPrimary);
     ReleaseSlot(g_pDSound);
     CoUninitialize();

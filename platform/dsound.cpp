@@ -1,6 +1,6 @@
 // DirectSound over SDL2 audio. Each buffer's samples are converted once (when unlocked, or when first played)
-// to the device format, 44100 Hz 16-bit stereo, by SDL's audio stream; the mixer then only adds scaled samples
-// and saturates. Everything the audio callback reads changes under SDL_LockAudioDevice.
+// to the device format, 44100 Hz 16-bit stereo, by SDL's audio stream; the mixer then only adds scaled
+// samples and saturates. Everything the audio callback reads changes under SDL_LockAudioDevice.
 #include "platform/dsound.h"
 
 #include <SDL.h>
@@ -15,6 +15,7 @@
 
 namespace {
 
+constexpr GUID kIID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr int kDeviceRate = 44100;
 constexpr int kDeviceChannels = 2;
 // The longest converted buffer we accept (about 12 minutes of device audio, 128 MB).
@@ -22,7 +23,9 @@ constexpr size_t kMaxDeviceFrames = size_t(32) << 20;
 
 bool g_ManualMixer = false;
 
-float GainOf(LONG hundredthsOfDb) { return (float)std::pow(10.0, hundredthsOfDb / 2000.0); }
+float GainOf(LONG hundredthsOfDb) {
+    return (float)std::pow(10.0, hundredthsOfDb / 2000.0);
+}
 
 int16_t Saturate(float v) {
     if (v >= 32767.0f) return 32767;
@@ -81,7 +84,8 @@ HRESULT ConvertToDevice(const WAVEFORMATEX& f, const std::vector<uint8_t>& raw, 
         const size_t bytes = frames * f.nBlockAlign;
         for (size_t at = 0; at < bytes && hr == DS_OK; at += chunk) {
             size_t n = std::min(chunk, bytes - at);
-            if (SDL_AudioStreamPut(s, raw.data() + at, (int)n) != 0 || !Drain(s, out, expected - out.size() / 2))
+            if (SDL_AudioStreamPut(s, raw.data() + at, (int)n) != 0 ||
+                !Drain(s, out, expected - out.size() / 2))
                 hr = DSERR_GENERIC;
         }
         const std::vector<uint8_t> silence((size_t)4096 * f.nBlockAlign, f.wBitsPerSample == 8 ? 0x80 : 0);
@@ -102,8 +106,8 @@ HRESULT ConvertToDevice(const WAVEFORMATEX& f, const std::vector<uint8_t>& raw, 
 // Sample data, shared by a buffer and its duplicates.
 struct SampleData {
     WAVEFORMATEX format{};
-    std::vector<uint8_t> raw;  // in the buffer's format, what Lock hands out
-    std::vector<int16_t> pcm;  // the same, converted to device stereo frames
+    std::vector<uint8_t> raw; // in the buffer's format, what Lock hands out
+    std::vector<int16_t> pcm; // the same, converted to device stereo frames
     bool converted = false;
 };
 
@@ -137,7 +141,8 @@ class Mixer {
     // Inert devices: advances every buffer by the real time passed since the last call.
     void CatchUp() {
         if (mode != DirectSoundMode::Inert) return;
-        auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        auto us =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
         uint64_t due = (uint64_t)us.count() * kDeviceRate / 1000000;
         if (due > framesRendered) Render(nullptr, (size_t)(due - framesRendered));
         framesRendered = due;
@@ -158,8 +163,10 @@ class SoundBuffer final : public IDirectSoundBuffer8 {
     SoundBuffer(std::shared_ptr<Mixer> mixer, DWORD flags, std::shared_ptr<SampleData> data)
         : m_Mixer(std::move(mixer)), m_Data(std::move(data)), m_Flags(flags) {
         MixerLock lock(*m_Mixer);
-        if (m_Data) m_Mixer->buffers.push_back(this);
-        else m_Mixer->primary = this;
+        if (m_Data)
+            m_Mixer->buffers.push_back(this);
+        else
+            m_Mixer->primary = this;
     }
     ~SoundBuffer() override {
         MixerLock lock(*m_Mixer);
@@ -185,7 +192,7 @@ class SoundBuffer final : public IDirectSoundBuffer8 {
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_INVALIDARG;
         *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDirectSoundBuffer) {
+        if (riid == kIID_IUnknown || riid == IID_IDirectSoundBuffer) {
             *ppv = static_cast<IDirectSoundBuffer*>(this);
         } else if (riid == IID_IDirectSoundBuffer8 && !IsPrimary()) {
             *ppv = static_cast<IDirectSoundBuffer8*>(this);
@@ -415,9 +422,11 @@ void Mixer::Render(int16_t* out, size_t frames) {
         std::fill_n(accum.data(), frames * 2, 0.0f);
         acc = accum.data();
     }
-    for (SoundBuffer* b : buffers) b->MixInto(acc, frames, masterLeft, masterRight);
+    for (SoundBuffer* b : buffers)
+        b->MixInto(acc, frames, masterLeft, masterRight);
     if (out)
-        for (size_t i = 0; i < frames * 2; ++i) out[i] = Saturate(acc[i]);
+        for (size_t i = 0; i < frames * 2; ++i)
+            out[i] = Saturate(acc[i]);
 }
 
 class DirectSoundDevice final : public IDirectSound8 {
@@ -428,7 +437,7 @@ class DirectSoundDevice final : public IDirectSound8 {
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_INVALIDARG;
         *ppv = nullptr;
-        if (!(riid == IID_IUnknown || riid == IID_IDirectSound8)) return E_NOINTERFACE;
+        if (!(riid == kIID_IUnknown || riid == IID_IDirectSound8)) return E_NOINTERFACE;
         *ppv = static_cast<IDirectSound8*>(this);
         AddRef();
         return S_OK;
@@ -437,7 +446,8 @@ class DirectSoundDevice final : public IDirectSound8 {
         if (!desc || !out) return DSERR_INVALIDPARAM;
         *out = nullptr;
         if (outer) return DSERR_NOAGGREGATION;
-        if (desc->dwSize != DSBUFFERDESC_SIZE && desc->dwSize != sizeof(DSBUFFERDESC)) return DSERR_INVALIDPARAM;
+        if (desc->dwSize != DSBUFFERDESC_SIZE && desc->dwSize != sizeof(DSBUFFERDESC))
+            return DSERR_INVALIDPARAM;
         if (desc->dwFlags & DSBCAPS_PRIMARYBUFFER) {
             if (desc->dwBufferBytes != 0 || desc->lpwfxFormat) return DSERR_INVALIDPARAM;
             if (SoundBuffer* existing = m_Mixer->primary) { // there is one primary buffer
@@ -515,13 +525,17 @@ HRESULT DirectSoundCreate8(LPCGUID device, IDirectSound8** out, LPUNKNOWN outer)
     *out = nullptr;
     if (outer) return DSERR_NOAGGREGATION;
     auto mixer = std::make_shared<Mixer>();
-    if (g_ManualMixer) mixer->mode = DirectSoundMode::Manual;
-    else mixer->mode = OpenDevice(*mixer) ? DirectSoundMode::Live : DirectSoundMode::Inert;
+    if (g_ManualMixer)
+        mixer->mode = DirectSoundMode::Manual;
+    else
+        mixer->mode = OpenDevice(*mixer) ? DirectSoundMode::Live : DirectSoundMode::Inert;
     *out = new DirectSoundDevice(std::move(mixer));
     return DS_OK;
 }
 
-void DirectSoundUseManualMixer(bool on) { g_ManualMixer = on; }
+void DirectSoundUseManualMixer(bool on) {
+    g_ManualMixer = on;
+}
 
 DirectSoundMode DirectSoundGetMode(IDirectSound8* ds) {
     auto* dev = dynamic_cast<DirectSoundDevice*>(ds);

@@ -2,10 +2,10 @@
 // static secondary buffers (PCM 8 or 16 bit, mono or stereo, any rate) mixed by one mixer in SDL's audio
 // callback into 44100 Hz 16-bit stereo.
 //
-// Without a usable audio device (no sound card, SDL_Init of audio or the device open fails) DirectSoundCreate8
-// still succeeds with an inert device: nothing is heard, but buffers keep their status and position as if they
-// sounded, with time taken from the real clock (a one-shot stops after its natural duration, a looping buffer
-// plays on), so game logic does not change.
+// Without a usable audio device (no sound card, SDL_Init of audio or the device open fails)
+// DirectSoundCreate8 still succeeds with an inert device: nothing is heard, but buffers keep their status and
+// position as if they sounded, with time taken from the real clock (a one-shot stops after its natural
+// duration, a looping buffer plays on), so game logic does not change.
 #pragma once
 
 #include "platform/com.h"
@@ -86,7 +86,6 @@ struct DSBUFFERDESC {
 typedef DSBUFFERDESC* LPDSBUFFERDESC;
 typedef const DSBUFFERDESC* LPCDSBUFFERDESC;
 
-inline constexpr GUID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr GUID IID_IDirectSoundBuffer = {
     0x279AFA85, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 inline constexpr GUID IID_IDirectSoundBuffer8 = {

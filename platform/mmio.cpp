@@ -13,9 +13,9 @@
 
 struct HMMIO__ {
     std::FILE* file = nullptr;
-    int64_t size = 0;   // bytes in the file
-    int64_t pos = 0;    // logical position (the next byte to read)
-    DWORD flags = 0;    // open flags
+    int64_t size = 0;         // bytes in the file
+    int64_t pos = 0;          // logical position (the next byte to read)
+    DWORD flags = 0;          // open flags
     std::vector<char> buffer; // empty when unbuffered
     int64_t bufOffset = 0;    // file offset of buffer[0]
     int64_t bufValid = 0;     // valid bytes in the buffer
@@ -45,7 +45,9 @@ uint32_t ReadLE32(const unsigned char* p) {
 }
 
 // Reads exactly n bytes at the current position, or fails.
-bool ReadExact(HMMIO h, void* dst, LONG n) { return mmioRead(h, (HPSTR)dst, n) == n; }
+bool ReadExact(HMMIO h, void* dst, LONG n) {
+    return mmioRead(h, (HPSTR)dst, n) == n;
+}
 
 // True when p lies within [lo, hi] (compared as addresses, so a foreign pointer is simply outside).
 bool PointerWithin(const char* p, const char* lo, const char* hi) {
@@ -162,10 +164,17 @@ LONG mmioSeek(HMMIO h, LONG offset, int origin) {
     if (!h) return -1;
     int64_t base;
     switch (origin) {
-    case SEEK_SET: base = 0; break;
-    case SEEK_CUR: base = h->pos; break;
-    case SEEK_END: base = h->size; break;
-    default: return -1;
+    case SEEK_SET:
+        base = 0;
+        break;
+    case SEEK_CUR:
+        base = h->pos;
+        break;
+    case SEEK_END:
+        base = h->size;
+        break;
+    default:
+        return -1;
     }
     int64_t target = base + offset;
     if (target < 0 || target > h->size) return -1;
@@ -198,10 +207,14 @@ MMRESULT mmioDescend(HMMIO h, LPMMCKINFO ck, const MMCKINFO* parent, UINT flags)
             type = ReadLE32(t);
         }
         bool match;
-        if (flags & MMIO_FINDCHUNK) match = id == wantId;
-        else if (flags & MMIO_FINDRIFF) match = id == FOURCC_RIFF && type == wantType;
-        else if (flags & MMIO_FINDLIST) match = id == FOURCC_LIST && type == wantType;
-        else match = true;
+        if (flags & MMIO_FINDCHUNK)
+            match = id == wantId;
+        else if (flags & MMIO_FINDRIFF)
+            match = id == FOURCC_RIFF && type == wantType;
+        else if (flags & MMIO_FINDLIST)
+            match = id == FOURCC_LIST && type == wantType;
+        else
+            match = true;
         if (match) {
             ck->ckid = id;
             ck->cksize = size;

@@ -5,6 +5,8 @@
 
 #include "platform/wintypes.h"
 
+#include <cstdio> // SEEK_SET, SEEK_CUR, SEEK_END for mmioSeek
+
 typedef UINT MMRESULT;
 typedef DWORD FOURCC;
 typedef char* HPSTR;
@@ -46,7 +48,7 @@ typedef HMMIO__* HMMIO;
 #define MMIO_CREATELIST 0x0040
 #define MMIO_DIRTY 0x10000000
 
-#define mmioFOURCC(c0, c1, c2, c3)                                                                            \
+#define mmioFOURCC(c0, c1, c2, c3)                                                                           \
     ((FOURCC)(BYTE)(c0) | ((FOURCC)(BYTE)(c1) << 8) | ((FOURCC)(BYTE)(c2) << 16) | ((FOURCC)(BYTE)(c3) << 24))
 #define FOURCC_RIFF mmioFOURCC('R', 'I', 'F', 'F')
 #define FOURCC_LIST mmioFOURCC('L', 'I', 'S', 'T')
@@ -69,9 +71,9 @@ struct MMIOINFO {
     LPMMIOPROC pIOProc;
     UINT wErrorRet;
     HTASK htask;
-    LONG cchBuffer;  // size of the I/O buffer (0 when unbuffered)
-    HPSTR pchBuffer; // start of the I/O buffer
-    HPSTR pchNext;   // next byte to read
+    LONG cchBuffer;   // size of the I/O buffer (0 when unbuffered)
+    HPSTR pchBuffer;  // start of the I/O buffer
+    HPSTR pchNext;    // next byte to read
     HPSTR pchEndRead; // one past the last valid byte in the buffer
     HPSTR pchEndWrite;
     LONG lBufOffset;  // file offset of the buffer's first byte

@@ -31,12 +31,14 @@ void WriteSeeds(const std::string& dir) {
     const Bytes seeds[] = {
         PcmWave(1, 8000, 8, Bytes(40, 0xC0)),
         PcmWave(2, 44100, 16, Constant16(32, -1200)),
-        Riff({Chunk("fmt ", fmt18), Chunk("LIST", {'I', 'N', 'F', 'O', 'x'}), Chunk("data", Constant16(24, 700))}),
+        Riff({Chunk("fmt ", fmt18), Chunk("LIST", {'I', 'N', 'F', 'O', 'x'}),
+              Chunk("data", Constant16(24, 700))}),
         Riff({Chunk("fmt ", adpcm), Chunk("fact", {8, 0, 0, 0}), Chunk("data", Bytes(16, 0x77))}),
         PcmWave(1, 11025, 16, Constant16(10, 32767)),
     };
     int i = 0;
-    for (const Bytes& s : seeds) WriteFile(dir + "/seed" + std::to_string(i++) + ".wav", s);
+    for (const Bytes& s : seeds)
+        WriteFile(dir + "/seed" + std::to_string(i++) + ".wav", s);
 }
 
 } // namespace
@@ -44,7 +46,8 @@ void WriteSeeds(const std::string& dir) {
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     const char* seeds = "--write-seeds=";
     for (int i = 1; i < *argc; ++i)
-        if (std::strncmp((*argv)[i], seeds, std::strlen(seeds)) == 0) WriteSeeds((*argv)[i] + std::strlen(seeds));
+        if (std::strncmp((*argv)[i], seeds, std::strlen(seeds)) == 0)
+            WriteSeeds((*argv)[i] + std::strlen(seeds));
     // Each input goes through a file; a memory-backed directory keeps that fast.
     const char* tmp = std::getenv("TMPDIR");
     std::string dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (tmp && *tmp ? tmp : "/tmp");
@@ -66,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Touch every byte of the format the reader claims to hold.
     volatile BYTE sink = 0;
     const BYTE* fb = reinterpret_cast<const BYTE*>(f);
-    for (size_t i = 0; i < sizeof(WAVEFORMATEX) + f->cbSize; ++i) sink = sink + fb[i];
+    for (size_t i = 0; i < sizeof(WAVEFORMATEX) + f->cbSize; ++i)
+        sink = sink + fb[i];
     const DWORD bytes = reader.GetSize();
     if (bytes > size) __builtin_trap(); // the data chunk lies within the file
 

@@ -20,7 +20,9 @@ struct MmioTest : ::testing::Test {
     }
 };
 
-LONG Tell(HMMIO h) { return mmioSeek(h, 0, SEEK_CUR); }
+LONG Tell(HMMIO h) {
+    return mmioSeek(h, 0, SEEK_CUR);
+}
 
 } // namespace
 
@@ -107,7 +109,8 @@ TEST_F(MmioTest, ChunksClaimingMoreThanTheFileOrTheirParentAreNotFound) {
 
 TEST_F(MmioTest, ReadsAndSeeksStopAtTheEndOfTheFile) {
     Bytes file(100);
-    for (size_t i = 0; i < file.size(); ++i) file[i] = (uint8_t)i;
+    for (size_t i = 0; i < file.size(); ++i)
+        file[i] = (uint8_t)i;
     for (DWORD flags : {DWORD(MMIO_ALLOCBUF | MMIO_READ), DWORD(MMIO_READ)}) {
         HMMIO h = Open(file, flags);
         ASSERT_NE(h, nullptr);
@@ -129,7 +132,8 @@ TEST_F(MmioTest, ReadsAndSeeksStopAtTheEndOfTheFile) {
 
 TEST_F(MmioTest, DirectBufferReadsWalkTheWholeFileThroughAdvance) {
     Bytes file(20000);
-    for (size_t i = 0; i < file.size(); ++i) file[i] = (uint8_t)(i * 7 + i / 256);
+    for (size_t i = 0; i < file.size(); ++i)
+        file[i] = (uint8_t)(i * 7 + i / 256);
     HMMIO h = Open(file);
     ASSERT_NE(h, nullptr);
     ASSERT_EQ(mmioSeek(h, 5, SEEK_SET), 5);

@@ -101,7 +101,8 @@ TEST_F(SoundDeviceTest, VolumeInHundredthsOfADecibelScalesTheOutput) {
     auto level = [&] {
         std::vector<int16_t> out = Mix(512);
         double sum = 0;
-        for (int16_t v : out) sum += v;
+        for (int16_t v : out)
+            sum += v;
         return sum / out.size();
     };
     const double full = level();
@@ -149,12 +150,14 @@ TEST_F(SoundDeviceTest, TwoFullScaleBuffersSaturateInsteadOfWrapping) {
         a->Play(0, 0, 0);
         b->Play(0, 0, 0);
         std::vector<int16_t> out = Mix(500);
-        for (int16_t v : out) ASSERT_EQ(v, value);
+        for (int16_t v : out)
+            ASSERT_EQ(v, value);
         a->Release();
         b->Release();
     }
     // Nothing playing: silence.
-    for (int16_t v : Mix(64)) ASSERT_EQ(v, 0);
+    for (int16_t v : Mix(64))
+        ASSERT_EQ(v, 0);
 }
 
 TEST_F(SoundDeviceTest, EightBitAndLowRateMonoConvertToTheRightLength) {
@@ -200,7 +203,7 @@ TEST_F(SoundDeviceTest, PlayStopAndLoopFollowTheBufferStates) {
     EXPECT_EQ(Position(b), 800u);
     b->Play(0, 0, 0); // resumes where it stopped
     Mix(600);
-    EXPECT_FALSE(Playing(b)); // a one-shot ends...
+    EXPECT_FALSE(Playing(b));   // a one-shot ends...
     EXPECT_EQ(Position(b), 0u); // ...back at the start
     b->Play(0, 0, 0);
     Mix(10);
@@ -339,8 +342,10 @@ TEST(SoundInertDeviceTest, WithoutAudioOneShotsEndAfterTheirDurationAndLoopsGoOn
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     IDirectSound8* ds = nullptr;
     ASSERT_EQ(DirectSoundCreate8(nullptr, &ds, nullptr), DS_OK);
-    if (old) setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
-    else unsetenv("SDL_AUDIODRIVER");
+    if (old)
+        setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+    else
+        unsetenv("SDL_AUDIODRIVER");
     ASSERT_EQ(DirectSoundGetMode(ds), DirectSoundMode::Inert);
 
     WAVEFORMATEX f = Pcm(1, 44100, 16);

@@ -29,8 +29,10 @@ struct ScopedEnv {
         setenv(n, value.c_str(), 1);
     }
     ~ScopedEnv() {
-        if (old) setenv(name.c_str(), old->c_str(), 1);
-        else unsetenv(name.c_str());
+        if (old)
+            setenv(name.c_str(), old->c_str(), 1);
+        else
+            unsetenv(name.c_str());
     }
 };
 

@@ -18,10 +18,18 @@ namespace {
 // Shot: 2205 frames at 22050 Hz mono, 4410 device frames (0.1 s).
 constexpr int kShotFrames = 4410;
 
-Bytes ShotWave() { return PcmWave(1, 22050, 16, Constant16(2205, 3000)); }
-Bytes BubbleWave() { return PcmWave(1, 11025, 8, Bytes(1100, 0xA0)); }
-Bytes DustWave() { return PcmWave(2, 44100, 16, Constant16(2 * 2000, -2000)); }
-Bytes MusicWave() { return PcmWave(2, 44100, 16, Constant16(2 * 44100, 1000)); }
+Bytes ShotWave() {
+    return PcmWave(1, 22050, 16, Constant16(2205, 3000));
+}
+Bytes BubbleWave() {
+    return PcmWave(1, 11025, 8, Bytes(1100, 0xA0));
+}
+Bytes DustWave() {
+    return PcmWave(2, 44100, 16, Constant16(2 * 2000, -2000));
+}
+Bytes MusicWave() {
+    return PcmWave(2, 44100, 16, Constant16(2 * 44100, 1000));
+}
 
 struct SoundTest : ::testing::Test {
     TempDir dir;
@@ -63,7 +71,8 @@ struct SoundTest : ::testing::Test {
     }
     static std::vector<DWORD> Positions(IDirectSoundBuffer8** pool) {
         std::vector<DWORD> p;
-        for (int i = 0; i < SOUND_VOICES; ++i) p.push_back(Position(pool[i]));
+        for (int i = 0; i < SOUND_VOICES; ++i)
+            p.push_back(Position(pool[i]));
         return p;
     }
 };
@@ -75,7 +84,8 @@ TEST_F(SoundTest, ElevenRequestsPlayTenAndTheNextTakesTheFirstVoiceThatEnded) {
     LoadSounds();
     for (int i = 0; i < SOUND_VOICES; ++i) {
         ASSERT_NE(g_ShotVoices[i], nullptr) << i;
-        for (int j = 0; j < i; ++j) ASSERT_NE(g_ShotVoices[i], g_ShotVoices[j]);
+        for (int j = 0; j < i; ++j)
+            ASSERT_NE(g_ShotVoices[i], g_ShotVoices[j]);
     }
 
     PlaySE(SE_SHOT);
@@ -85,8 +95,10 @@ TEST_F(SoundTest, ElevenRequestsPlayTenAndTheNextTakesTheFirstVoiceThatEnded) {
     g_ShotVoices[0]->GetVolume(&volume);
     EXPECT_EQ(volume, -1800);
     Mix(1000);
-    for (int i = 1; i < SOUND_VOICES; ++i) PlaySE(SE_SHOT);
-    for (int i = 0; i < SOUND_VOICES; ++i) EXPECT_TRUE(Playing(g_ShotVoices[i])) << i;
+    for (int i = 1; i < SOUND_VOICES; ++i)
+        PlaySE(SE_SHOT);
+    for (int i = 0; i < SOUND_VOICES; ++i)
+        EXPECT_TRUE(Playing(g_ShotVoices[i])) << i;
     Mix(500);
 
     // The eleventh request finds every voice busy: nothing starts over.
@@ -98,7 +110,8 @@ TEST_F(SoundTest, ElevenRequestsPlayTenAndTheNextTakesTheFirstVoiceThatEnded) {
     // Voice 0 started first and ends first; the next request takes it.
     Mix(kShotFrames - 1500);
     EXPECT_FALSE(Playing(g_ShotVoices[0]));
-    for (int i = 1; i < SOUND_VOICES; ++i) EXPECT_TRUE(Playing(g_ShotVoices[i])) << i;
+    for (int i = 1; i < SOUND_VOICES; ++i)
+        EXPECT_TRUE(Playing(g_ShotVoices[i])) << i;
     before = Positions(g_ShotVoices);
     PlaySE(SE_SHOT);
     EXPECT_TRUE(Playing(g_ShotVoices[0]));
@@ -154,9 +167,11 @@ TEST_F(SoundTest, BrokenFilesLeaveTheirSlotsEmptyAndNameTheFile) {
     Bytes truncated = ShotWave();
     truncated.resize(truncated.size() / 2);
     Bytes garbage(500);
-    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = (uint8_t)(i * 91 + 7);
+    for (size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = (uint8_t)(i * 91 + 7);
     Bytes zeroFormat = Riff({Chunk("fmt ", Bytes(16, 0)), Chunk("data", Bytes(100, 0))});
-    Bytes oversize = Riff({Chunk("fmt ", FormatBody(1, 2, 44100, 16)), Chunk("data", Constant16(200, 5), 0x7FFF0000)});
+    Bytes oversize =
+        Riff({Chunk("fmt ", FormatBody(1, 2, 44100, 16)), Chunk("data", Constant16(200, 5), 0x7FFF0000)});
     WriteSounds(truncated, garbage, zeroFormat, oversize);
 
     ::testing::internal::CaptureStderr();
@@ -172,7 +187,8 @@ TEST_F(SoundTest, BrokenFilesLeaveTheirSlotsEmptyAndNameTheFile) {
         EXPECT_EQ(g_DustVoices[i], nullptr);
     }
     EXPECT_EQ(g_pBgm, nullptr);
-    for (int type = 0; type < 3; ++type) PlaySE(type);
+    for (int type = 0; type < 3; ++type)
+        PlaySE(type);
     StartMusic();
     Mix(100);
 }

@@ -53,7 +53,8 @@ TEST_F(WaveReaderTest, NonPcmFormatKeepsItsExtraBytes) {
     Put16(fmt, 4);
     Append(fmt, {0xA1, 0xB2, 0xC3, 0xD4});
     Bytes data(64, 0x55);
-    std::string path = Write("adpcm.wav", Riff({Chunk("fmt ", fmt), Chunk("fact", {1, 2, 3, 4}), Chunk("data", data)}));
+    std::string path =
+        Write("adpcm.wav", Riff({Chunk("fmt ", fmt), Chunk("fact", {1, 2, 3, 4}), Chunk("data", data)}));
 
     WaveReader r;
     ASSERT_TRUE(r.Open(path.c_str()));
@@ -70,7 +71,8 @@ TEST_F(WaveReaderTest, NonPcmFormatKeepsItsExtraBytes) {
 
 TEST_F(WaveReaderTest, ReadsStopAtTheEndOfTheDataChunkAcrossBufferRefills) {
     Bytes data(30001);
-    for (size_t i = 0; i < data.size(); ++i) data[i] = (uint8_t)(i * 13 + (i >> 9));
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = (uint8_t)(i * 13 + (i >> 9));
     std::string path = Write("long.wav", Riff({Chunk("fmt ", FormatBody(1, 1, 8000, 8)), Chunk("data", data),
                                                Chunk("LIST", Bytes(40, 0xEE))}));
     WaveReader r;
@@ -99,7 +101,8 @@ TEST_F(WaveReaderTest, BrokenFilesAreRefused) {
     Bytes notWave = good;
     std::memcpy(notWave.data() + 8, "AVI ", 4);
     Bytes garbage(300);
-    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = (uint8_t)(i * 37 + 11);
+    for (size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = (uint8_t)(i * 37 + 11);
 
     struct Case {
         const char* name;
@@ -149,10 +152,12 @@ TEST(WaveFormatTest, OnlySaneFormatsArePlayable) {
     };
     WAVEFORMATEX ok[] = {make(1, 1, 8000, 8, 1), make(1, 2, 44100, 16, 4), make(1, 1, 1000, 16, 2),
                          make(1, 2, 192000, 8, 2)};
-    for (const auto& f : ok) EXPECT_TRUE(IsPlayableWaveFormat(&f)) << f.nChannels << " " << f.nSamplesPerSec;
-    WAVEFORMATEX bad[] = {make(0, 0, 0, 0, 0),       make(1, 0, 44100, 16, 0),  make(1, 3, 44100, 16, 6),
-                          make(1, 2, 999, 16, 4),    make(1, 2, 192001, 16, 4), make(1, 2, 44100, 24, 6),
-                          make(1, 2, 44100, 16, 2),  make(3, 2, 44100, 16, 4)};
-    for (const auto& f : bad) EXPECT_FALSE(IsPlayableWaveFormat(&f)) << f.nChannels << " " << f.nSamplesPerSec;
+    for (const auto& f : ok)
+        EXPECT_TRUE(IsPlayableWaveFormat(&f)) << f.nChannels << " " << f.nSamplesPerSec;
+    WAVEFORMATEX bad[] = {make(0, 0, 0, 0, 0),      make(1, 0, 44100, 16, 0),  make(1, 3, 44100, 16, 6),
+                          make(1, 2, 999, 16, 4),   make(1, 2, 192001, 16, 4), make(1, 2, 44100, 24, 6),
+                          make(1, 2, 44100, 16, 2), make(3, 2, 44100, 16, 4)};
+    for (const auto& f : bad)
+        EXPECT_FALSE(IsPlayableWaveFormat(&f)) << f.nChannels << " " << f.nSamplesPerSec;
     EXPECT_FALSE(IsPlayableWaveFormat(nullptr));
 }

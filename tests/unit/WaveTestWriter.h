@@ -20,8 +20,12 @@ inline void Put32(Bytes& b, uint32_t v) {
     Put16(b, v & 0xFFFF);
     Put16(b, v >> 16);
 }
-inline void PutTag(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
-inline void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
+inline void PutTag(Bytes& b, const char* tag) {
+    b.insert(b.end(), tag, tag + 4);
+}
+inline void Append(Bytes& b, const Bytes& more) {
+    b.insert(b.end(), more.begin(), more.end());
+}
 
 // A chunk with the given id and body; the declared size may be overridden; odd bodies get a pad byte.
 inline Bytes Chunk(const char* id, const Bytes& body, int64_t declaredSize = -1) {
@@ -50,7 +54,8 @@ inline Bytes FormatBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t
 inline Bytes Riff(const std::vector<Bytes>& chunks, int64_t declaredSize = -1) {
     Bytes body;
     PutTag(body, "WAVE");
-    for (const Bytes& c : chunks) Append(body, c);
+    for (const Bytes& c : chunks)
+        Append(body, c);
     Bytes b;
     PutTag(b, "RIFF");
     Put32(b, declaredSize >= 0 ? (uint32_t)declaredSize : (uint32_t)body.size());
@@ -64,12 +69,15 @@ inline Bytes PcmWave(uint16_t channels, uint32_t rate, uint16_t bits, const Byte
 
 inline Bytes Samples16(const std::vector<int16_t>& values) {
     Bytes b;
-    for (int16_t v : values) Put16(b, (uint16_t)v);
+    for (int16_t v : values)
+        Put16(b, (uint16_t)v);
     return b;
 }
 
 // n 16-bit samples of one value.
-inline Bytes Constant16(size_t n, int16_t value) { return Samples16(std::vector<int16_t>(n, value)); }
+inline Bytes Constant16(size_t n, int16_t value) {
+    return Samples16(std::vector<int16_t>(n, value));
+}
 
 inline bool WriteFile(const std::string& path, const Bytes& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
