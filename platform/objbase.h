@@ -1,0 +1,10 @@
+// COM start-up. Our interfaces need no apartment, so both calls do nothing.
+#pragma once
+
+#include "platform/wintypes.h"
+
+inline HRESULT CoInitialize(LPVOID reserved) {
+    (void)reserved;
+    return S_OK;
+}
+inline void CoUninitialize() {}
