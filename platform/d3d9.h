@@ -99,13 +99,16 @@ struct IDirect3DVertexDeclaration9 : public IUnknown {
 };
 
 // One recorded device call. Which fields are filled depends on the method:
-//   SetRenderState / SetSamplerState / SetTextureStageState: a = state (stage/sampler in b), value in c
-//     (SetRenderState: a = state, b = value).
-//   SetTransform: a = transform type, matrix = the matrix.   SetFVF: a = fvf.
-//   SetTexture: a = stage, ptr = texture.   SetLight: a = index, light = the light.   LightEnable: a, b.
-//   SetMaterial: material.   SetVertexDeclaration: ptr.   Clear: a = flags, b = colour, z = depth.
-//   DrawPrimitiveUP: a = primitive type, b = primitive count, c = stride, ptr = bound texture,
+//   SetRenderState: a = state, b = value.   SetTextureStageState / SetSamplerState: a = stage, b = type,
+//   c = value.   SetTransform: a = transform type, matrix = the matrix.   SetFVF: a = fvf.
+//   SetTexture: a = stage, ptr = texture.   SetLight: a = index, light = the light.
+//   LightEnable: a = index, b = enable.   SetMaterial: material.   SetVertexDeclaration: ptr.
+//   Clear: a = flags, b = colour, z = depth.   SetViewport: a, b, c = X, Y, Width.
+//   DrawPrimitiveUP: a = primitive type, b = primitive count, c = stride, ptr = texture of stage 0,
 //     matrix = world matrix at draw time, data = copy of the vertices.
+//   SpriteDraw (one ID3DXSprite::Draw): ptr = texture, b = colour, data = the four corners as 24-byte
+//     vertices (x, y in back-buffer pixels, z, ARGB colour, u, v) in the order top-left, top-right,
+//     bottom-right, bottom-left of the source rectangle.
 //   BeginScene, EndScene, Present: no arguments.
 struct DeviceCall {
     std::string method;
@@ -176,8 +179,9 @@ struct IDirect3DDevice9 : public IUnknown {
     virtual bool ReadBackBuffer(std::vector<uint8_t>& rgba) = 0;
     // Writes the back buffer to a PNG file. False on a recording device or when the file cannot be written.
     virtual bool SaveBackBuffer(const char* pngPath) = 0;
-    // Counters for tests and benchmarks: GL draw calls issued and frames presented.
-    virtual UINT GlDrawCount() const = 0;
+    // Counters for tests and benchmarks: batches drawn (one GL draw call each on a drawing device; counted
+    // on a recording device too) and frames presented.
+    virtual UINT BatchCount() const = 0;
     virtual UINT PresentCount() const = 0;
 };
 
