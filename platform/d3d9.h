@@ -199,11 +199,13 @@ struct IDirect3D9 : public IUnknown {
 IDirect3D9* Direct3DCreate9(UINT sdkVersion);
 
 // Test hooks for the creation paths: Direct3DCreate9 returns null while failCreate is set; the next
-// failDeviceAttempts calls of CreateDevice fail with D3DERR_NOTAVAILABLE. Every CreateDevice call appends
-// its device type and behaviour flags to attempts.
+// failDeviceAttempts calls of CreateDevice fail with D3DERR_NOTAVAILABLE; devices are created with their
+// call log on while logNewDevices is set. Every CreateDevice call appends its device type and behaviour
+// flags to attempts.
 struct Direct3DTestHooks {
     bool failCreate = false;
     int failDeviceAttempts = 0;
+    bool logNewDevices = false;
     std::vector<std::pair<D3DDEVTYPE, DWORD>> attempts;
 };
 Direct3DTestHooks& Direct3DTestHooksForTest();

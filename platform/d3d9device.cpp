@@ -102,7 +102,9 @@ class Direct3D9 final : public IDirect3D9 {
                 return D3DERR_NOTAVAILABLE;
             }
         }
-        *device = new D3D9Device(this, *params, std::move(renderer));
+        D3D9Device* created = new D3D9Device(this, *params, std::move(renderer));
+        if (g_Hooks.logNewDevices) created->EnableCallLog(true);
+        *device = created;
         return D3D_OK;
     }
 };
