@@ -4,7 +4,11 @@
 #include "platform/sdl_window.h"
 #include "platform/win32_private.h"
 
+#include <SDL2/SDL.h>
+#include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -253,4 +257,127 @@ TEST_F(Win32Layer, QuestionIsAnsweredByTheFlagsOrNoWithoutAScreen) {
     EXPECT_EQ(MessageBoxA(nullptr, "q", "c", MB_YESNO | MB_DEFBUTTON2), IDYES);
     // The flags answer only the question, not error boxes.
     EXPECT_EQ(MessageBoxA(nullptr, "e", "ERROR", MB_OK | MB_ICONERROR), IDOK);
+}
+
+// Live input through SDL events on an offscreen window: polled state, the Escape message, closing, and
+// the record file.
+class Win32LiveInput : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Harness() = HarnessOptions{};
+        Harness().headless = true;
+        Harness().fast = true;
+        HarnessSetReplay({}, false);
+        win32::ResetMessages();
+        win32::ResetInput();
+        g_Seen.clear();
+        g_Pass = 0;
+        char name[] = "/tmp/bw-record-XXXXXX";
+        int fd = mkstemp(name);
+        ASSERT_GE(fd, 0);
+        close(fd);
+        recordPath = name;
+        Harness().recordPath = recordPath;
+        std::string err;
+        ASSERT_TRUE(HarnessStart(err)) << err;
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = CALLBACK_TestProc;
+        wc.lpszClassName = "Generic Game SDK Window";
+        RegisterClassA(&wc);
+        hwnd = CreateWindowExA(0, "Generic Game SDK Window", "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW,
+                               CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
+        if (!hwnd) GTEST_SKIP() << "no SDL video here";
+        ASSERT_NE(PlatformSdlWindow(hwnd), nullptr);
+        SDL_PumpEvents();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+    void TearDown() override {
+        HarnessStop();
+        if (hwnd) PlatformDestroyHiddenGlWindow(hwnd);
+        std::remove(recordPath.c_str());
+        Harness() = HarnessOptions{};
+        win32::ResetMessages();
+        win32::ResetInput();
+    }
+    void PushKey(SDL_Keycode key, bool down) {
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.keysym.sym = key;
+        e.key.windowID = SDL_GetWindowID(PlatformSdlWindow(hwnd));
+        SDL_PushEvent(&e);
+    }
+    void PushButton(bool down, int x, int y) {
+        SDL_Event e{};
+        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.x = x;
+        e.button.y = y;
+        SDL_PushEvent(&e);
+    }
+    // One pass of the message loop: dispatch what is waiting, then the idle pass.
+    void Pass() {
+        MSG msg{};
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!GetMessageA(&msg, nullptr, 0, 0)) {
+                quit = true;
+                return;
+            }
+            DispatchMessageA(&msg);
+        }
+        ++g_Pass;
+    }
+
+    HWND hwnd = nullptr;
+    std::string recordPath;
+    bool quit = false;
+};
+
+TEST_F(Win32LiveInput, KeysAreHeldEscapeIsAMessageAndEverythingIsRecorded) {
+    PushKey(SDLK_w, true);
+    PushKey(SDLK_ESCAPE, true);
+    PushKey(SDLK_SPACE, true); // not a game key: neither held nor recorded
+    Pass();
+    EXPECT_TRUE(GetAsyncKeyState('W') & 0x8000);
+    EXPECT_TRUE(GetAsyncKeyState(VK_ESCAPE) & 0x8000);
+    ASSERT_EQ(g_Seen.size(), 1u); // only Escape reaches the window procedure
+    EXPECT_EQ(g_Seen[0].message, WM_KEYDOWN);
+    EXPECT_EQ(g_Seen[0].wParam, (WPARAM)VK_ESCAPE);
+    PushKey(SDLK_w, false);
+    PushButton(true, 64, 48);
+    Pass();
+    EXPECT_FALSE(GetAsyncKeyState('W') & 0x8000);
+    EXPECT_TRUE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+    RECT win;
+    GetWindowRect(hwnd, &win);
+    POINT m;
+    GetCursorPos(&m);
+    EXPECT_EQ(m.x - win.left, 64);
+    EXPECT_EQ(m.y - win.top, 48);
+    SDL_Event q{};
+    q.type = SDL_QUIT;
+    SDL_PushEvent(&q);
+    Pass();
+    EXPECT_TRUE(quit);
+    HarnessStop();
+    std::ifstream in(recordPath);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "# brinewisp input: <pass> down|up KEY, <pass> mouse X Y, <pass> close\n"
+                          "0 down W\n0 down ESCAPE\n1 up W\n1 mouse 64 48\n1 down LBUTTON\n2 close\n");
+    // The recording replays.
+    std::vector<ReplayEvent> ev;
+    std::string err;
+    std::istringstream again(text.str());
+    EXPECT_TRUE(ParseReplay(again, "rec", ev, err)) << err;
+    EXPECT_EQ(ev.size(), 6u);
+}
+
+TEST_F(Win32LiveInput, ReplayShutsOutTheLiveKeyboard) {
+    HarnessSetReplay({}, true);
+    PushKey(SDLK_ESCAPE, true);
+    PushKey(SDLK_d, true);
+    Pass();
+    EXPECT_FALSE(GetAsyncKeyState(VK_ESCAPE) & 0x8000);
+    EXPECT_FALSE(GetAsyncKeyState('D') & 0x8000);
+    EXPECT_TRUE(g_Seen.empty());
 }
