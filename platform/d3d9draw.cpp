@@ -132,7 +132,7 @@ HRESULT D3D9Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, 
             c.data.assign(p, p + size_t(count) * stride);
         }
     }
-    if (!vertices || count == 0 || stride == 0) return D3DERR_INVALIDCALL;
+    if (!vertices || primitiveCount == 0 || count == 0 || stride == 0) return D3DERR_INVALIDCALL;
     VertexLayout layout = CurrentLayout();
     if (layout.position < 0) return D3DERR_INVALIDCALL;
 
