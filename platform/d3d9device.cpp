@@ -4,6 +4,7 @@
 #include "platform/d3d9texture.h"
 #include "platform/gl_renderer.h"
 #include "platform/sdl_window.h"
+#include "platform/windows.h"
 
 #include <SDL.h>
 
@@ -102,6 +103,8 @@ class Direct3D9 final : public IDirect3D9 {
                 return D3DERR_NOTAVAILABLE;
             }
         }
+        // A full-screen device takes the whole display, as Direct3D does with its focus window.
+        if (renderer && !params->Windowed) PlatformSetFullScreen(focusWindow, TRUE);
         D3D9Device* created = new D3D9Device(this, *params, std::move(renderer));
         if (g_Hooks.logNewDevices) created->EnableCallLog(true);
         *device = created;
