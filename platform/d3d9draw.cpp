@@ -11,6 +11,9 @@
 
 namespace {
 
+// A batch this long is drawn at once rather than grown further.
+constexpr size_t kMaxBatchVertices = size_t(1) << 18;
+
 UINT VertexCount(D3DPRIMITIVETYPE type, UINT primitives) {
     switch (type) {
     case D3DPT_POINTLIST: return primitives;
@@ -207,6 +210,7 @@ HRESULT D3D9Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, 
         break;
     default: m_Batch.insert(m_Batch.end(), in, in + count); break;
     }
+    if (m_Batch.size() >= kMaxBatchVertices) Flush();
     return D3D_OK;
 }
 

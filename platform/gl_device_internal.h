@@ -68,8 +68,9 @@ void MakeCurrent(IDirect3DDevice9* device);
 // Flush, MakeCurrent, and bind the back buffer framebuffer with the device's viewport.
 // Returns false on a recording device: draw nothing then.
 bool BeginExternalDraw(IDirect3DDevice9* device);
-// Call after your own GL calls: the device stops trusting its cached program, vertex array, array buffer,
-// texture and sampler bindings and binds its own again before its next draw.
+// Call after your own GL calls: the device stops trusting its cached GL state (program, vertex array,
+// buffers, texture and sampler bindings, framebuffer, viewport, blend / depth / cull) and sets its own again
+// before its next draw.
 void EndExternalDraw(IDirect3DDevice9* device);
 
 // The render states' current raster state, and a way to put any raster state into GL through the device's

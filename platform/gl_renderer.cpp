@@ -214,9 +214,6 @@ bool GlRenderer::Init(SDL_Window* window, UINT width, UINT height, std::string* 
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glDisable(GL_SCISSOR_TEST);
     InvalidateBindings();
-    m_Cache.drawFbo = kUnknown;
-    m_Cache.vpW = -1;
-    m_Cache.rasterValid = false;
     if (glGetError() != GL_NO_ERROR) {
         *error = "GL error during set-up";
         return false;
@@ -247,6 +244,9 @@ void GlRenderer::MakeCurrent() {
 void GlRenderer::InvalidateBindings() {
     m_Cache.program = m_Cache.vao = m_Cache.arrayBuffer = kUnknown;
     m_Cache.texture0 = m_Cache.sampler0 = kUnknown;
+    m_Cache.drawFbo = kUnknown;
+    m_Cache.vpW = -1;
+    m_Cache.rasterValid = false;
 }
 
 void GlRenderer::UseProgram(unsigned program) {
@@ -263,13 +263,14 @@ void GlRenderer::BindArrayBuffer(unsigned vbo) {
 
 void GlRenderer::BindBackBuffer(const D3DVIEWPORT9& vp) {
     if (m_Cache.drawFbo != m_Fbo) glBindFramebuffer(GL_FRAMEBUFFER, m_Cache.drawFbo = m_Fbo);
+    const bool unknown = m_Cache.vpW < 0;
     // D3D counts viewport rows from the top, GL from the bottom.
     int x = int(vp.X), y = int(m_Height) - int(vp.Y + vp.Height), w = int(vp.Width), h = int(vp.Height);
     if (m_Cache.vpX != x || m_Cache.vpY != y || m_Cache.vpW != w || m_Cache.vpH != h) {
         glViewport(x, y, w, h);
         m_Cache.vpX = x, m_Cache.vpY = y, m_Cache.vpW = w, m_Cache.vpH = h;
     }
-    if (m_Cache.depthNear != vp.MinZ || m_Cache.depthFar != vp.MaxZ || m_Cache.vpW < 0) {
+    if (unknown || m_Cache.depthNear != vp.MinZ || m_Cache.depthFar != vp.MaxZ) {
         glDepthRange(vp.MinZ, vp.MaxZ);
         m_Cache.depthNear = vp.MinZ, m_Cache.depthFar = vp.MaxZ;
     }

@@ -39,7 +39,7 @@ class GlRenderer {
     // Binds texture (or none) on unit 0 with a sampler for the given D3D filter and address modes.
     unsigned BindTexture0(IDirect3DTexture9* texture, DWORD magFilter, DWORD minFilter, DWORD mipFilter,
                           DWORD addressU, DWORD addressV);
-    // Forget cached program, vertex array, buffer, texture and sampler bindings (after outside GL calls).
+    // Forget all cached GL state: bindings, framebuffer, viewport and raster state (after outside GL calls).
     void InvalidateBindings();
 
     // Texture objects (context made current by the callers).
