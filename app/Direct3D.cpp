@@ -62,12 +62,14 @@ IDirect3DDevice9* InitDirect3D(BYTE bFullScreen) {
         {D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
     };
     for (const auto& a : kAttempts) {
-        if (SUCCEEDED(g_pD3D->CreateDevice(D3DADAPTER_DEFAULT, a.type, g_hWnd, a.flags, &g_D3DPP, &g_pDevice)))
+        if (SUCCEEDED(
+                g_pD3D->CreateDevice(D3DADAPTER_DEFAULT, a.type, g_hWnd, a.flags, &g_D3DPP, &g_pDevice)))
             break;
         g_pDevice = NULL;
     }
     if (!g_pDevice) {
-        MessageBoxA(NULL, "DirectX9が初期化できません。\n未対応のパソコンと思われます。", "ERROR", MB_ICONERROR);
+        MessageBoxA(NULL, "DirectX9が初期化できません。\n未対応のパソコンと思われます。", "ERROR",
+                    MB_ICONERROR);
         g_pD3D->Release();
         g_pD3D = NULL;
         return NULL;

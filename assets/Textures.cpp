@@ -81,26 +81,39 @@ void ReleaseSlot(IDirect3DTexture9** slot) {
 template <size_t N> void LoadSet(const TextureFile (&set)[N]) {
     for (const TextureFile& f : set) {
         ReleaseSlot(f.slot); // a slot loaded by another set is reloaded, not leaked
-        D3DXCreateTextureFromFileExA(g_pDevice, f.path, f.width, f.height, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
-                                     D3DX_FILTER_NONE, D3DX_DEFAULT, 0, NULL, NULL, f.slot);
+        D3DXCreateTextureFromFileExA(g_pDevice, f.path, f.width, f.height, 1, 0, D3DFMT_UNKNOWN,
+                                     D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_DEFAULT, 0, NULL, NULL, f.slot);
     }
 }
 
 template <size_t N> void ReleaseSet(const TextureFile (&set)[N]) {
-    for (const TextureFile& f : set) ReleaseSlot(f.slot);
+    for (const TextureFile& f : set)
+        ReleaseSlot(f.slot);
 }
 
 } // namespace
 
-void LoadSharedTextures() { LoadSet(kSharedSet); }
-void LoadTitleTextures() { LoadSet(kTitleSet); }
-void LoadStageTextures() { LoadSet(kStageSet); }
-void ReleaseSharedTextures() { ReleaseSet(kSharedSet); }
-void ReleaseTitleTextures() { ReleaseSet(kTitleSet); }
-void ReleaseStageTextures() { ReleaseSet(kStageSet); }
+void LoadSharedTextures() {
+    LoadSet(kSharedSet);
+}
+void LoadTitleTextures() {
+    LoadSet(kTitleSet);
+}
+void LoadStageTextures() {
+    LoadSet(kStageSet);
+}
+void ReleaseSharedTextures() {
+    ReleaseSet(kSharedSet);
+}
+void ReleaseTitleTextures() {
+    ReleaseSet(kTitleSet);
+}
+void ReleaseStageTextures() {
+    ReleaseSet(kStageSet);
+}
 
-void DrawSprite(IDirect3DTexture9* texture, int opacity, float x, float y, float centerX, float centerY, RECT src,
-                const D3DXMATRIX& m) {
+void DrawSprite(IDirect3DTexture9* texture, int opacity, float x, float y, float centerX, float centerY,
+                RECT src, const D3DXMATRIX& m) {
     if (!g_pSprite) return;
     g_pSprite->Begin(D3DXSPRITE_ALPHABLEND);
     D3DXMATRIX trans;

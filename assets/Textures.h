@@ -46,5 +46,5 @@ void ReleaseStageTextures();
 
 // Draws the rectangle src of texture (may be null) through g_pSprite: its point (centerX, centerY) lands
 // at screen position (x, y); m scales (and rotates) the image about that point. opacity 0..255.
-void DrawSprite(IDirect3DTexture9* texture, int opacity, float x, float y, float centerX, float centerY, RECT src,
-                const D3DXMATRIX& m);
+void DrawSprite(IDirect3DTexture9* texture, int opacity, float x, float y, float centerX, float centerY,
+                RECT src, const D3DXMATRIX& m);

@@ -18,9 +18,11 @@ struct Vertex {
     float u, v;
 };
 
-double RunFrames(IDirect3DDevice9* dev, IDirect3DTexture9* const tex[3], int frames, int quads, bool flushEach,
-                 UINT* batchesPerFrame) {
-    Vertex q[4] = {{-1, 0, 1, 0xB4000000, 0, 0}, {1, 0, 1, 0xB4000000, 1, 0}, {1, 0, -1, 0xB4000000, 1, 1},
+double RunFrames(IDirect3DDevice9* dev, IDirect3DTexture9* const tex[3], int frames, int quads,
+                 bool flushEach, UINT* batchesPerFrame) {
+    Vertex q[4] = {{-1, 0, 1, 0xB4000000, 0, 0},
+                   {1, 0, 1, 0xB4000000, 1, 0},
+                   {1, 0, -1, 0xB4000000, 1, 1},
                    {-1, 0, -1, 0xB4000000, 0, 1}};
     std::vector<uint8_t> sink;
     UINT batches0 = dev->BatchCount();
@@ -75,7 +77,8 @@ int main() {
     dev->SetRenderState(D3DRS_FOGENABLE, TRUE);
     dev->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
     IDirect3DTexture9* tex[3] = {};
-    for (auto& t : tex) dev->CreateTexture(128, 128, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr);
+    for (auto& t : tex)
+        dev->CreateTexture(128, 128, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr);
 
     const int frames = 200, quads = 600;
     UINT batched = 0, separate = 0;
@@ -87,7 +90,8 @@ int main() {
     std::printf("one per draw: %7.3f ms/frame, %u draws/frame\n", s, separate);
 
     dev->SetTexture(0, nullptr);
-    for (auto t : tex) t->Release();
+    for (auto t : tex)
+        t->Release();
     dev->Release();
     d3d->Release();
     PlatformDestroyHiddenGlWindow(hwnd);

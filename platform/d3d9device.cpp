@@ -56,13 +56,15 @@ void DesktopMode(D3DDISPLAYMODE* mode) {
 class VertexDeclaration final : public IDirect3DVertexDeclaration9 {
   public:
     explicit VertexDeclaration(const D3DVERTEXELEMENT9* elements) {
-        for (; elements->Stream != 0xFF; ++elements) m_Elements.push_back(*elements);
+        for (; elements->Stream != 0xFF; ++elements)
+            m_Elements.push_back(*elements);
     }
     HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) override {
         if (!count) return D3DERR_INVALIDCALL;
         *count = UINT(m_Elements.size() + 1);
         if (elements) {
-            for (size_t i = 0; i < m_Elements.size(); ++i) elements[i] = m_Elements[i];
+            for (size_t i = 0; i < m_Elements.size(); ++i)
+                elements[i] = m_Elements[i];
             elements[m_Elements.size()] = D3DVERTEXELEMENT9 D3DDECL_END();
         }
         return D3D_OK;
@@ -114,7 +116,9 @@ class Direct3D9 final : public IDirect3D9 {
 
 } // namespace
 
-Direct3DTestHooks& Direct3DTestHooksForTest() { return g_Hooks; }
+Direct3DTestHooks& Direct3DTestHooksForTest() {
+    return g_Hooks;
+}
 
 IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
     if (g_Hooks.failCreate || sdkVersion != D3D_SDK_VERSION) return nullptr;
@@ -333,7 +337,8 @@ HRESULT D3D9Device::SetLight(DWORD index, const D3DLIGHT9* light) {
         c.a = index;
         if (light) c.light = *light;
     }
-    if (!light || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL) return D3DERR_INVALIDCALL;
+    if (!light || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)
+        return D3DERR_INVALIDCALL;
     if (index >= 4096) return D3DERR_INVALIDCALL;
     if (index >= m_Lights.size()) m_Lights.resize(index + 1);
     m_Lights[index].set = true;
@@ -412,7 +417,8 @@ HRESULT D3D9Device::GetFVF(DWORD* fvf) {
     return D3D_OK;
 }
 
-HRESULT D3D9Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, IDirect3DVertexDeclaration9** decl) {
+HRESULT D3D9Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                            IDirect3DVertexDeclaration9** decl) {
     if (!elements || !decl) return D3DERR_INVALIDCALL;
     *decl = new VertexDeclaration(elements);
     return D3D_OK;
@@ -491,7 +497,8 @@ HRESULT D3D9Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD us
     if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return D3DERR_INVALIDCALL;
     if (levels == 0) {
         UINT size = width > height ? width : height;
-        for (levels = 1; size > 1; size >>= 1) ++levels;
+        for (levels = 1; size > 1; size >>= 1)
+            ++levels;
     }
     *texture = new D3D9Texture(m_Self, m_Renderer, width, height, levels, format, pool, usage);
     return D3D_OK;
@@ -531,7 +538,8 @@ gldevice::RasterState D3D9Device::CurrentRasterState() const {
     r.srcBlendAlpha = r.separateAlpha ? rs[D3DRS_SRCBLENDALPHA] : r.srcBlend;
     r.dstBlendAlpha = r.separateAlpha ? rs[D3DRS_DESTBLENDALPHA] : r.dstBlend;
     r.blendOpAlpha = r.separateAlpha ? rs[D3DRS_BLENDOPALPHA] : r.blendOp;
-    if (!r.blendEnable) r.srcBlend = r.dstBlend = r.blendOp = r.srcBlendAlpha = r.dstBlendAlpha = r.blendOpAlpha = 0;
+    if (!r.blendEnable)
+        r.srcBlend = r.dstBlend = r.blendOp = r.srcBlendAlpha = r.dstBlendAlpha = r.blendOpAlpha = 0;
     r.zEnable = rs[D3DRS_ZENABLE] ? 1 : 0;
     r.zWrite = rs[D3DRS_ZWRITEENABLE] ? 1 : 0;
     r.zFunc = rs[D3DRS_ZFUNC];

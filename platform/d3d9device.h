@@ -82,7 +82,8 @@ class D3D9Device final : public IDirect3DDevice9 {
     HRESULT GetMaterial(D3DMATERIAL9* material) override;
     HRESULT SetFVF(DWORD fvf) override;
     HRESULT GetFVF(DWORD* fvf) override;
-    HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, IDirect3DVertexDeclaration9** decl) override;
+    HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                    IDirect3DVertexDeclaration9** decl) override;
     HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9* decl) override;
     HRESULT GetVertexDeclaration(IDirect3DVertexDeclaration9** decl) override;
     HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override;
@@ -91,7 +92,8 @@ class D3D9Device final : public IDirect3DDevice9 {
                           IDirect3DTexture9** texture, void* sharedHandle) override;
     HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
                             UINT stride) override;
-    HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+    HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
+                  DWORD stencil) override;
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
     HRESULT Present(const RECT* src, const RECT* dst, HWND overrideWindow, const void* dirty) override;
@@ -113,7 +115,8 @@ class D3D9Device final : public IDirect3DDevice9 {
     void Flush();
     // Queues one screen-space sprite quad (corners in the order top-left, top-right, bottom-right,
     // bottom-left) with the sprite's fixed state; the device's own render state is neither read nor changed.
-    void DrawSpriteQuad(IDirect3DTexture9* texture, const GpuVertex corners[4], bool alphaBlend, D3DCOLOR color);
+    void DrawSpriteQuad(IDirect3DTexture9* texture, const GpuVertex corners[4], bool alphaBlend,
+                        D3DCOLOR color);
     // Called by a texture before its pixels change, so that queued draws still see the old pixels.
     void OnTextureChanging(const IDirect3DTexture9* texture);
     void CountExternalDraw() { ++m_BatchCount; }
@@ -167,7 +170,7 @@ class D3D9Device final : public IDirect3DDevice9 {
     std::vector<DeviceCall> m_Log;
 
     // Batching.
-    DrawKey m_Key{};       // built from the current state when m_KeyDirty
+    DrawKey m_Key{}; // built from the current state when m_KeyDirty
     bool m_KeyDirty = true;
     bool m_BatchMatchesKey = false; // the pending batch was started with m_Key and nothing changed since
     DrawKey m_BatchKey{};
@@ -179,4 +182,6 @@ class D3D9Device final : public IDirect3DDevice9 {
 };
 
 // The device's class behind an interface pointer (null for null).
-inline D3D9Device* AsDevice(IDirect3DDevice9* device) { return static_cast<D3D9Device*>(device); }
+inline D3D9Device* AsDevice(IDirect3DDevice9* device) {
+    return static_cast<D3D9Device*>(device);
+}

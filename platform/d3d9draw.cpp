@@ -16,12 +16,17 @@ constexpr size_t kMaxBatchVertices = size_t(1) << 18;
 
 UINT VertexCount(D3DPRIMITIVETYPE type, UINT primitives) {
     switch (type) {
-    case D3DPT_POINTLIST: return primitives;
-    case D3DPT_LINELIST: return primitives * 2;
-    case D3DPT_LINESTRIP: return primitives + 1;
-    case D3DPT_TRIANGLELIST: return primitives * 3;
+    case D3DPT_POINTLIST:
+        return primitives;
+    case D3DPT_LINELIST:
+        return primitives * 2;
+    case D3DPT_LINESTRIP:
+        return primitives + 1;
+    case D3DPT_TRIANGLELIST:
+        return primitives * 3;
     case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return primitives + 2;
+    case D3DPT_TRIANGLEFAN:
+        return primitives + 2;
     }
     return 0;
 }
@@ -86,7 +91,8 @@ void D3D9Device::BuildKey(DrawKey& key) const {
             g.range = l.Range;
             g.direction[0] = l.Direction.x, g.direction[1] = l.Direction.y, g.direction[2] = l.Direction.z;
             g.falloff = l.Falloff;
-            g.attenuation[0] = l.Attenuation0, g.attenuation[1] = l.Attenuation1, g.attenuation[2] = l.Attenuation2;
+            g.attenuation[0] = l.Attenuation0, g.attenuation[1] = l.Attenuation1,
+            g.attenuation[2] = l.Attenuation2;
             g.cosHalfTheta = std::cos(l.Theta * 0.5f);
             g.cosHalfPhi = std::cos(l.Phi * 0.5f);
         }
@@ -208,7 +214,9 @@ HRESULT D3D9Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, 
             m_Batch.push_back(in[i + 1]);
         }
         break;
-    default: m_Batch.insert(m_Batch.end(), in, in + count); break;
+    default:
+        m_Batch.insert(m_Batch.end(), in, in + count);
+        break;
     }
     if (m_Batch.size() >= kMaxBatchVertices) Flush();
     return D3D_OK;
@@ -264,12 +272,14 @@ void D3D9Device::DrawSpriteQuad(IDirect3DTexture9* texture, const GpuVertex corn
     }
     m_BatchMatchesKey = false;
     static const int order[6] = {0, 1, 2, 0, 2, 3};
-    for (int i : order) m_Batch.push_back(corners[i]);
+    for (int i : order)
+        m_Batch.push_back(corners[i]);
 }
 
 // ---- Scenes, clears and presenting ----
 
-HRESULT D3D9Device::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+HRESULT D3D9Device::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
+                          DWORD stencil) {
     (void)stencil;
     if (Logging()) {
         DeviceCall& c = Log("Clear");
@@ -330,7 +340,9 @@ bool D3D9Device::SaveBackBuffer(const char* pngPath) {
 
 namespace gldevice {
 
-bool IsDrawing(IDirect3DDevice9* device) { return device && device->IsDrawing(); }
+bool IsDrawing(IDirect3DDevice9* device) {
+    return device && device->IsDrawing();
+}
 
 void Flush(IDirect3DDevice9* device) {
     if (device) AsDevice(device)->Flush();
@@ -355,7 +367,9 @@ void EndExternalDraw(IDirect3DDevice9* device) {
     if (device && AsDevice(device)->Renderer()) AsDevice(device)->Renderer()->InvalidateBindings();
 }
 
-RasterState CurrentRasterState(IDirect3DDevice9* device) { return AsDevice(device)->CurrentRasterState(); }
+RasterState CurrentRasterState(IDirect3DDevice9* device) {
+    return AsDevice(device)->CurrentRasterState();
+}
 
 void ApplyRasterState(IDirect3DDevice9* device, const RasterState& state) {
     if (GlRenderer* r = AsDevice(device)->Renderer()) r->ApplyRaster(state);
@@ -370,9 +384,13 @@ unsigned BindTexture0(IDirect3DDevice9* device, IDirect3DTexture9* texture) {
                            d->Sampler0(D3DSAMP_ADDRESSV));
 }
 
-FogParams CurrentFog(IDirect3DDevice9* device) { return AsDevice(device)->CurrentFog(); }
+FogParams CurrentFog(IDirect3DDevice9* device) {
+    return AsDevice(device)->CurrentFog();
+}
 
-LightParams CurrentLight(IDirect3DDevice9* device, DWORD index) { return AsDevice(device)->CurrentLight(index); }
+LightParams CurrentLight(IDirect3DDevice9* device, DWORD index) {
+    return AsDevice(device)->CurrentLight(index);
+}
 
 D3DMATRIX CurrentTransform(IDirect3DDevice9* device, D3DTRANSFORMSTATETYPE which) {
     return AsDevice(device)->Transform(which);

@@ -4,12 +4,14 @@
 #include "platform/d3d9device.h"
 #include "platform/gl_renderer.h"
 
-D3D9Texture::D3D9Texture(std::shared_ptr<D3D9Device*> device, std::shared_ptr<GlRenderer> renderer, UINT width, UINT height,
-                         UINT levels, D3DFORMAT format, D3DPOOL pool, DWORD usage)
-    : m_Device(std::move(device)), m_Renderer(std::move(renderer)), m_Width(width), m_Height(height), m_Levels(levels),
-      m_Format(format), m_Pool(pool), m_Usage(usage), m_Pixels(size_t(width) * height * 4, 0) {
+D3D9Texture::D3D9Texture(std::shared_ptr<D3D9Device*> device, std::shared_ptr<GlRenderer> renderer,
+                         UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool, DWORD usage)
+    : m_Device(std::move(device)), m_Renderer(std::move(renderer)), m_Width(width), m_Height(height),
+      m_Levels(levels), m_Format(format), m_Pool(pool), m_Usage(usage),
+      m_Pixels(size_t(width) * height * 4, 0) {
     if (m_Format == D3DFMT_X8R8G8B8)
-        for (size_t i = 3; i < m_Pixels.size(); i += 4) m_Pixels[i] = 0xFF;
+        for (size_t i = 3; i < m_Pixels.size(); i += 4)
+            m_Pixels[i] = 0xFF;
 }
 
 D3D9Texture::~D3D9Texture() {
@@ -58,7 +60,8 @@ HRESULT D3D9Texture::GetDevice(IDirect3DDevice9** device) {
 
 void D3D9Texture::PixelsChanged() {
     if (m_Format == D3DFMT_X8R8G8B8)
-        for (size_t i = 3; i < m_Pixels.size(); i += 4) m_Pixels[i] = 0xFF;
+        for (size_t i = 3; i < m_Pixels.size(); i += 4)
+            m_Pixels[i] = 0xFF;
     m_GlStale = true;
 }
 

@@ -13,8 +13,8 @@ class D3D9Texture final : public IDirect3DTexture9 {
   public:
     // device points at the owning device while it lives (null afterwards). renderer is null on a recording
     // device; then no GL object is ever made.
-    D3D9Texture(std::shared_ptr<D3D9Device*> device, std::shared_ptr<GlRenderer> renderer, UINT width, UINT height, UINT levels,
-                D3DFORMAT format, D3DPOOL pool, DWORD usage);
+    D3D9Texture(std::shared_ptr<D3D9Device*> device, std::shared_ptr<GlRenderer> renderer, UINT width,
+                UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool, DWORD usage);
     ~D3D9Texture() override;
 
     HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;

@@ -44,9 +44,10 @@ struct PALETTEENTRY {
 // colorKey: when non-zero, texels of exactly that ARGB colour (alpha included) become transparent black.
 // A missing or unreadable file gives a failure result and a null texture.
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, LPCSTR srcFile, UINT width, UINT height,
-                                     UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                     DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
-                                     PALETTEENTRY* palette, IDirect3DTexture9** texture);
+                                     UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                     DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                     D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+                                     IDirect3DTexture9** texture);
 // The file's size rounded up to powers of two, the image scaled to fill it.
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, LPCSTR srcFile, IDirect3DTexture9** texture);
 
@@ -55,8 +56,8 @@ struct ID3DXSprite : public IUnknown {
     virtual HRESULT GetDevice(IDirect3DDevice9** device) = 0;
     virtual HRESULT GetTransform(D3DXMATRIX* transform) = 0;
     virtual HRESULT SetTransform(const D3DXMATRIX* transform) = 0;
-    // Saves the device state it changes and, with D3DXSPRITE_ALPHABLEND, blends with source alpha; depth test,
-    // depth write, culling, fog and lighting are off while the sprite draws.
+    // Saves the device state it changes and, with D3DXSPRITE_ALPHABLEND, blends with source alpha; depth
+    // test, depth write, culling, fog and lighting are off while the sprite draws.
     virtual HRESULT Begin(DWORD flags) = 0;
     // A quad the size of src (the whole texture when null), its point center (texture pixels, origin when
     // null) moved to the origin, then transformed by the sprite transform, then moved by position (when not

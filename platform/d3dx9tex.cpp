@@ -12,7 +12,8 @@ namespace {
 
 UINT NextPowerOfTwo(UINT n) {
     UINT p = 1;
-    while (p < n) p <<= 1;
+    while (p < n)
+        p <<= 1;
     return p;
 }
 
@@ -26,19 +27,24 @@ UINT ResolveSize(UINT requested, int fileSize) {
 
 D3DXIMAGE_FILEFORMAT D3DXFormatOf(ImageFileFormat f) {
     switch (f) {
-    case ImageFileFormat::Bmp: return D3DXIFF_BMP;
-    case ImageFileFormat::Jpg: return D3DXIFF_JPG;
-    case ImageFileFormat::Png: return D3DXIFF_PNG;
-    default: return D3DXIFF_TGA;
+    case ImageFileFormat::Bmp:
+        return D3DXIFF_BMP;
+    case ImageFileFormat::Jpg:
+        return D3DXIFF_JPG;
+    case ImageFileFormat::Png:
+        return D3DXIFF_PNG;
+    default:
+        return D3DXIFF_TGA;
     }
 }
 
 } // namespace
 
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, LPCSTR srcFile, UINT width, UINT height,
-                                     UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                     DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
-                                     PALETTEENTRY* palette, IDirect3DTexture9** texture) {
+                                     UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                     DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                     D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+                                     IDirect3DTexture9** texture) {
     (void)mipFilter, (void)palette;
     if (!texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
@@ -92,6 +98,6 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, LPCSTR srcFile, U
 
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, LPCSTR srcFile, IDirect3DTexture9** texture) {
     return D3DXCreateTextureFromFileExA(device, srcFile, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                        D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
-                                        nullptr, texture);
+                                        D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                        nullptr, nullptr, texture);
 }

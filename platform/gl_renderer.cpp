@@ -16,49 +16,77 @@ constexpr size_t kInitialVboBytes = size_t(4) << 20;
 
 GLenum BlendFactor(DWORD b) {
     switch (b) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
-    default: return GL_ONE;
+    case D3DBLEND_ZERO:
+        return GL_ZERO;
+    case D3DBLEND_SRCCOLOR:
+        return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+        return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+        return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+        return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+        return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT:
+        return GL_SRC_ALPHA_SATURATE;
+    default:
+        return GL_ONE;
     }
 }
 
 GLenum BlendOp(DWORD op) {
     switch (op) {
-    case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
-    case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
-    case D3DBLENDOP_MIN: return GL_MIN;
-    case D3DBLENDOP_MAX: return GL_MAX;
-    default: return GL_FUNC_ADD;
+    case D3DBLENDOP_SUBTRACT:
+        return GL_FUNC_SUBTRACT;
+    case D3DBLENDOP_REVSUBTRACT:
+        return GL_FUNC_REVERSE_SUBTRACT;
+    case D3DBLENDOP_MIN:
+        return GL_MIN;
+    case D3DBLENDOP_MAX:
+        return GL_MAX;
+    default:
+        return GL_FUNC_ADD;
     }
 }
 
 GLenum CompareFunc(DWORD f) {
     switch (f) {
-    case D3DCMP_NEVER: return GL_NEVER;
-    case D3DCMP_LESS: return GL_LESS;
-    case D3DCMP_EQUAL: return GL_EQUAL;
-    case D3DCMP_LESSEQUAL: return GL_LEQUAL;
-    case D3DCMP_GREATER: return GL_GREATER;
-    case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
-    case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
-    default: return GL_ALWAYS;
+    case D3DCMP_NEVER:
+        return GL_NEVER;
+    case D3DCMP_LESS:
+        return GL_LESS;
+    case D3DCMP_EQUAL:
+        return GL_EQUAL;
+    case D3DCMP_LESSEQUAL:
+        return GL_LEQUAL;
+    case D3DCMP_GREATER:
+        return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+        return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+        return GL_GEQUAL;
+    default:
+        return GL_ALWAYS;
     }
 }
 
 GLenum AddressMode(DWORD a) {
     switch (a) {
-    case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
-    case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
-    case 4: return GL_CLAMP_TO_BORDER; // D3DTADDRESS_BORDER (border colour 0)
-    default: return GL_REPEAT;
+    case D3DTADDRESS_MIRROR:
+        return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP:
+        return GL_CLAMP_TO_EDGE;
+    case 4:
+        return GL_CLAMP_TO_BORDER; // D3DTADDRESS_BORDER (border colour 0)
+    default:
+        return GL_REPEAT;
     }
 }
 
@@ -118,7 +146,8 @@ unsigned CompileProgram(const char* vertexSource, const char* fragmentSource, st
 
 // ---- Creation ----
 
-std::shared_ptr<GlRenderer> GlRenderer::Create(SDL_Window* window, UINT width, UINT height, std::string* error) {
+std::shared_ptr<GlRenderer> GlRenderer::Create(SDL_Window* window, UINT width, UINT height,
+                                               std::string* error) {
     std::shared_ptr<GlRenderer> r(new GlRenderer());
     if (!r->Init(window, width, height, error)) return nullptr;
     return r;
@@ -146,7 +175,8 @@ bool GlRenderer::Init(SDL_Window* window, UINT width, UINT height, std::string* 
     // The back buffer: colour texture and depth-stencil renderbuffer.
     glGenTextures(1, &m_ColorTex);
     glBindTexture(GL_TEXTURE_2D, m_ColorTex);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(width), GLsizei(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(width), GLsizei(height), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -224,7 +254,8 @@ bool GlRenderer::Init(SDL_Window* window, UINT width, UINT height, std::string* 
 GlRenderer::~GlRenderer() {
     if (!m_Context) return;
     SDL_GL_MakeCurrent(m_Window, m_Context);
-    for (auto& s : m_Samplers) glDeleteSamplers(1, &s.second);
+    for (auto& s : m_Samplers)
+        glDeleteSamplers(1, &s.second);
     if (m_Vbo) glDeleteBuffers(1, &m_Vbo);
     if (m_Vao) glDeleteVertexArrays(1, &m_Vao);
     if (m_Program) glDeleteProgram(m_Program);
@@ -280,9 +311,9 @@ void GlRenderer::ApplyRaster(const gldevice::RasterState& s) {
     gldevice::RasterState& c = m_Cache.raster;
     bool all = !m_Cache.rasterValid;
     if (all || c.blendEnable != s.blendEnable) s.blendEnable ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
-    if (s.blendEnable &&
-        (all || !c.blendEnable || c.srcBlend != s.srcBlend || c.dstBlend != s.dstBlend || c.blendOp != s.blendOp ||
-         c.srcBlendAlpha != s.srcBlendAlpha || c.dstBlendAlpha != s.dstBlendAlpha || c.blendOpAlpha != s.blendOpAlpha)) {
+    if (s.blendEnable && (all || !c.blendEnable || c.srcBlend != s.srcBlend || c.dstBlend != s.dstBlend ||
+                          c.blendOp != s.blendOp || c.srcBlendAlpha != s.srcBlendAlpha ||
+                          c.dstBlendAlpha != s.dstBlendAlpha || c.blendOpAlpha != s.blendOpAlpha)) {
         glBlendFuncSeparate(BlendFactor(s.srcBlend), BlendFactor(s.dstBlend), BlendFactor(s.srcBlendAlpha),
                             BlendFactor(s.dstBlendAlpha));
         glBlendEquationSeparate(BlendOp(s.blendOp), BlendOp(s.blendOpAlpha));
@@ -291,8 +322,8 @@ void GlRenderer::ApplyRaster(const gldevice::RasterState& s) {
     if (all || c.zFunc != s.zFunc) glDepthFunc(CompareFunc(s.zFunc));
     if (all || c.zWrite != s.zWrite) glDepthMask(s.zWrite ? GL_TRUE : GL_FALSE);
     if (all || c.cullMode != s.cullMode) {
-        // D3DCULL_CCW hides triangles that run counter-clockwise on screen, D3DCULL_CW clockwise ones. The back
-        // buffer is not mirrored, so screen winding is GL window winding.
+        // D3DCULL_CCW hides triangles that run counter-clockwise on screen, D3DCULL_CW clockwise ones. The
+        // back buffer is not mirrored, so screen winding is GL window winding.
         if (s.cullMode == D3DCULL_CW || s.cullMode == D3DCULL_CCW) {
             glEnable(GL_CULL_FACE);
             glCullFace(GL_BACK);
@@ -312,8 +343,8 @@ void GlRenderer::ApplyRaster(const gldevice::RasterState& s) {
     m_Cache.rasterValid = true;
 }
 
-unsigned GlRenderer::BindTexture0(IDirect3DTexture9* texture, DWORD magFilter, DWORD minFilter, DWORD mipFilter,
-                                  DWORD addressU, DWORD addressV) {
+unsigned GlRenderer::BindTexture0(IDirect3DTexture9* texture, DWORD magFilter, DWORD minFilter,
+                                  DWORD mipFilter, DWORD addressU, DWORD addressV) {
     D3D9Texture* t = static_cast<D3D9Texture*>(texture);
     unsigned name = t && t->BelongsTo(this) ? t->GlName() : 0;
     if (m_Cache.texture0 != name) {
@@ -328,8 +359,10 @@ unsigned GlRenderer::BindTexture0(IDirect3DTexture9* texture, DWORD magFilter, D
         glGenSamplers(1, &s);
         bool magLinear = magFilter >= D3DTEXF_LINEAR, minLinear = minFilter >= D3DTEXF_LINEAR;
         GLenum minMode = minLinear ? GL_LINEAR : GL_NEAREST;
-        if (mipFilter == D3DTEXF_POINT) minMode = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
-        if (mipFilter >= D3DTEXF_LINEAR) minMode = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+        if (mipFilter == D3DTEXF_POINT)
+            minMode = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+        if (mipFilter >= D3DTEXF_LINEAR)
+            minMode = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
         glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, magLinear ? GL_LINEAR : GL_NEAREST);
         glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, GLint(minMode));
         glSamplerParameteri(s, GL_TEXTURE_WRAP_S, GLint(AddressMode(addressU)));
@@ -351,7 +384,8 @@ unsigned GlRenderer::CreateTextureObject() {
 void GlRenderer::UploadTexture(unsigned name, UINT width, UINT height, const uint8_t* bgra) {
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, m_Cache.texture0 = name);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(width), GLsizei(height), 0, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(width), GLsizei(height), 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 bgra);
     glGenerateMipmap(GL_TEXTURE_2D);
 }
 
@@ -365,7 +399,8 @@ void GlRenderer::DeleteTextureObject(unsigned name) {
 void GlRenderer::UploadUniforms(const DrawKey& k) {
     DrawKey& u = m_UniformKey;
     bool all = !m_UniformsValid;
-    if (all || std::memcmp(&u.view, &k.view, sizeof k.view) != 0) glUniformMatrix4fv(m_U.view, 1, GL_FALSE, &k.view._11);
+    if (all || std::memcmp(&u.view, &k.view, sizeof k.view) != 0)
+        glUniformMatrix4fv(m_U.view, 1, GL_FALSE, &k.view._11);
     if (all || std::memcmp(&u.projection, &k.projection, sizeof k.projection) != 0)
         glUniformMatrix4fv(m_U.proj, 1, GL_FALSE, &k.projection._11);
     if (all || u.hasTexture != k.hasTexture) glUniform1i(m_U.hasTex, GLint(k.hasTexture));
@@ -394,7 +429,8 @@ void GlRenderer::UploadUniforms(const DrawKey& k) {
     if (k.lighting &&
         (all || !u.lighting || u.globalAmbient != k.globalAmbient || u.lightCount != k.lightCount ||
          u.diffuseFromVertex != k.diffuseFromVertex || u.ambientFromVertex != k.ambientFromVertex ||
-         u.emissiveFromVertex != k.emissiveFromVertex || std::memcmp(&u.material, &k.material, sizeof k.material) ||
+         u.emissiveFromVertex != k.emissiveFromVertex ||
+         std::memcmp(&u.material, &k.material, sizeof k.material) ||
          std::memcmp(u.lights, k.lights, sizeof k.lights))) {
         float ga[4];
         ColorOf(k.globalAmbient, ga);
@@ -413,7 +449,8 @@ void GlRenderer::UploadUniforms(const DrawKey& k) {
             float d[4] = {l.direction[0], l.direction[1], l.direction[2], l.falloff};
             float t[4] = {l.attenuation[0], l.attenuation[1], l.attenuation[2], 0.0f};
             float c[4] = {l.cosHalfTheta, l.cosHalfPhi, 0.0f, 0.0f};
-            std::memcpy(amb[i], a, sizeof a), std::memcpy(pos[i], p, sizeof p), std::memcpy(dir[i], d, sizeof d);
+            std::memcpy(amb[i], a, sizeof a), std::memcpy(pos[i], p, sizeof p),
+                std::memcpy(dir[i], d, sizeof d);
             std::memcpy(att[i], t, sizeof t), std::memcpy(cone[i], c, sizeof c);
         }
         glUniform4fv(m_U.lightAmbient, 8, &amb[0][0]);
@@ -426,7 +463,8 @@ void GlRenderer::UploadUniforms(const DrawKey& k) {
     m_UniformsValid = true;
 }
 
-void GlRenderer::Draw(const DrawKey& key, IDirect3DTexture9* texture, const GpuVertex* vertices, size_t count) {
+void GlRenderer::Draw(const DrawKey& key, IDirect3DTexture9* texture, const GpuVertex* vertices,
+                      size_t count) {
     if (count == 0) return;
     BindBackBuffer(key.viewport);
     ApplyRaster(key.raster);
@@ -439,7 +477,8 @@ void GlRenderer::Draw(const DrawKey& key, IDirect3DTexture9* texture, const GpuV
 
     size_t bytes = count * sizeof(GpuVertex);
     if (bytes > m_VboSize) {
-        while (m_VboSize < bytes) m_VboSize *= 2;
+        while (m_VboSize < bytes)
+            m_VboSize *= 2;
         glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(m_VboSize), nullptr, GL_STREAM_DRAW);
         m_VboOffset = 0;
     } else if (m_VboOffset + bytes > m_VboSize) {
@@ -488,9 +527,9 @@ void GlRenderer::Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, 
         glClear(mask);
     };
     glEnable(GL_SCISSOR_TEST);
-    if (rectCount == 0)
-        clearRect(LONG(vp.X), LONG(vp.Y), LONG(vp.X + vp.Width), LONG(vp.Y + vp.Height));
-    for (DWORD i = 0; i < rectCount; ++i) clearRect(rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
+    if (rectCount == 0) clearRect(LONG(vp.X), LONG(vp.Y), LONG(vp.X + vp.Width), LONG(vp.Y + vp.Height));
+    for (DWORD i = 0; i < rectCount; ++i)
+        clearRect(rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
     glDisable(GL_SCISSOR_TEST);
 }
 
@@ -515,5 +554,6 @@ void GlRenderer::ReadBackBuffer(std::vector<uint8_t>& rgba) {
     rgba.resize(bottomUp.size());
     for (UINT y = 0; y < m_Height; ++y)
         std::memcpy(&rgba[y * row], &bottomUp[(m_Height - 1 - y) * row], row);
-    for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 0xFF;
+    for (size_t i = 3; i < rgba.size(); i += 4)
+        rgba[i] = 0xFF;
 }

@@ -15,7 +15,8 @@ struct SDL_Window;
 class GlRenderer {
   public:
     // Creates a GL 3.3 core context on window and the back buffer. Null (with a reason in error) on failure.
-    static std::shared_ptr<GlRenderer> Create(SDL_Window* window, UINT width, UINT height, std::string* error);
+    static std::shared_ptr<GlRenderer> Create(SDL_Window* window, UINT width, UINT height,
+                                              std::string* error);
     ~GlRenderer();
     GlRenderer(const GlRenderer&) = delete;
     GlRenderer& operator=(const GlRenderer&) = delete;

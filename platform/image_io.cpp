@@ -34,7 +34,8 @@ ImageFileFormat SniffFormat(const char* path) {
     if (!f) return ImageFileFormat::Other;
     size_t n = std::fread(head, 1, sizeof head, f);
     std::fclose(f);
-    if (n >= 4 && head[0] == 0x89 && head[1] == 'P' && head[2] == 'N' && head[3] == 'G') return ImageFileFormat::Png;
+    if (n >= 4 && head[0] == 0x89 && head[1] == 'P' && head[2] == 'N' && head[3] == 'G')
+        return ImageFileFormat::Png;
     if (n >= 2 && head[0] == 'B' && head[1] == 'M') return ImageFileFormat::Bmp;
     if (n >= 2 && head[0] == 0xFF && head[1] == 0xD8) return ImageFileFormat::Jpg;
     return ImageFileFormat::Tga;
@@ -42,7 +43,8 @@ ImageFileFormat SniffFormat(const char* path) {
 
 } // namespace
 
-bool LoadImageBgra(const char* path, std::vector<uint8_t>& bgra, int& width, int& height, ImageFileFormat* format) {
+bool LoadImageBgra(const char* path, std::vector<uint8_t>& bgra, int& width, int& height,
+                   ImageFileFormat* format) {
     if (!path) return false;
     int channels = 0;
     stbi_uc* rgba = stbi_load(path, &width, &height, &channels, 4);
@@ -64,7 +66,8 @@ bool LoadImageBgra(const char* path, std::vector<uint8_t>& bgra, int& width, int
     return true;
 }
 
-void ResizeImage4(const uint8_t* src, int srcWidth, int srcHeight, uint8_t* dst, int dstWidth, int dstHeight) {
+void ResizeImage4(const uint8_t* src, int srcWidth, int srcHeight, uint8_t* dst, int dstWidth,
+                  int dstHeight) {
     stbir_resize_uint8_generic(src, srcWidth, srcHeight, 0, dst, dstWidth, dstHeight, 0, 4, 3, 0,
                                STBIR_EDGE_CLAMP, STBIR_FILTER_TRIANGLE, STBIR_COLORSPACE_LINEAR, nullptr);
 }

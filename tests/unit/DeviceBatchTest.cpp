@@ -47,7 +47,8 @@ TEST_F(GlDeviceTest, QuadsUnderOneStateAreOneDrawAndLookTheSameAsSeparateDraws) 
     EXPECT_TRUE(batched == m_Pixels);
     // And the quads are there: the first one's colour blended over the background.
     // Quad 0 is centred at clip (-0.9, -0.9): pixel (32, 456).
-    ExpectPixel(32, 456, (0 * 192 + 0x20 * 63) / 255, (255 * 192 + 0x40 * 63) / 255, (128 * 192 + 0x60 * 63) / 255, 2);
+    ExpectPixel(32, 456, (0 * 192 + 0x20 * 63) / 255, (255 * 192 + 0x40 * 63) / 255,
+                (128 * 192 + 0x60 * 63) / 255, 2);
     tex->Release();
 }
 
@@ -84,8 +85,10 @@ TEST_F(GlDeviceTest, StripsListsAndLinesKeepTheirWinding) {
     m_Dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     m_Dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     // Top-left, top-right, bottom-left, bottom-right: both triangles of the strip face the viewer.
-    TestVertex strip[4] = {{-1, 1, 0.5f, 0xFFFFFF00, 0, 0}, {0, 1, 0.5f, 0xFFFFFF00, 0, 0},
-                           {-1, 0, 0.5f, 0xFFFFFF00, 0, 0}, {0, 0, 0.5f, 0xFFFFFF00, 0, 0}};
+    TestVertex strip[4] = {{-1, 1, 0.5f, 0xFFFFFF00, 0, 0},
+                           {0, 1, 0.5f, 0xFFFFFF00, 0, 0},
+                           {-1, 0, 0.5f, 0xFFFFFF00, 0, 0},
+                           {0, 0, 0.5f, 0xFFFFFF00, 0, 0}};
     ASSERT_EQ(m_Dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, strip, sizeof(TestVertex)), D3D_OK);
     TestVertex line[2] = {{0.1f, -0.5f, 0.5f, 0xFF00FFFF, 0, 0}, {0.9f, -0.5f, 0.5f, 0xFF00FFFF, 0, 0}};
     ASSERT_EQ(m_Dev->DrawPrimitiveUP(D3DPT_LINELIST, 1, line, sizeof(TestVertex)), D3D_OK);
@@ -107,7 +110,9 @@ TEST_F(RecordingDeviceTest, OnlyStateThatChangesTheLookSplitsABatch) {
     ASSERT_EQ(m_Dev->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &b, nullptr), D3D_OK);
     m_Dev->SetFVF(kTestFvf);
     m_Dev->SetRenderState(D3DRS_LIGHTING, FALSE);
-    auto draw = [&] { ASSERT_EQ(m_Dev->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, q, sizeof(TestVertex)), D3D_OK); };
+    auto draw = [&] {
+        ASSERT_EQ(m_Dev->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, q, sizeof(TestVertex)), D3D_OK);
+    };
     auto batchesAfterFlush = [&] {
         m_Dev->EndScene();
         m_Dev->BeginScene();
@@ -119,7 +124,7 @@ TEST_F(RecordingDeviceTest, OnlyStateThatChangesTheLookSplitsABatch) {
     draw();
     D3DXMATRIX world;
     D3DXMatrixTranslation(&world, 3, 0, 0);
-    m_Dev->SetTransform(D3DTS_WORLD, &world);         // world: applied on the CPU
+    m_Dev->SetTransform(D3DTS_WORLD, &world);           // world: applied on the CPU
     m_Dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW); // same value as before
     m_Dev->SetFVF(kTestFvf);
     m_Dev->SetTexture(0, a);

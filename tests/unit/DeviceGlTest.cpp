@@ -7,8 +7,9 @@
 #include <sys/stat.h>
 
 TEST_F(GlDeviceTest, ClearFillsTheBackBufferAndGetViewportIsTheWholeBuffer) {
-    ASSERT_EQ(m_Dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(30, 60, 90), 1.0f, 0),
-              D3D_OK);
+    ASSERT_EQ(
+        m_Dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(30, 60, 90), 1.0f, 0),
+        D3D_OK);
     Read();
     ExpectPixel(0, 0, 30, 60, 90, 0);
     ExpectPixel(639, 479, 30, 60, 90, 0);
@@ -70,10 +71,11 @@ TEST_F(GlDeviceTest, CullingFollowsTheOnScreenWindingAndScreenshotIsWritten) {
     // Left triangle: bottom-left, top, bottom-right = clockwise on screen.
     // Right triangle: bottom-left, bottom-right, top = counter-clockwise on screen.
     const D3DCOLOR white = 0xFFFFFFFF;
-    TestVertex cw[3] = {{-0.8f, -0.5f, 0.5f, white, 0, 0}, {-0.5f, 0.5f, 0.5f, white, 0, 0},
+    TestVertex cw[3] = {{-0.8f, -0.5f, 0.5f, white, 0, 0},
+                        {-0.5f, 0.5f, 0.5f, white, 0, 0},
                         {-0.2f, -0.5f, 0.5f, white, 0, 0}};
-    TestVertex ccw[3] = {{0.2f, -0.5f, 0.5f, white, 0, 0}, {0.8f, -0.5f, 0.5f, white, 0, 0},
-                         {0.5f, 0.5f, 0.5f, white, 0, 0}};
+    TestVertex ccw[3] = {
+        {0.2f, -0.5f, 0.5f, white, 0, 0}, {0.8f, -0.5f, 0.5f, white, 0, 0}, {0.5f, 0.5f, 0.5f, white, 0, 0}};
     auto drawBoth = [&](DWORD cull) {
         m_Dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         m_Dev->SetRenderState(D3DRS_CULLMODE, cull);
@@ -98,9 +100,9 @@ TEST_F(GlDeviceTest, CullingFollowsTheOnScreenWindingAndScreenshotIsWritten) {
     std::string path = dir + "/cull_ccw.png";
     ASSERT_TRUE(m_Dev->SaveBackBuffer(path.c_str()));
     IDirect3DTexture9* shot = nullptr;
-    ASSERT_EQ(D3DXCreateTextureFromFileExA(m_Dev, path.c_str(), D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, 0,
-                                           D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_DEFAULT, 0,
-                                           nullptr, nullptr, &shot),
+    ASSERT_EQ(D3DXCreateTextureFromFileExA(m_Dev, path.c_str(), D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1,
+                                           0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_DEFAULT,
+                                           0, nullptr, nullptr, &shot),
               D3D_OK);
     ASSERT_EQ(shot->Width(), 640u);
     ASSERT_EQ(shot->Height(), 480u);
@@ -126,8 +128,10 @@ TEST_F(GlDeviceTest, GroundQuadSeenFromAboveIsFrontFacingUnderCcwCulling) {
     m_Dev->SetTransform(D3DTS_PROJECTION, &proj);
     m_Dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     m_Dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    TestVertex q[4] = {{-10, 0, 10, 0xFFFF0000, 0, 0}, {10, 0, 10, 0xFFFF0000, 1, 0},
-                       {10, 0, -10, 0xFFFF0000, 1, 1}, {-10, 0, -10, 0xFFFF0000, 0, 1}};
+    TestVertex q[4] = {{-10, 0, 10, 0xFFFF0000, 0, 0},
+                       {10, 0, 10, 0xFFFF0000, 1, 0},
+                       {10, 0, -10, 0xFFFF0000, 1, 1},
+                       {-10, 0, -10, 0xFFFF0000, 0, 1}};
     DrawQuad(q);
     Read();
     ExpectPixel(320, 240, 255, 0, 0, 0);
@@ -187,7 +191,8 @@ TEST_F(GlDeviceTest, LinearTableFogUsesEyeDepth) {
     Read();
     ExpectPixel(160, 240, 128, 128, 255);
     ExpectPixel(480, 240, 64, 64, 255);
-    // Nearer than the start: no fog; farther than the end: all fog. Alpha is left alone (the quad stays opaque).
+    // Nearer than the start: no fog; farther than the end: all fog. Alpha is left alone (the quad stays
+    // opaque).
     m_Dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     MakeQuad(q, -100, 100, 0, -100, 5.0f, 0xFFFFFFFF);
     DrawQuad(q);
@@ -225,7 +230,8 @@ TEST_F(GlDeviceTest, LightingWithoutNormalsGivesEmissivePlusAmbientAndMaterialAl
     m_Dev->SetMaterial(&mat);
     m_Dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     TestVertex q[4];
-    MakeQuad(q, -1, 1, 1, -1, 0.5f, 0xFF00FF00); // the vertex colour is not used: every source is the material
+    MakeQuad(q, -1, 1, 1, -1, 0.5f,
+             0xFF00FF00); // the vertex colour is not used: every source is the material
     DrawQuad(q);
     Read();
     // rgb = emissive + ambient x (0.2 + 0.5) = (0.7, 0.25, 0.35), blended at alpha 0.5 over black.
@@ -257,7 +263,7 @@ TEST_F(GlDeviceTest, ExternalDrawingSharesTheBackBufferAndStateCache) {
     TestVertex q[4];
     MakeQuad(q, -1, 1, 1, -1, 0.5f, 0xFFFF0000);
     m_Dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    DrawQuad(q); // queued
+    DrawQuad(q);                                     // queued
     ASSERT_TRUE(gldevice::BeginExternalDraw(m_Dev)); // draws the queued quad first
     gldevice::RasterState rs = gldevice::CurrentRasterState(m_Dev);
     EXPECT_EQ(rs.cullMode, DWORD(D3DCULL_CCW));

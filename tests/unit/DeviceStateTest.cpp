@@ -129,10 +129,11 @@ TEST_F(RecordingDeviceTest, TexturesAreHeldWhileBoundAndVertexDeclarationsReplac
     EXPECT_EQ(m_Dev->SetTexture(8, t), D3DERR_INVALIDCALL);
     m_Dev->SetTexture(0, nullptr); // frees it
 
-    const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-                                          {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
-                                          {0, 16, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-                                          D3DDECL_END()};
+    const D3DVERTEXELEMENT9 elements[] = {
+        {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+        {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+        {0, 16, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
+        D3DDECL_END()};
     IDirect3DVertexDeclaration9* decl = nullptr;
     ASSERT_EQ(m_Dev->CreateVertexDeclaration(elements, &decl), D3D_OK);
     UINT count = 0;
@@ -206,7 +207,8 @@ TEST(Direct3DCreate, RejectsBadArgumentsAndHonoursTheTestHooks) {
     hooks.failDeviceAttempts = 1;
     EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &dev),
               D3DERR_NOTAVAILABLE);
-    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev), D3D_OK);
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev),
+              D3D_OK);
     ASSERT_EQ(hooks.attempts.size(), 2u);
     EXPECT_EQ(hooks.attempts[1].first, D3DDEVTYPE_REF);
     EXPECT_EQ(hooks.attempts[1].second, DWORD(D3DCREATE_SOFTWARE_VERTEXPROCESSING));

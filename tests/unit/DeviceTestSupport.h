@@ -56,7 +56,8 @@ inline void FillTexture(IDirect3DTexture9* t, D3DCOLOR c) {
     D3DLOCKED_RECT lr;
     ASSERT_EQ(t->LockRect(0, &lr, nullptr, 0), D3D_OK);
     uint8_t* p = static_cast<uint8_t*>(lr.pBits);
-    for (UINT i = 0; i < t->Width() * t->Height(); ++i) std::memcpy(p + i * 4, &c, 4);
+    for (UINT i = 0; i < t->Width() * t->Height(); ++i)
+        std::memcpy(p + i * 4, &c, 4);
     t->UnlockRect(0);
 }
 
@@ -67,8 +68,9 @@ class RecordingDeviceTest : public ::testing::Test {
         m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(m_D3D, nullptr);
         D3DPRESENT_PARAMETERS pp = TestPresentParams();
-        ASSERT_EQ(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_Dev),
-                  D3D_OK);
+        ASSERT_EQ(
+            m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_Dev),
+            D3D_OK);
         ASSERT_FALSE(m_Dev->IsDrawing());
     }
     void TearDown() override {
@@ -89,7 +91,8 @@ class GlDeviceTest : public ::testing::Test {
         m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(m_D3D, nullptr);
         D3DPRESENT_PARAMETERS pp = TestPresentParams();
-        if (FAILED(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_Dev)))
+        if (FAILED(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
+                                       &m_Dev)))
             GTEST_SKIP() << "no OpenGL 3.3 core context on this machine";
         ASSERT_TRUE(m_Dev->IsDrawing());
         m_Dev->SetRenderState(D3DRS_LIGHTING, FALSE);

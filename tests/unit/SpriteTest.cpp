@@ -58,8 +58,8 @@ TEST_F(RecordingDeviceTest, SpriteQuadIsTheSourceRectangleMovedByCentreTransform
         EXPECT_EQ(c[i].color, 0x80FFFFFFu);
     }
 
-    // A 32 x 32 cursor centred on (16, 16), scaled by 2 about its centre, placed at (100, 50) by the transform
-    // and moved by a further (10, 0, 0) position.
+    // A 32 x 32 cursor centred on (16, 16), scaled by 2 about its centre, placed at (100, 50) by the
+    // transform and moved by a further (10, 0, 0) position.
     m_Dev->ClearCallLog();
     D3DXMATRIX scale, trans, m;
     D3DXMatrixScaling(&scale, 2, 2, 1);
@@ -165,7 +165,8 @@ TEST_F(GlDeviceTest, SpriteTexelsLandOnScreenPixels) {
     D3DLOCKED_RECT lr;
     ASSERT_EQ(tex->LockRect(0, &lr, nullptr, 0), D3D_OK);
     D3DCOLOR* px = static_cast<D3DCOLOR*>(lr.pBits);
-    for (int i = 0; i < 16; ++i) px[i] = (i % 4) < 2 ? 0xFFFF0000 : 0xFF0000FF;
+    for (int i = 0; i < 16; ++i)
+        px[i] = (i % 4) < 2 ? 0xFFFF0000 : 0xFF0000FF;
     tex->UnlockRect(0);
     ID3DXSprite* sprite = nullptr;
     ASSERT_EQ(D3DXCreateSprite(m_Dev, &sprite), D3D_OK);

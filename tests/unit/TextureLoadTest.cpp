@@ -21,8 +21,8 @@ namespace {
 
 // A 3 x 2 picture: every texel different, with some translucency.
 const uint8_t kRgba[3 * 2 * 4] = {
-    255, 0,   0,   255, 0,   255, 0,   255, 0,  0,   255, 128, //
-    10,  20,  30,  40,  200, 100, 50,  255, 1,  2,   3,   0,
+    255, 0,  0,  255, 0,   255, 0,  255, 0, 0, 255, 128, //
+    10,  20, 30, 40,  200, 100, 50, 255, 1, 2, 3,   0,
 };
 
 class TextureLoadTest : public RecordingDeviceTest {
@@ -35,7 +35,8 @@ class TextureLoadTest : public RecordingDeviceTest {
         ASSERT_NE(stbi_write_png(m_Png.c_str(), 3, 2, 4, kRgba, 3 * 4), 0);
     }
     void TearDown() override {
-        for (const std::string& f : m_Files) std::remove(f.c_str());
+        for (const std::string& f : m_Files)
+            std::remove(f.c_str());
         std::remove(m_Png.c_str());
         rmdir(m_Dir.c_str());
         RecordingDeviceTest::TearDown();
@@ -46,8 +47,8 @@ class TextureLoadTest : public RecordingDeviceTest {
     }
     HRESULT LoadEx(const std::string& path, UINT w, UINT h, DWORD filter, IDirect3DTexture9** out,
                    D3DXIMAGE_INFO* info = nullptr) {
-        return D3DXCreateTextureFromFileExA(m_Dev, path.c_str(), w, h, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, filter,
-                                            D3DX_DEFAULT, 0, info, nullptr, out);
+        return D3DXCreateTextureFromFileExA(m_Dev, path.c_str(), w, h, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+                                            filter, D3DX_DEFAULT, 0, info, nullptr, out);
     }
     // The texel (x, y) as R, G, B, A.
     static void ExpectTexel(IDirect3DTexture9* t, UINT x, UINT y, int r, int g, int b, int a) {
