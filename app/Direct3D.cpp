@@ -1,11 +1,10 @@
 // The graphics device and its fixed render state.
 #include "app/Direct3D.h"
 
+#include "app/WinMain.h"
 #include "platform/windows.h"
 
 #include <cstring>
-
-extern HWND g_hWnd; // the game window
 
 IDirect3D9* g_pD3D = nullptr;
 IDirect3DDevice9* g_pDevice = nullptr;

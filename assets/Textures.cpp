@@ -2,8 +2,7 @@
 #include "assets/Textures.h"
 
 #include "app/Direct3D.h"
-
-extern ID3DXSprite* g_pSprite; // the one sprite object, made at start-up
+#include "app/Scene.h"
 
 IDirect3DTexture9* g_pTexLight = NULL;
 IDirect3DTexture9* g_pTexBlack = NULL;
