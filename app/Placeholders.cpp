@@ -9,18 +9,14 @@ D3DXVECTOR3 g_CamAt(0, 0, 0);
 float g_CamYaw = 0;
 D3DXMATRIX g_mView(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
 D3DXMATRIX g_mProj(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
-void InitGround() {}                               // stand-in until the camera lands
-void SelectTerrain() {}                            // stand-in until the camera lands
-void DrawGround() {}                               // stand-in until the camera lands
-void TitleCameraInit() {}                          // stand-in until the camera lands
-void TitleCameraUpdate() {}                        // stand-in until the camera lands
-void StageCameraInit(const D3DXMATRIX& trans) {    // stand-in until the camera lands
-    (void)trans;
-}
-void StageCameraUpdate(const D3DXMATRIX& trans) {  // stand-in until the camera lands
-    (void)trans;
-}
-void SetViewProjection() {}                        // stand-in until the camera lands
+void InitGround() {}                         // stand-in until the camera lands
+void SelectTerrain() {}                      // stand-in until the camera lands
+void DrawGround() {}                         // stand-in until the camera lands
+void TitleCameraInit() {}                    // stand-in until the camera lands
+void TitleCameraUpdate() {}                  // stand-in until the camera lands
+void StageCameraInit(const D3DXMATRIX&) {}   // stand-in until the camera lands
+void StageCameraUpdate(const D3DXMATRIX&) {} // stand-in until the camera lands
+void SetViewProjection() {}                  // stand-in until the camera lands
 
 // ---- Cursor: stand-in until the cursor lands ----
 void ResetCursor() {}  // stand-in until the cursor lands
@@ -28,10 +24,8 @@ void UpdateCursor() {} // stand-in until the cursor lands
 void DrawCursor() {}   // stand-in until the cursor lands
 
 // ---- Shader: stand-in until the effect drawing lands ----
-void InitShader() {} // stand-in until the effect drawing lands
-void SetShaderCamera(const D3DXMATRIX& view, const D3DXMATRIX& projection) { // stand-in until the effect
-    (void)view, (void)projection;                                              // drawing lands
-}
+void InitShader() {}                                          // stand-in until the effect drawing lands
+void SetShaderCamera(const D3DXMATRIX&, const D3DXMATRIX&) {} // stand-in until the effect drawing lands
 
 // ---- Title: stand-in until the title screen lands ----
 // The title's set-up starts the fade-in from black, as the real one does.
@@ -76,7 +70,9 @@ void UninitSound() { // stand-in until the sound lands
 }
 
 // ---- World: stand-in until the object model and world passes land ----
-CPlayer::CPlayer() { D3DXMatrixIdentity(&m_mTrans); }
+CPlayer::CPlayer() {
+    D3DXMatrixIdentity(&m_mTrans);
+}
 void CPlayer::Init() { // stand-in until the player lands
     m_Hp = 100;
     m_Angle = 0;
@@ -98,10 +94,10 @@ void InitAll() {    // stand-in until the stage files land
     for (CObjectBase* o : ActorList)
         if (o) o->Init();
 }
-void UpdateAll() {}    // stand-in until the world passes land
-void ShootAll() {}     // stand-in until the world passes land
-void DrawAll() {}      // stand-in until the world passes land
-void DrawAlphaAll() {} // stand-in until the world passes land
+void UpdateAll() {}     // stand-in until the world passes land
+void ShootAll() {}      // stand-in until the world passes land
+void DrawAll() {}       // stand-in until the world passes land
+void DrawAlphaAll() {}  // stand-in until the world passes land
 void ReleaseObjects() { // stand-in until the world passes land
     for (auto* list : {&ActorList, &ObstacleList, &ShotList, &SceneryList, &EffectList}) {
         for (CObjectBase* o : *list)
@@ -113,12 +109,8 @@ void ReleaseObjects() { // stand-in until the world passes land
 }
 
 // ---- Interface: stand-in until the interface screens land ----
-void SetupInterface() {}                    // stand-in until the interface screens land
-void UpdateInterface(int stageState) {      // stand-in until the interface screens land
-    (void)stageState;
-}
-void TutorialStep() {}                      // stand-in until the interface screens land
-void DrawInterface(int stageState) {        // stand-in until the interface screens land
-    (void)stageState;
-}
-void DrawHints() {}                         // stand-in until the interface screens land
+void SetupInterface() {}     // stand-in until the interface screens land
+void UpdateInterface(int) {} // stand-in until the interface screens land
+void TutorialStep() {}       // stand-in until the interface screens land
+void DrawInterface(int) {}   // stand-in until the interface screens land
+void DrawHints() {}          // stand-in until the interface screens land

@@ -52,7 +52,9 @@ void StartMusic() {
 }
 
 // The player is element 0 of ActorList during a stage.
-CObjectBase* Player() { return ActorList.empty() ? nullptr : ActorList[0]; }
+CObjectBase* Player() {
+    return ActorList.empty() ? nullptr : ActorList[0];
+}
 
 // The seed of the random generator: the clock, or the harness's --seed.
 unsigned RandomSeed() {
@@ -174,8 +176,8 @@ void GameUpdate() {
         g_DeathFadeBlue -= 1;
         g_DeathFadeCount += 1;
         g_pDevice->SetRenderState(D3DRS_FOGENABLE, TRUE);
-        g_pDevice->SetRenderState(D3DRS_FOGCOLOR,
-                                  0xFF004600u | ((DWORD)g_DeathFadeCount << 16) | ((DWORD)g_DeathFadeBlue & 0xFF));
+        g_pDevice->SetRenderState(D3DRS_FOGCOLOR, 0xFF004600u | ((DWORD)g_DeathFadeCount << 16) |
+                                                      ((DWORD)g_DeathFadeBlue & 0xFF));
         g_pDevice->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
         g_DeathFogEnd -= 0.05f;
         g_pDevice->SetRenderState(D3DRS_FOGSTART, FloatBits(g_DeathFogStart));
@@ -229,7 +231,9 @@ void GameUninit() {
     g_SceneId = 0;
 }
 
-void QuitScene() { PostQuitMessage(0); }
+void QuitScene() {
+    PostQuitMessage(0);
+}
 
 // A fade takes 64 frames each way: 255, 251, ..., 3, then 0 in; 4, 8, ..., 252, then 255 out.
 // Modes 3 and 4 last exactly one frame.

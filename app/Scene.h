@@ -11,17 +11,17 @@ extern SceneProcType g_SceneProc; // what the next idle pass calls
 extern int g_SceneId;             // 0 title, 1 stage, 3 quitting
 extern int g_StageState;          // 0 playing, 1 player dead, 2 stage cleared
 extern int g_StageNo;             // the stage to load (1 or 2 from the title; files exist for 1 to 4)
-extern int g_FadeMode;            // 0 none, 1 fading in, 2 fading out, 3 fade-in finished, 4 fade-out finished
-extern int g_FadeAlpha;           // 0..255, opacity of the black overlay
-extern int g_bTutorial;           // the tutorial of stage 1 is running
-extern int g_MenuChoice;          // -1 none, 0 start, 1 exit
-extern int g_FrameCount;          // frames in the current pacing window, 1..60 after counting
-extern DWORD g_FrameWindowStart;  // timeGetTime at the start of the pacing window
-extern int g_DeathFadeCount;      // 70..255, red of the death fog; the fade runs while below 255
-extern int g_DeathFadeBlue;       // 255 down to 70, blue of the death fog (low 8 bits used)
-extern float g_DeathFogStart;     // 30.0
-extern float g_DeathFogEnd;       // 100.0, falls by 0.05 a frame during the death fade
-extern ID3DXSprite* g_pSprite;    // the one sprite object
+extern int g_FadeMode;           // 0 none, 1 fading in, 2 fading out, 3 fade-in finished, 4 fade-out finished
+extern int g_FadeAlpha;          // 0..255, opacity of the black overlay
+extern int g_bTutorial;          // the tutorial of stage 1 is running
+extern int g_MenuChoice;         // -1 none, 0 start, 1 exit
+extern int g_FrameCount;         // frames in the current pacing window, 1..60 after counting
+extern DWORD g_FrameWindowStart; // timeGetTime at the start of the pacing window
+extern int g_DeathFadeCount;     // 70..255, red of the death fog; the fade runs while below 255
+extern int g_DeathFadeBlue;      // 255 down to 70, blue of the death fog (low 8 bits used)
+extern float g_DeathFogStart;    // 30.0
+extern float g_DeathFogEnd;      // 100.0, falls by 0.05 a frame during the death fade
+extern ID3DXSprite* g_pSprite;   // the one sprite object
 
 void AppInit();
 void AppUninit();

@@ -135,7 +135,9 @@ bool TraceOpen(const char* path) {
     return s_Trace != nullptr;
 }
 
-bool TraceActive() { return s_Trace != nullptr; }
+bool TraceActive() {
+    return s_Trace != nullptr;
+}
 
 void TraceWritePass(long long pass, const char* proc) {
     if (!s_Trace) return;

@@ -57,7 +57,8 @@ LRESULT WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
 
 int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
     (void)hPrevInstance, (void)lpCmdLine;
-    const int answer = MessageBoxA(nullptr, "フルスクリーンにしますか？", "画面サイズ", MB_YESNO | MB_DEFBUTTON2);
+    const int answer =
+        MessageBoxA(nullptr, "フルスクリーンにしますか？", "画面サイズ", MB_YESNO | MB_DEFBUTTON2);
     if (answer == IDYES)
         g_bFullScreen = 1;
     else if (answer == IDNO)

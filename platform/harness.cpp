@@ -21,9 +21,15 @@ std::FILE* s_Record = nullptr;
 const struct {
     const char* name;
     int vk;
-} kKeys[] = {{"W", 'W'},           {"A", 'A'},           {"S", 'S'},
-             {"D", 'D'},           {"LEFT", VK_LEFT},    {"RIGHT", VK_RIGHT},
-             {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"LBUTTON", VK_LBUTTON}};
+} kKeys[] = {{"W", 'W'},
+             {"A", 'A'},
+             {"S", 'S'},
+             {"D", 'D'},
+             {"LEFT", VK_LEFT},
+             {"RIGHT", VK_RIGHT},
+             {"RETURN", VK_RETURN},
+             {"ESCAPE", VK_ESCAPE},
+             {"LBUTTON", VK_LBUTTON}};
 
 // A whole decimal integer in [lo, hi].
 bool ParseInt(const std::string& s, long long lo, long long hi, long long& out) {
@@ -189,7 +195,8 @@ const char* ReplayKeyName(int vk) {
     return nullptr;
 }
 
-bool ParseReplay(std::istream& in, const std::string& name, std::vector<ReplayEvent>& out, std::string& error) {
+bool ParseReplay(std::istream& in, const std::string& name, std::vector<ReplayEvent>& out,
+                 std::string& error) {
     out.clear();
     std::string text;
     int line = 0;
@@ -212,8 +219,7 @@ bool ParseReplay(std::istream& in, const std::string& name, std::vector<ReplayEv
         e.line = line;
         if (!ParseInt(w[0], 0, 1000000000000LL, e.pass) || w[0][0] == '+' || w[0][0] == '-')
             return fail("'" + w[0] + "' is not a pass number");
-        if (e.pass < lastPass)
-            return fail("pass " + w[0] + " comes after pass " + std::to_string(lastPass));
+        if (e.pass < lastPass) return fail("pass " + w[0] + " comes after pass " + std::to_string(lastPass));
         if (w.size() < 2) return fail("an event is missing after the pass number");
         const std::string& verb = w[1];
         if (verb == "down" || verb == "up") {
@@ -264,7 +270,9 @@ std::string FormatReplayEvent(const ReplayEvent& e) {
 
 // ---- The run's harness ----
 
-HarnessOptions& Harness() { return s_Options; }
+HarnessOptions& Harness() {
+    return s_Options;
+}
 
 bool HarnessStart(std::string& error) {
     s_Replay.clear();
@@ -296,7 +304,9 @@ void HarnessSetReplay(const std::vector<ReplayEvent>& events, bool active) {
     s_ReplayActive = active;
 }
 
-bool HarnessReplayActive() { return s_ReplayActive; }
+bool HarnessReplayActive() {
+    return s_ReplayActive;
+}
 
 void HarnessApplyPass(long long pass) {
     HWND hwnd = win32::MainWindow();

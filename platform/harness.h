@@ -16,11 +16,11 @@ struct HarnessOptions {
     int screenAnswer = 0; // answer to the start-up question: IDYES (--fullscreen), IDNO (--windowed), 0 ask
     bool seedGiven = false;
     unsigned seed = 0;
-    bool fast = false;         // virtual clock
-    long long frames = -1;     // idle passes to run, -1 no limit
-    bool headless = false;     // offscreen SDL window, real rendering
-    bool noRender = false;     // no SDL video, no GL
-    int stage = 0;             // start in this stage (1..4), 0 the title
+    bool fast = false;     // virtual clock
+    long long frames = -1; // idle passes to run, -1 no limit
+    bool headless = false; // offscreen SDL window, real rendering
+    bool noRender = false; // no SDL video, no GL
+    int stage = 0;         // start in this stage (1..4), 0 the title
     std::string replayPath;
     std::string recordPath;
     std::string tracePath;
@@ -44,7 +44,8 @@ struct ReplayEvent {
 };
 
 // Parses a replay. On failure error reads "<name>:<line>: <reason>" and the result is false.
-bool ParseReplay(std::istream& in, const std::string& name, std::vector<ReplayEvent>& out, std::string& error);
+bool ParseReplay(std::istream& in, const std::string& name, std::vector<ReplayEvent>& out,
+                 std::string& error);
 // "12 down RETURN", "40 mouse 320 240", "99 close".
 std::string FormatReplayEvent(const ReplayEvent& e);
 // Virtual key of a replay key name, -1 when unknown; and back (null for keys a replay cannot name).

@@ -25,11 +25,17 @@ void SetKey(int vk, bool down) {
     if (vk >= 0 && vk < 256) s_Keys[vk] = down;
 }
 
-bool KeyHeld(int vk) { return vk >= 0 && vk < 256 && s_Keys[vk]; }
+bool KeyHeld(int vk) {
+    return vk >= 0 && vk < 256 && s_Keys[vk];
+}
 
-void SetMouseScreen(int x, int y) { s_Mouse = POINT{x, y}; }
+void SetMouseScreen(int x, int y) {
+    s_Mouse = POINT{x, y};
+}
 
-POINT MouseScreen() { return s_Mouse; }
+POINT MouseScreen() {
+    return s_Mouse;
+}
 
 POINT ClientToScreen640(HWND hWnd, int x, int y) {
     RECT client{0, 0, 640, 480}, window{0, 0, 640, 480};
@@ -63,7 +69,9 @@ void ResetInput() {
 
 } // namespace win32
 
-SHORT GetAsyncKeyState(int vKey) { return win32::KeyHeld(vKey) ? (SHORT)0x8000 : (SHORT)0; }
+SHORT GetAsyncKeyState(int vKey) {
+    return win32::KeyHeld(vKey) ? (SHORT)0x8000 : (SHORT)0;
+}
 
 BOOL GetCursorPos(POINT* lpPoint) {
     if (!lpPoint) return FALSE;

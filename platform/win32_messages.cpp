@@ -21,16 +21,25 @@ POINT s_LastRecordedMouse = {-1000000, -1000000};
 
 int VirtualKeyOf(SDL_Keycode key) {
     switch (key) {
-    case SDLK_w: return 'W';
-    case SDLK_a: return 'A';
-    case SDLK_s: return 'S';
-    case SDLK_d: return 'D';
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_w:
+        return 'W';
+    case SDLK_a:
+        return 'A';
+    case SDLK_s:
+        return 'S';
+    case SDLK_d:
+        return 'D';
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    default: return 0;
+    case SDLK_KP_ENTER:
+        return VK_RETURN;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    default:
+        return 0;
     }
 }
 
@@ -62,7 +71,8 @@ void NoteMouse(HWND hwnd, int windowX, int windowY) {
 }
 
 void ToggleFullScreen(HWND hwnd) {
-    if (hwnd && hwnd->sdl && !Harness().headless) PlatformSetFullScreen(hwnd, hwnd->fullScreen ? FALSE : TRUE);
+    if (hwnd && hwnd->sdl && !Harness().headless)
+        PlatformSetFullScreen(hwnd, hwnd->fullScreen ? FALSE : TRUE);
 }
 
 // Turns the waiting SDL events into messages and input state.
@@ -169,7 +179,9 @@ void ResetMessages() {
     s_LastRecordedMouse = POINT{-1000000, -1000000};
 }
 
-long long IdlePassesBegun() { return s_PassesBegun; }
+long long IdlePassesBegun() {
+    return s_PassesBegun;
+}
 
 } // namespace win32
 

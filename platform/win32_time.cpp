@@ -14,7 +14,9 @@ DWORD s_VirtualNow = 0;
 
 namespace win32 {
 
-void ResetVirtualClock() { s_VirtualNow = 0; }
+void ResetVirtualClock() {
+    s_VirtualNow = 0;
+}
 
 } // namespace win32
 

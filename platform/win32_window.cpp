@@ -76,8 +76,12 @@ bool StartVideo() {
     return true;
 }
 
-bool VideoStarted() { return s_VideoStarted; }
-HWND MainWindow() { return s_MainWindow; }
+bool VideoStarted() {
+    return s_VideoStarted;
+}
+HWND MainWindow() {
+    return s_MainWindow;
+}
 
 } // namespace win32
 
@@ -90,7 +94,8 @@ int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     if (!opt.headless && !opt.noRender) result = ShowBox(lpText, lpCaption, uType);
     if (result != 0) return result;
     // No box could be shown: an error still reaches the terminal; a question is answered No.
-    if (uType & MB_ICONERROR) std::fprintf(stderr, "%s: %s\n", lpCaption ? lpCaption : "", lpText ? lpText : "");
+    if (uType & MB_ICONERROR)
+        std::fprintf(stderr, "%s: %s\n", lpCaption ? lpCaption : "", lpText ? lpText : "");
     return yesNo ? IDNO : IDOK;
 }
 
@@ -146,7 +151,9 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow) {
     return TRUE;
 }
 
-BOOL UpdateWindow(HWND hWnd) { return hWnd ? TRUE : FALSE; }
+BOOL UpdateWindow(HWND hWnd) {
+    return hWnd ? TRUE : FALSE;
+}
 
 HWND SetFocus(HWND hWnd) {
     if (hWnd && hWnd->sdl && !Harness().headless) SDL_RaiseWindow(hWnd->sdl);
@@ -258,7 +265,9 @@ HGDIOBJ GetStockObject(int i) {
 
 // ---- The link to the device layer ----
 
-SDL_Window* PlatformSdlWindow(HWND hwnd) { return hwnd ? hwnd->sdl : nullptr; }
+SDL_Window* PlatformSdlWindow(HWND hwnd) {
+    return hwnd ? hwnd->sdl : nullptr;
+}
 
 HWND PlatformCreateHiddenGlWindow(int width, int height) {
     if (!win32::StartVideo()) return nullptr;

@@ -82,7 +82,8 @@ class ShellE2E : public ::testing::Test {
         fs::create_directories(dir / "image" / "effect");
         if (fs::exists(src / "image")) {
             for (const auto& e : fs::directory_iterator(src / "image"))
-                if (e.path().filename() != "effect") fs::create_directory_symlink(e.path(), dir / "image" / e.path().filename());
+                if (e.path().filename() != "effect")
+                    fs::create_directory_symlink(e.path(), dir / "image" / e.path().filename());
             if (fs::exists(src / "image" / "effect"))
                 for (const auto& e : fs::directory_iterator(src / "image" / "effect"))
                     if (e.path().filename() != "black.png")
@@ -129,13 +130,14 @@ bool Pixel(const fs::path& png, int x, int y, int rgb[3], int* w = nullptr, int*
 } // namespace
 
 TEST_F(ShellE2E, HeadlessRunReachesTheTitleFadeAndQuits) {
-    RunResult r = Brinewisp(std::string(kHeadless) + " --frames 200 --trace t.jsonl --shot-at 10,100 --shot-dir out");
+    RunResult r =
+        Brinewisp(std::string(kHeadless) + " --frames 200 --trace t.jsonl --shot-at 10,100 --shot-dir out");
     ASSERT_EQ(r.code, 0) << r.err;
     std::vector<std::string> lines = Lines(ReadFile(dir / "t.jsonl"));
     ASSERT_EQ(lines.size(), 200u);
-    const char* keys[] = {"pass",    "proc",    "scene",     "stage",  "state",     "fade",    "alpha",
-                          "tutorial", "targets", "followers", "menu",   "time",      "actors",  "obstacles",
-                          "shots",   "scenery", "effects",   "requests", "player",  "cam"};
+    const char* keys[] = {"pass",     "proc",    "scene",     "stage",    "state",  "fade",   "alpha",
+                          "tutorial", "targets", "followers", "menu",     "time",   "actors", "obstacles",
+                          "shots",    "scenery", "effects",   "requests", "player", "cam"};
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string& l = lines[i];
         ASSERT_EQ(l.front(), '{');
@@ -203,7 +205,8 @@ TEST_F(ShellE2E, UnknownFlagsAreRefused) {
 
 TEST_F(ShellE2E, ReplayedEscapeOnTheTitleQuitsAtOnce) {
     std::ofstream(dir / "esc.txt") << "2 mouse 100 100\n5 down ESCAPE\n6 up ESCAPE\n";
-    RunResult r = Brinewisp("--no-render --fast --seed 3 --frames 100 --replay esc.txt --record rec.txt --trace t.jsonl");
+    RunResult r = Brinewisp(
+        "--no-render --fast --seed 3 --frames 100 --replay esc.txt --record rec.txt --trace t.jsonl");
     ASSERT_EQ(r.code, 0) << r.err;
     // Escape reaches the window before pass 5, so passes 0 to 4 ran.
     EXPECT_EQ(Lines(ReadFile(dir / "t.jsonl")).size(), 5u);

@@ -128,20 +128,20 @@ TEST(HarnessReplay, GoodFileKeepsOrderAndValues) {
 
 TEST(HarnessReplay, MalformedLinesAreNamedByNumber) {
     const char* bad[] = {
-        "x down W",         // not a pass number
-        "-1 down W",        // negative pass
-        "3",                // no event
-        "3 press W",        // unknown event
-        "3 down",           // no key
-        "3 down Q",         // unknown key
-        "3 down w",         // keys are upper case
-        "3 down W W",       // too many words
-        "3 mouse 1",        // one coordinate
-        "3 mouse 1 2 3",    // three coordinates
-        "3 mouse 1.5 2",    // not whole
-        "3 mouse a b",      // not numbers
-        "3 close now",      // close takes nothing
-        "3 up",             // no key
+        "x down W",      // not a pass number
+        "-1 down W",     // negative pass
+        "3",             // no event
+        "3 press W",     // unknown event
+        "3 down",        // no key
+        "3 down Q",      // unknown key
+        "3 down w",      // keys are upper case
+        "3 down W W",    // too many words
+        "3 mouse 1",     // one coordinate
+        "3 mouse 1 2 3", // three coordinates
+        "3 mouse 1.5 2", // not whole
+        "3 mouse a b",   // not numbers
+        "3 close now",   // close takes nothing
+        "3 up",          // no key
     };
     for (const char* line : bad) {
         std::string err = ErrorOf(line);

@@ -5,6 +5,7 @@
 #include "app/Scene.h"
 #include "app/WinMain.h"
 #include "platform/harness.h"
+#include "platform/sdl_window.h"
 #include "platform/win32_private.h"
 
 #include <algorithm>
@@ -37,6 +38,7 @@ class Scene : public ::testing::Test {
         ReleaseObjects();
         if (g_pSprite) g_pSprite->Release();
         g_pSprite = nullptr;
+        ReleaseDirect3D();
         ResetSceneGlobals();
         win32::ResetMessages();
         Harness() = HarnessOptions{};
@@ -389,4 +391,24 @@ TEST_F(Scene, ProcedureNamesForTheTrace) {
     EXPECT_STREQ(SceneProcName(GameUninit), "GameUninit");
     EXPECT_STREQ(SceneProcName(QuitScene), "QuitScene");
     EXPECT_STREQ(SceneProcName(FadeStep), "?");
+}
+
+TEST_F(Scene, DeviceFailureEndsTheProgramWithoutTouchingTheDevice) {
+    ReleaseDirect3D();
+    Harness().noRender = true;
+    Harness().screenAnswer = IDNO;
+    for (bool failCreate : {true, false}) {
+        Direct3DTestHooksForTest().failCreate = failCreate;
+        Direct3DTestHooksForTest().failDeviceAttempts = failCreate ? 0 : 3; // all three device kinds fail
+        g_SceneProc = nullptr;
+        EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT), 0);
+        EXPECT_EQ(g_pDevice, nullptr);
+        EXPECT_EQ(g_SceneProc, nullptr); // the application was never set up
+        EXPECT_NE(g_hWnd, nullptr);
+        EXPECT_EQ(g_bFullScreen, 0);
+    }
+    Direct3DTestHooksForTest() = Direct3DTestHooks{};
+    PlatformDestroyHiddenGlWindow(g_hWnd);
+    g_hWnd = nullptr;
+    ASSERT_NE(InitDirect3D(0), nullptr); // for TearDown
 }
