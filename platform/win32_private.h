@@ -18,9 +18,9 @@ struct HWND__ {
 
 namespace win32 {
 
-// Starts SDL video once (the offscreen driver when headless, or when there is no display to use).
-// False when SDL video cannot be started.
-bool StartVideo();
+// Starts SDL video once: the offscreen driver when headless, and also when offscreenWithoutDisplay is set
+// and there is no display to use (hidden windows for tests). False when SDL video cannot be started.
+bool StartVideo(bool offscreenWithoutDisplay);
 bool VideoStarted();
 // The game's window (the last one CreateWindowExA made), or null.
 HWND MainWindow();

@@ -61,15 +61,24 @@ int ShowBox(LPCSTR text, LPCSTR caption, UINT type) {
 
 namespace win32 {
 
-bool StartVideo() {
+bool StartVideo(bool offscreenWithoutDisplay) {
     if (s_VideoStarted) return true;
     const HarnessOptions& opt = Harness();
     if (opt.noRender) return false;
     const char* forced = std::getenv("SDL_VIDEODRIVER");
-    if (opt.headless || (!HaveDisplay() && !(forced && *forced)))
+    if (opt.headless || (offscreenWithoutDisplay && !HaveDisplay() && !(forced && *forced)))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "brinewisp: cannot start SDL video: %s\n", SDL_GetError());
+        return false;
+    }
+    // Without a display SDL falls back to an invisible driver; a game no one can see is refused.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool invisible =
+        driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    if (invisible && !opt.headless && !offscreenWithoutDisplay && !(forced && *forced)) {
+        std::fprintf(stderr, "brinewisp: no display to open the window on (--headless runs without one)\n");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return false;
     }
     s_VideoStarted = true;
@@ -118,7 +127,7 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
     hwnd->width = nWidth;
     hwnd->height = nHeight;
     if (!Harness().noRender) {
-        if (!win32::StartVideo()) {
+        if (!win32::StartVideo(false)) {
             delete hwnd;
             return nullptr;
         }
@@ -270,7 +279,7 @@ SDL_Window* PlatformSdlWindow(HWND hwnd) {
 }
 
 HWND PlatformCreateHiddenGlWindow(int width, int height) {
-    if (!win32::StartVideo()) return nullptr;
+    if (!win32::StartVideo(true)) return nullptr;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);

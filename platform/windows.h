@@ -100,8 +100,9 @@ int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
 // ---- Window ----
 ATOM RegisterClassA(const WNDCLASSA* lpWndClass);
-// Creates the one SDL window (OpenGL, resizable) with the given client size. With --no-render no SDL video
-// is started and a window handle without a screen window is returned. Null on failure.
+// Creates the one SDL window (OpenGL, resizable) with the given client size; with --headless on SDL's
+// offscreen driver. With --no-render no SDL video is started and a window handle without a screen window
+// is returned. Null on failure (no display, for one).
 HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
                      int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
                      LPVOID lpParam);
@@ -137,8 +138,7 @@ SHORT GetAsyncKeyState(int vKey);
 // Messages come from SDL events: closing the window gives WM_CLOSE (DefWindowProcA turns it into
 // WM_DESTROY), the Escape key gives WM_KEYDOWN with VK_ESCAPE; other keys are only polled.
 BOOL PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
-// Returns 0 for WM_QUIT. Never waits here when nothing is queued: the queue is pumped first and, if still
-// empty, it waits for the next SDL event.
+// Returns 0 for WM_QUIT. When nothing is queued it waits for the next SDL event.
 BOOL GetMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
 BOOL TranslateMessage(const MSG* lpMsg);
 LRESULT DispatchMessageA(const MSG* lpMsg);
