@@ -406,9 +406,9 @@ TEST_F(Scene, DeviceFailureEndsTheProgramWithoutTouchingTheDevice) {
         EXPECT_EQ(g_SceneProc, nullptr); // the application was never set up
         EXPECT_NE(g_hWnd, nullptr);
         EXPECT_EQ(g_bFullScreen, 0);
+        PlatformDestroyHiddenGlWindow(g_hWnd);
+        g_hWnd = nullptr;
     }
     Direct3DTestHooksForTest() = Direct3DTestHooks{};
-    PlatformDestroyHiddenGlWindow(g_hWnd);
-    g_hWnd = nullptr;
     ASSERT_NE(InitDirect3D(0), nullptr); // for TearDown
 }
