@@ -88,10 +88,8 @@ int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int n
         AdjustWindowRect(&rc, WS_OVERLAPPEDWINDOW, FALSE);
         SetWindowPos(g_hWnd, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
-    } else {
-        // The full-screen device takes the whole screen; the 640 x 480 back buffer is stretched onto it.
-        PlatformSetFullScreen(g_hWnd, TRUE);
     }
+    // In full screen the window keeps its size; the full-screen device takes the whole display.
 
     // The device's message box has been shown; there is nothing to run without a device.
     if (!InitDirect3D(g_bFullScreen)) return 0;
