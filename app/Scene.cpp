@@ -1,0 +1,328 @@
+// The scene chain, the screen fade, the stage state and its fog, and the frame clock.
+#include "app/Scene.h"
+
+#include "app/Direct3D.h"
+#include "app/Placeholders.h"
+#include "assets/Textures.h"
+#include "platform/harness.h"
+#include "platform/windows.h"
+
+#include <cstdlib>
+#include <cstring>
+
+SceneProcType g_SceneProc = nullptr;
+int g_SceneId = 0;
+int g_StageState = 0;
+int g_StageNo = 0;
+int g_FadeMode = 0;
+int g_FadeAlpha = 255;
+int g_bTutorial = 0;
+int g_MenuChoice = -1;
+int g_FrameCount = 0;
+DWORD g_FrameWindowStart = 0;
+int g_DeathFadeCount = 70;
+int g_DeathFadeBlue = 255;
+float g_DeathFogStart = 30.0f;
+float g_DeathFogEnd = 100.0f;
+ID3DXSprite* g_pSprite = nullptr;
+
+namespace {
+
+// Float render states take the bits of the float.
+DWORD FloatBits(float f) {
+    DWORD d;
+    std::memcpy(&d, &f, sizeof d);
+    return d;
+}
+
+void SetLinearFog(D3DCOLOR color, float start, float end) {
+    g_pDevice->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    g_pDevice->SetRenderState(D3DRS_FOGCOLOR, color);
+    g_pDevice->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+    g_pDevice->SetRenderState(D3DRS_FOGSTART, FloatBits(start));
+    g_pDevice->SetRenderState(D3DRS_FOGEND, FloatBits(end));
+}
+
+// The music loops from the first title on; coming back from a stage it runs on without a restart.
+void StartMusic() {
+    if (!g_pBgm) return; // no music loaded: nothing to play
+    DWORD status = 0;
+    g_pBgm->GetStatus(&status);
+    if (!(status & DSBSTATUS_PLAYING)) g_pBgm->Play(0, 0, DSBPLAY_LOOPING);
+}
+
+// The player is element 0 of ActorList during a stage.
+CObjectBase* Player() {
+    return ActorList.empty() ? nullptr : ActorList[0];
+}
+
+// The seed of the random generator: the clock, or the harness's --seed.
+unsigned RandomSeed() {
+    DWORD now = timeGetTime();
+    return Harness().seedGiven ? Harness().seed : (unsigned)now;
+}
+
+} // namespace
+
+void AppInit() {
+    g_StageState = 0;
+    g_bTutorial = 0;
+    g_FrameWindowStart = timeGetTime();
+    g_FrameCount = 0;
+    InitSound();
+    D3DXCreateSprite(g_pDevice, &g_pSprite);
+    LoadSharedTextures();
+    InitGround();
+    g_FadeAlpha = 255;
+    g_FadeMode = 0;
+    g_TargetCount = 0;
+    srand(RandomSeed());
+    InitShader();
+    g_SceneProc = TitleInit;
+    g_SceneId = 0;
+}
+
+void AppUninit() {
+    ReleaseSharedTextures();
+    UninitSound();
+    ReleaseStageMeshes();
+    ReleaseStageTextures();
+    ReleaseObjects();
+    g_pDevice->LightEnable(1, FALSE);
+    g_SceneProc = TitleInit;
+    g_SceneId = 0;
+    if (g_pSprite) g_pSprite->Release();
+    g_pSprite = nullptr;
+}
+
+void TitleInit() {
+    TitleSetup();
+    LoadTitleTextures();
+    TitleCameraInit();
+    LoadTitleMeshes();
+    ResetCursor();
+    LoadSounds();
+    StartMusic();
+    for (size_t i = 0; i < EffectList.size(); ++i)
+        if (EffectList[i]) EffectList[i]->Init();
+    SetLinearFog(0xFF1E1EAA, 30.0f, 60.0f);
+    g_SceneProc = TitleUpdate;
+}
+
+void TitleUpdate() {
+    TitleStep();
+    TitleCameraUpdate();
+    UpdateEffectList();
+    FrameClockCount();
+    UpdateCursor();
+    FadeStep();
+    g_pDevice->BeginScene();
+    g_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF1E1E1E, 1.0f, 0);
+    SetViewProjection();
+    SetShaderCamera(g_mView, g_mProj);
+    g_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+    DrawGround();
+    DrawTitlePanels();
+    DrawEffectListAlpha();
+    g_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
+    DrawEffectList();
+    DrawTitleCreatures();
+    DrawCursor();
+    DrawFadeOverlay();
+    g_pDevice->EndScene();
+    g_pDevice->Present(nullptr, nullptr, nullptr, nullptr);
+    FrameClockPace();
+}
+
+void TitleUninit() {
+    if (g_MenuChoice == 0) {
+        g_SceneId = 1;
+        g_SceneProc = GameInit;
+    } else if (g_MenuChoice == 1) {
+        g_SceneId = 3;
+        g_SceneProc = QuitScene;
+    }
+    // The title's bubbles and rings are not used again; nothing else refers to them.
+    for (CObjectBase* o : EffectList)
+        delete o;
+    EffectList.clear();
+    ReleaseTitleTextures();
+    ReleaseTitleMeshes();
+}
+
+void GameInit() {
+    if (g_FadeMode == 0) g_FadeMode = 1;
+    LoadStageMeshes();
+    LoadStageTextures();
+    g_StageState = 0;
+    g_DeathFadeCount = 70;
+    g_DeathFadeBlue = 255;
+    g_DeathFogEnd = 100.0f;
+    SetupInterface();
+    ResetCursor();
+    SelectTerrain();
+    ActorList.push_back(new CPlayer);
+    LoadStage();
+    InitAll();
+    UpdateAll();
+    StageCameraInit(Player()->m_mTrans);
+    SetLinearFog(0xFF4646FF, 30.0f, 100.0f);
+    g_SceneProc = GameUpdate;
+}
+
+void GameUpdate() {
+    // The death fade: the fog turns from blue to red and closes in.
+    if (g_StageState == 1 && g_DeathFadeCount < 255) {
+        g_DeathFadeBlue -= 1;
+        g_DeathFadeCount += 1;
+        g_pDevice->SetRenderState(D3DRS_FOGENABLE, TRUE);
+        g_pDevice->SetRenderState(D3DRS_FOGCOLOR, 0xFF004600u | ((DWORD)g_DeathFadeCount << 16) |
+                                                      ((DWORD)g_DeathFadeBlue & 0xFF));
+        g_pDevice->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+        g_DeathFogEnd -= 0.05f;
+        g_pDevice->SetRenderState(D3DRS_FOGSTART, FloatBits(g_DeathFogStart));
+        g_pDevice->SetRenderState(D3DRS_FOGEND, FloatBits(g_DeathFogEnd));
+    }
+    // While a fade runs the world stands still.
+    if (g_FadeMode == 3 && g_StageNo == 1) {
+        g_bTutorial = 1;
+    } else if (g_FadeMode == 0) {
+        if (CObjectBase* player = Player()) StageCameraUpdate(player->m_mTrans);
+        UpdateAll();
+    }
+    // The clear test comes before the death test: dying on the clearing frame still clears.
+    if (g_StageState == 0 && g_TargetCount <= 0) g_StageState = 2;
+    if (g_StageState != 0) g_bTutorial = 0;
+    CObjectBase* player = Player();
+    if (player && player->m_Hp <= 0 && g_StageState == 0) g_StageState = 1;
+    if (g_FadeMode == 4) g_SceneProc = GameUninit;
+    UpdateInterface(g_StageState);
+    if (g_StageNo == 1 && g_bTutorial == 1) TutorialStep();
+    FadeStep();
+    FrameClockCount();
+    UpdateCursor();
+    if (g_FadeMode == 0) ShootAll();
+    g_pDevice->BeginScene();
+    g_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF3C3CFF, 1.0f, 0);
+    SetViewProjection();
+    SetShaderCamera(g_mView, g_mProj);
+    g_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+    DrawGround();
+    DrawAll();
+    DrawAlphaAll();
+    // The interface is drawn over the world without depth conflicts.
+    g_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    DrawInterface(g_StageState);
+    if (g_bTutorial == 1) DrawHints();
+    g_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
+    DrawCursor();
+    DrawFadeOverlay();
+    g_pDevice->EndScene();
+    g_pDevice->Present(nullptr, nullptr, nullptr, nullptr);
+    FrameClockPace();
+}
+
+void GameUninit() {
+    ReleaseStageMeshes();
+    ReleaseStageTextures();
+    ReleaseObjects();
+    g_pDevice->LightEnable(1, FALSE);
+    g_SceneProc = TitleInit;
+    g_SceneId = 0;
+}
+
+void QuitScene() {
+    PostQuitMessage(0);
+}
+
+// A fade takes 64 frames each way: 255, 251, ..., 3, then 0 in; 4, 8, ..., 252, then 255 out.
+// Modes 3 and 4 last exactly one frame.
+void FadeStep() {
+    switch (g_FadeMode) {
+    case 1:
+        if (g_FadeAlpha > 0) {
+            g_FadeAlpha -= 4;
+            if (g_FadeAlpha > 0) break;
+        }
+        g_FadeAlpha = 0;
+        g_FadeMode = 3;
+        break;
+    case 2:
+        if (g_FadeAlpha < 255) g_FadeAlpha += 4;
+        // A fade-out that reaches full black ends, even one that did not start from a multiple of 4.
+        if (g_FadeAlpha >= 255) {
+            g_FadeAlpha = 255;
+            g_FadeMode = 4;
+        }
+        break;
+    case 3:
+    case 4:
+        g_FadeMode = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+// One black texel stretched over the whole back buffer, drawn every frame (also at opacity 0).
+void DrawFadeOverlay() {
+    D3DXMATRIX scale;
+    D3DXMatrixScaling(&scale, 640.0f, 480.0f, 0.0f);
+    RECT src = {1, 1, 2, 2};
+    DrawSprite(g_pTexBlack, g_FadeAlpha, 0.0f, 0.0f, 0.0f, 0.0f, src, scale);
+}
+
+void FrameClockCount() {
+    if (g_FrameCount == 0) g_FrameWindowStart = timeGetTime();
+    if (g_FrameCount == 60) {
+        g_FrameWindowStart = timeGetTime();
+        g_FrameCount = 0;
+    }
+    g_FrameCount += 1;
+}
+
+// Frame k of a window may not end before k x 16.67 ms after the window's start; a late frame is followed
+// by frames without sleep, and a window that overruns is not made up (the next one starts afresh).
+void FrameClockPace() {
+    const float product = (float)g_FrameCount * 16.666666f;
+    const int32_t target = (int32_t)product;
+    const uint32_t elapsed = timeGetTime() - g_FrameWindowStart;
+    const int32_t wait = (int32_t)((uint32_t)target - elapsed);
+    if (wait > 0) Sleep((DWORD)wait);
+}
+
+const char* SceneProcName(SceneProcType proc) {
+    if (proc == TitleInit) return "TitleInit";
+    if (proc == TitleUpdate) return "TitleUpdate";
+    if (proc == TitleUninit) return "TitleUninit";
+    if (proc == GameInit) return "GameInit";
+    if (proc == GameUpdate) return "GameUpdate";
+    if (proc == GameUninit) return "GameUninit";
+    if (proc == QuitScene) return "QuitScene";
+    return "?";
+}
+
+void StartInStage(int stageNo) {
+    LoadSounds();
+    StartMusic();
+    g_StageNo = stageNo;
+    g_SceneId = 1;
+    g_SceneProc = GameInit;
+}
+
+void ResetSceneGlobals() {
+    g_SceneProc = nullptr;
+    g_SceneId = 0;
+    g_StageState = 0;
+    g_StageNo = 0;
+    g_FadeMode = 0;
+    g_FadeAlpha = 255;
+    g_bTutorial = 0;
+    g_MenuChoice = -1;
+    g_FrameCount = 0;
+    g_FrameWindowStart = 0;
+    g_DeathFadeCount = 70;
+    g_DeathFadeBlue = 255;
+    g_DeathFogStart = 30.0f;
+    g_DeathFogEnd = 100.0f;
+}

@@ -1,0 +1,152 @@
+// The --trace writer. Keys keep their meaning once written; units add theirs in AppendTraceKeys below.
+#include "app/Trace.h"
+
+#include "app/Placeholders.h"
+#include "app/Scene.h"
+#include "platform/windows.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+std::FILE* s_Trace = nullptr;
+
+// A small JSON object writer: keys in the order they are added, objects nested with Open and Close.
+class JsonLine {
+  public:
+    JsonLine() : m_Text("{"), m_First{true} {}
+    void Int(const char* key, long long v) {
+        Key(key);
+        m_Text += std::to_string(v);
+    }
+    void Str(const char* key, const char* v) {
+        Key(key);
+        m_Text += '"';
+        for (const char* p = v; *p; ++p) {
+            if (*p == '"' || *p == '\\') m_Text += '\\';
+            m_Text += *p;
+        }
+        m_Text += '"';
+    }
+    void Null(const char* key) {
+        Key(key);
+        m_Text += "null";
+    }
+    void Float(const char* key, float v) {
+        Key(key);
+        AppendFloat(v);
+    }
+    void Vec3(const char* key, const D3DXVECTOR3& v) {
+        Key(key);
+        m_Text += '[';
+        AppendFloat(v.x);
+        m_Text += ',';
+        AppendFloat(v.y);
+        m_Text += ',';
+        AppendFloat(v.z);
+        m_Text += ']';
+    }
+    void Open(const char* key) {
+        Key(key);
+        m_Text += '{';
+        m_First.push_back(true);
+    }
+    void Close() {
+        m_Text += '}';
+        m_First.pop_back();
+    }
+    std::string Done() const { return m_Text + "}"; }
+
+  private:
+    void Key(const char* key) {
+        if (!m_First.back()) m_Text += ',';
+        m_First.back() = false;
+        m_Text += '"';
+        m_Text += key;
+        m_Text += "\":";
+    }
+    // The shortest text that reads back as the same float; non-finite values (not JSON) become null.
+    void AppendFloat(float v) {
+        if (!std::isfinite(v)) {
+            m_Text += "null";
+            return;
+        }
+        char buf[32];
+        for (int digits = 6; digits <= 9; ++digits) {
+            std::snprintf(buf, sizeof buf, "%.*g", digits, (double)v);
+            if (std::strtof(buf, nullptr) == v) break;
+        }
+        m_Text += buf;
+    }
+
+    std::string m_Text;
+    std::vector<bool> m_First;
+};
+
+// Every key of a trace line, in order. Units that land add their keys here, at the end.
+void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
+    j.Int("pass", pass);
+    j.Str("proc", proc);
+    j.Int("scene", g_SceneId);
+    j.Int("stage", g_StageNo);
+    j.Int("state", g_StageState);
+    j.Int("fade", g_FadeMode);
+    j.Int("alpha", g_FadeAlpha);
+    j.Int("tutorial", g_bTutorial);
+    j.Int("targets", g_TargetCount);
+    j.Int("followers", g_FollowCount);
+    j.Int("menu", g_MenuChoice);
+    j.Int("time", (long long)timeGetTime());
+    j.Int("actors", (long long)ActorList.size());
+    j.Int("obstacles", (long long)ObstacleList.size());
+    j.Int("shots", (long long)ShotList.size());
+    j.Int("scenery", (long long)SceneryList.size());
+    j.Int("effects", (long long)EffectList.size());
+    j.Int("requests", (long long)ShotRequestQueue.size());
+    const CObjectBase* player = ActorList.empty() ? nullptr : ActorList[0];
+    if (player) {
+        j.Open("player");
+        j.Int("hp", player->m_Hp);
+        j.Float("x", player->m_Pos.x);
+        j.Float("y", player->m_Pos.y);
+        j.Float("z", player->m_Pos.z);
+        j.Float("angle", player->m_Angle);
+        j.Close();
+    } else {
+        j.Null("player");
+    }
+    j.Vec3("cam", g_CamEye);
+}
+
+} // namespace
+
+std::string TraceLine(long long pass, const char* proc) {
+    JsonLine j;
+    AppendTraceKeys(j, pass, proc);
+    return j.Done();
+}
+
+bool TraceOpen(const char* path) {
+    TraceClose();
+    s_Trace = std::fopen(path, "w");
+    return s_Trace != nullptr;
+}
+
+bool TraceActive() {
+    return s_Trace != nullptr;
+}
+
+void TraceWritePass(long long pass, const char* proc) {
+    if (!s_Trace) return;
+    const std::string line = TraceLine(pass, proc);
+    std::fputs(line.c_str(), s_Trace);
+    std::fputc('\n', s_Trace);
+}
+
+void TraceClose() {
+    if (s_Trace) std::fclose(s_Trace);
+    s_Trace = nullptr;
+}

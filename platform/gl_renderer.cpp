@@ -1,0 +1,559 @@
+// The OpenGL 3.3 core backend: context, back buffer, fixed-function program, streaming vertices, state cache.
+#include "platform/gl_renderer.h"
+
+#include "platform/d3d9texture.h"
+#include "platform/gl_shaders.h"
+
+#include <epoxy/gl.h>
+#include <SDL.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr unsigned kUnknown = ~0u;
+constexpr size_t kInitialVboBytes = size_t(4) << 20;
+
+GLenum BlendFactor(DWORD b) {
+    switch (b) {
+    case D3DBLEND_ZERO:
+        return GL_ZERO;
+    case D3DBLEND_SRCCOLOR:
+        return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+        return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+        return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+        return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+        return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT:
+        return GL_SRC_ALPHA_SATURATE;
+    default:
+        return GL_ONE;
+    }
+}
+
+GLenum BlendOp(DWORD op) {
+    switch (op) {
+    case D3DBLENDOP_SUBTRACT:
+        return GL_FUNC_SUBTRACT;
+    case D3DBLENDOP_REVSUBTRACT:
+        return GL_FUNC_REVERSE_SUBTRACT;
+    case D3DBLENDOP_MIN:
+        return GL_MIN;
+    case D3DBLENDOP_MAX:
+        return GL_MAX;
+    default:
+        return GL_FUNC_ADD;
+    }
+}
+
+GLenum CompareFunc(DWORD f) {
+    switch (f) {
+    case D3DCMP_NEVER:
+        return GL_NEVER;
+    case D3DCMP_LESS:
+        return GL_LESS;
+    case D3DCMP_EQUAL:
+        return GL_EQUAL;
+    case D3DCMP_LESSEQUAL:
+        return GL_LEQUAL;
+    case D3DCMP_GREATER:
+        return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+        return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+        return GL_GEQUAL;
+    default:
+        return GL_ALWAYS;
+    }
+}
+
+GLenum AddressMode(DWORD a) {
+    switch (a) {
+    case D3DTADDRESS_MIRROR:
+        return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP:
+        return GL_CLAMP_TO_EDGE;
+    case 4:
+        return GL_CLAMP_TO_BORDER; // D3DTADDRESS_BORDER (border colour 0)
+    default:
+        return GL_REPEAT;
+    }
+}
+
+void ColorOf(D3DCOLOR c, float out[4]) {
+    out[0] = float((c >> 16) & 0xFF) / 255.0f;
+    out[1] = float((c >> 8) & 0xFF) / 255.0f;
+    out[2] = float(c & 0xFF) / 255.0f;
+    out[3] = float(c >> 24) / 255.0f;
+}
+
+GLuint CompileStage(GLenum type, const char* source, std::string* log) {
+    GLuint s = glCreateShader(type);
+    glShaderSource(s, 1, &source, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char text[4096] = {0};
+        glGetShaderInfoLog(s, sizeof text - 1, nullptr, text);
+        if (log) *log += text;
+        glDeleteShader(s);
+        return 0;
+    }
+    return s;
+}
+
+} // namespace
+
+namespace gldevice {
+
+unsigned CompileProgram(const char* vertexSource, const char* fragmentSource, std::string* log) {
+    GLuint vs = CompileStage(GL_VERTEX_SHADER, vertexSource, log);
+    GLuint fs = vs ? CompileStage(GL_FRAGMENT_SHADER, fragmentSource, log) : 0;
+    if (!vs || !fs) {
+        if (vs) glDeleteShader(vs);
+        return 0;
+    }
+    GLuint p = glCreateProgram();
+    glAttachShader(p, vs);
+    glAttachShader(p, fs);
+    glLinkProgram(p);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    glGetProgramiv(p, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char text[4096] = {0};
+        glGetProgramInfoLog(p, sizeof text - 1, nullptr, text);
+        if (log) *log += text;
+        glDeleteProgram(p);
+        return 0;
+    }
+    return p;
+}
+
+} // namespace gldevice
+
+// ---- Creation ----
+
+std::shared_ptr<GlRenderer> GlRenderer::Create(SDL_Window* window, UINT width, UINT height,
+                                               std::string* error) {
+    std::shared_ptr<GlRenderer> r(new GlRenderer());
+    if (!r->Init(window, width, height, error)) return nullptr;
+    return r;
+}
+
+bool GlRenderer::Init(SDL_Window* window, UINT width, UINT height, std::string* error) {
+    m_Window = window;
+    m_Width = width;
+    m_Height = height;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    m_Context = SDL_GL_CreateContext(window);
+    if (!m_Context) {
+        *error = std::string("no OpenGL 3.3 core context: ") + SDL_GetError();
+        return false;
+    }
+    SDL_GL_MakeCurrent(window, m_Context);
+    if (epoxy_gl_version() < 33) {
+        *error = "OpenGL 3.3 is not available";
+        return false;
+    }
+    SDL_GL_SetSwapInterval(0);
+
+    // The back buffer: colour texture and depth-stencil renderbuffer.
+    glGenTextures(1, &m_ColorTex);
+    glBindTexture(GL_TEXTURE_2D, m_ColorTex);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(width), GLsizei(height), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenRenderbuffers(1, &m_DepthRb);
+    glBindRenderbuffer(GL_RENDERBUFFER, m_DepthRb);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(width), GLsizei(height));
+    glGenFramebuffers(1, &m_Fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_Fbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_ColorTex, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_DepthRb);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        *error = "the back buffer framebuffer is incomplete";
+        return false;
+    }
+
+    std::string log;
+    m_Program = gldevice::CompileProgram(kFixedFunctionVertexShader, kFixedFunctionFragmentShader, &log);
+    if (!m_Program) {
+        *error = "fixed-function program: " + log;
+        return false;
+    }
+    auto loc = [this](const char* name) { return glGetUniformLocation(m_Program, name); };
+    m_U.view = loc("uView");
+    m_U.proj = loc("uProj");
+    m_U.lighting = loc("uLighting");
+    m_U.matDiffuse = loc("uMatDiffuse");
+    m_U.matAmbient = loc("uMatAmbient");
+    m_U.matEmissive = loc("uMatEmissive");
+    m_U.colorSource = loc("uColorSource");
+    m_U.globalAmbient = loc("uGlobalAmbient");
+    m_U.lightCount = loc("uLightCount");
+    m_U.lightAmbient = loc("uLightAmbient");
+    m_U.lightPos = loc("uLightPos");
+    m_U.lightDir = loc("uLightDir");
+    m_U.lightAtt = loc("uLightAtt");
+    m_U.lightCone = loc("uLightCone");
+    m_U.tex = loc("uTex");
+    m_U.hasTex = loc("uHasTex");
+    m_U.colorStage = loc("uColorStage");
+    m_U.alphaStage = loc("uAlphaStage");
+    m_U.textureFactor = loc("uTextureFactor");
+    m_U.alphaFunc = loc("uAlphaFunc");
+    m_U.alphaRef = loc("uAlphaRef");
+    m_U.fogMode = loc("uFogMode");
+    m_U.fogColor = loc("uFogColor");
+    m_U.fogParams = loc("uFogParams");
+    glUseProgram(m_Program);
+    glUniform1i(m_U.tex, 0);
+
+    glGenVertexArrays(1, &m_Vao);
+    glBindVertexArray(m_Vao);
+    glGenBuffers(1, &m_Vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, m_Vbo);
+    m_VboSize = kInitialVboBytes;
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(m_VboSize), nullptr, GL_STREAM_DRAW);
+    const GLsizei stride = sizeof(GpuVertex);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(0));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(12));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(16));
+
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glDisable(GL_SCISSOR_TEST);
+    InvalidateBindings();
+    if (glGetError() != GL_NO_ERROR) {
+        *error = "GL error during set-up";
+        return false;
+    }
+    return true;
+}
+
+GlRenderer::~GlRenderer() {
+    if (!m_Context) return;
+    SDL_GL_MakeCurrent(m_Window, m_Context);
+    for (auto& s : m_Samplers)
+        glDeleteSamplers(1, &s.second);
+    if (m_Vbo) glDeleteBuffers(1, &m_Vbo);
+    if (m_Vao) glDeleteVertexArrays(1, &m_Vao);
+    if (m_Program) glDeleteProgram(m_Program);
+    if (m_Fbo) glDeleteFramebuffers(1, &m_Fbo);
+    if (m_DepthRb) glDeleteRenderbuffers(1, &m_DepthRb);
+    if (m_ColorTex) glDeleteTextures(1, &m_ColorTex);
+    SDL_GL_MakeCurrent(m_Window, nullptr);
+    SDL_GL_DeleteContext(m_Context);
+}
+
+void GlRenderer::MakeCurrent() {
+    if (SDL_GL_GetCurrentContext() != m_Context) SDL_GL_MakeCurrent(m_Window, m_Context);
+}
+
+// ---- State cache ----
+
+void GlRenderer::InvalidateBindings() {
+    m_Cache.program = m_Cache.vao = m_Cache.arrayBuffer = kUnknown;
+    m_Cache.texture0 = m_Cache.sampler0 = kUnknown;
+    m_Cache.drawFbo = kUnknown;
+    m_Cache.vpW = -1;
+    m_Cache.rasterValid = false;
+}
+
+void GlRenderer::UseProgram(unsigned program) {
+    if (m_Cache.program != program) glUseProgram(m_Cache.program = program);
+}
+
+void GlRenderer::BindVertexArray(unsigned vao) {
+    if (m_Cache.vao != vao) glBindVertexArray(m_Cache.vao = vao);
+}
+
+void GlRenderer::BindArrayBuffer(unsigned vbo) {
+    if (m_Cache.arrayBuffer != vbo) glBindBuffer(GL_ARRAY_BUFFER, m_Cache.arrayBuffer = vbo);
+}
+
+void GlRenderer::BindBackBuffer(const D3DVIEWPORT9& vp) {
+    if (m_Cache.drawFbo != m_Fbo) glBindFramebuffer(GL_FRAMEBUFFER, m_Cache.drawFbo = m_Fbo);
+    const bool unknown = m_Cache.vpW < 0;
+    // D3D counts viewport rows from the top, GL from the bottom.
+    int x = int(vp.X), y = int(m_Height) - int(vp.Y + vp.Height), w = int(vp.Width), h = int(vp.Height);
+    if (m_Cache.vpX != x || m_Cache.vpY != y || m_Cache.vpW != w || m_Cache.vpH != h) {
+        glViewport(x, y, w, h);
+        m_Cache.vpX = x, m_Cache.vpY = y, m_Cache.vpW = w, m_Cache.vpH = h;
+    }
+    if (unknown || m_Cache.depthNear != vp.MinZ || m_Cache.depthFar != vp.MaxZ) {
+        glDepthRange(vp.MinZ, vp.MaxZ);
+        m_Cache.depthNear = vp.MinZ, m_Cache.depthFar = vp.MaxZ;
+    }
+}
+
+void GlRenderer::ApplyRaster(const gldevice::RasterState& s) {
+    gldevice::RasterState& c = m_Cache.raster;
+    bool all = !m_Cache.rasterValid;
+    if (all || c.blendEnable != s.blendEnable) s.blendEnable ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+    if (s.blendEnable && (all || !c.blendEnable || c.srcBlend != s.srcBlend || c.dstBlend != s.dstBlend ||
+                          c.blendOp != s.blendOp || c.srcBlendAlpha != s.srcBlendAlpha ||
+                          c.dstBlendAlpha != s.dstBlendAlpha || c.blendOpAlpha != s.blendOpAlpha)) {
+        glBlendFuncSeparate(BlendFactor(s.srcBlend), BlendFactor(s.dstBlend), BlendFactor(s.srcBlendAlpha),
+                            BlendFactor(s.dstBlendAlpha));
+        glBlendEquationSeparate(BlendOp(s.blendOp), BlendOp(s.blendOpAlpha));
+    }
+    if (all || c.zEnable != s.zEnable) s.zEnable ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
+    if (all || c.zFunc != s.zFunc) glDepthFunc(CompareFunc(s.zFunc));
+    if (all || c.zWrite != s.zWrite) glDepthMask(s.zWrite ? GL_TRUE : GL_FALSE);
+    if (all || c.cullMode != s.cullMode) {
+        // D3DCULL_CCW hides triangles that run counter-clockwise on screen, D3DCULL_CW clockwise ones. The
+        // back buffer is not mirrored, so screen winding is GL window winding.
+        if (s.cullMode == D3DCULL_CW || s.cullMode == D3DCULL_CCW) {
+            glEnable(GL_CULL_FACE);
+            glCullFace(GL_BACK);
+            glFrontFace(s.cullMode == D3DCULL_CCW ? GL_CW : GL_CCW);
+        } else {
+            glDisable(GL_CULL_FACE);
+        }
+    }
+    if (all || c.colorWrite != s.colorWrite)
+        glColorMask(s.colorWrite & 1 ? GL_TRUE : GL_FALSE, s.colorWrite & 2 ? GL_TRUE : GL_FALSE,
+                    s.colorWrite & 4 ? GL_TRUE : GL_FALSE, s.colorWrite & 8 ? GL_TRUE : GL_FALSE);
+    if (all || c.fillMode != s.fillMode)
+        glPolygonMode(GL_FRONT_AND_BACK, s.fillMode == D3DFILL_POINT       ? GL_POINT
+                                         : s.fillMode == D3DFILL_WIREFRAME ? GL_LINE
+                                                                           : GL_FILL);
+    c = s;
+    m_Cache.rasterValid = true;
+}
+
+unsigned GlRenderer::BindTexture0(IDirect3DTexture9* texture, DWORD magFilter, DWORD minFilter,
+                                  DWORD mipFilter, DWORD addressU, DWORD addressV) {
+    D3D9Texture* t = static_cast<D3D9Texture*>(texture);
+    unsigned name = t && t->BelongsTo(this) ? t->GlName() : 0;
+    if (m_Cache.texture0 != name) {
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, m_Cache.texture0 = name);
+    }
+    if (!name) return 0;
+    auto key = std::make_tuple(magFilter, minFilter, mipFilter, addressU, addressV);
+    auto it = m_Samplers.find(key);
+    if (it == m_Samplers.end()) {
+        GLuint s = 0;
+        glGenSamplers(1, &s);
+        bool magLinear = magFilter >= D3DTEXF_LINEAR, minLinear = minFilter >= D3DTEXF_LINEAR;
+        GLenum minMode = minLinear ? GL_LINEAR : GL_NEAREST;
+        if (mipFilter == D3DTEXF_POINT)
+            minMode = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+        if (mipFilter >= D3DTEXF_LINEAR)
+            minMode = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+        glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, magLinear ? GL_LINEAR : GL_NEAREST);
+        glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, GLint(minMode));
+        glSamplerParameteri(s, GL_TEXTURE_WRAP_S, GLint(AddressMode(addressU)));
+        glSamplerParameteri(s, GL_TEXTURE_WRAP_T, GLint(AddressMode(addressV)));
+        it = m_Samplers.emplace(key, s).first;
+    }
+    if (m_Cache.sampler0 != it->second) glBindSampler(0, m_Cache.sampler0 = it->second);
+    return name;
+}
+
+// ---- Textures ----
+
+unsigned GlRenderer::CreateTextureObject() {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    return name;
+}
+
+void GlRenderer::UploadTexture(unsigned name, UINT width, UINT height, const uint8_t* bgra) {
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, m_Cache.texture0 = name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(width), GLsizei(height), 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 bgra);
+    glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+void GlRenderer::DeleteTextureObject(unsigned name) {
+    glDeleteTextures(1, &name);
+    if (m_Cache.texture0 == name) m_Cache.texture0 = 0;
+}
+
+// ---- Drawing ----
+
+void GlRenderer::UploadUniforms(const DrawKey& k) {
+    DrawKey& u = m_UniformKey;
+    bool all = !m_UniformsValid;
+    if (all || std::memcmp(&u.view, &k.view, sizeof k.view) != 0)
+        glUniformMatrix4fv(m_U.view, 1, GL_FALSE, &k.view._11);
+    if (all || std::memcmp(&u.projection, &k.projection, sizeof k.projection) != 0)
+        glUniformMatrix4fv(m_U.proj, 1, GL_FALSE, &k.projection._11);
+    if (all || u.hasTexture != k.hasTexture) glUniform1i(m_U.hasTex, GLint(k.hasTexture));
+    if (all || u.colorOp != k.colorOp || u.colorArg1 != k.colorArg1 || u.colorArg2 != k.colorArg2)
+        glUniform4i(m_U.colorStage, GLint(k.colorOp), GLint(k.colorArg1), GLint(k.colorArg2), 0);
+    if (all || u.alphaOp != k.alphaOp || u.alphaArg1 != k.alphaArg1 || u.alphaArg2 != k.alphaArg2)
+        glUniform4i(m_U.alphaStage, GLint(k.alphaOp), GLint(k.alphaArg1), GLint(k.alphaArg2), 0);
+    if (all || u.textureFactor != k.textureFactor) {
+        float c[4];
+        ColorOf(k.textureFactor, c);
+        glUniform4fv(m_U.textureFactor, 1, c);
+    }
+    if (all || u.alphaFunc != k.alphaFunc || u.alphaRef != k.alphaRef) {
+        glUniform1i(m_U.alphaFunc, GLint(k.alphaFunc));
+        glUniform1f(m_U.alphaRef, float(k.alphaRef));
+    }
+    if (all || u.fogMode != k.fogMode || u.fogColor != k.fogColor || u.fogStart != k.fogStart ||
+        u.fogEnd != k.fogEnd || u.fogDensity != k.fogDensity) {
+        float c[4];
+        ColorOf(k.fogColor, c);
+        glUniform1i(m_U.fogMode, GLint(k.fogMode));
+        glUniform3fv(m_U.fogColor, 1, c);
+        glUniform3f(m_U.fogParams, k.fogStart, k.fogEnd, k.fogDensity);
+    }
+    if (all || u.lighting != k.lighting) glUniform1i(m_U.lighting, GLint(k.lighting));
+    if (k.lighting &&
+        (all || !u.lighting || u.globalAmbient != k.globalAmbient || u.lightCount != k.lightCount ||
+         u.diffuseFromVertex != k.diffuseFromVertex || u.ambientFromVertex != k.ambientFromVertex ||
+         u.emissiveFromVertex != k.emissiveFromVertex ||
+         std::memcmp(&u.material, &k.material, sizeof k.material) ||
+         std::memcmp(u.lights, k.lights, sizeof k.lights))) {
+        float ga[4];
+        ColorOf(k.globalAmbient, ga);
+        glUniform3fv(m_U.globalAmbient, 1, ga);
+        glUniform3i(m_U.colorSource, GLint(k.diffuseFromVertex), GLint(k.ambientFromVertex),
+                    GLint(k.emissiveFromVertex));
+        glUniform4fv(m_U.matDiffuse, 1, &k.material.Diffuse.r);
+        glUniform4fv(m_U.matAmbient, 1, &k.material.Ambient.r);
+        glUniform4fv(m_U.matEmissive, 1, &k.material.Emissive.r);
+        glUniform1i(m_U.lightCount, GLint(k.lightCount));
+        float amb[8][4], pos[8][4], dir[8][4], att[8][4], cone[8][4];
+        for (unsigned i = 0; i < 8; ++i) {
+            const GpuLight& l = k.lights[i];
+            float a[4] = {l.ambient[0], l.ambient[1], l.ambient[2], l.type};
+            float p[4] = {l.position[0], l.position[1], l.position[2], l.range};
+            float d[4] = {l.direction[0], l.direction[1], l.direction[2], l.falloff};
+            float t[4] = {l.attenuation[0], l.attenuation[1], l.attenuation[2], 0.0f};
+            float c[4] = {l.cosHalfTheta, l.cosHalfPhi, 0.0f, 0.0f};
+            std::memcpy(amb[i], a, sizeof a), std::memcpy(pos[i], p, sizeof p),
+                std::memcpy(dir[i], d, sizeof d);
+            std::memcpy(att[i], t, sizeof t), std::memcpy(cone[i], c, sizeof c);
+        }
+        glUniform4fv(m_U.lightAmbient, 8, &amb[0][0]);
+        glUniform4fv(m_U.lightPos, 8, &pos[0][0]);
+        glUniform4fv(m_U.lightDir, 8, &dir[0][0]);
+        glUniform4fv(m_U.lightAtt, 8, &att[0][0]);
+        glUniform4fv(m_U.lightCone, 8, &cone[0][0]);
+    }
+    m_UniformKey = k;
+    m_UniformsValid = true;
+}
+
+void GlRenderer::Draw(const DrawKey& key, IDirect3DTexture9* texture, const GpuVertex* vertices,
+                      size_t count) {
+    if (count == 0) return;
+    BindBackBuffer(key.viewport);
+    ApplyRaster(key.raster);
+    UseProgram(m_Program);
+    BindVertexArray(m_Vao);
+    BindArrayBuffer(m_Vbo);
+    UploadUniforms(key);
+    if (key.hasTexture)
+        BindTexture0(texture, key.magFilter, key.minFilter, key.mipFilter, key.addressU, key.addressV);
+
+    size_t bytes = count * sizeof(GpuVertex);
+    if (bytes > m_VboSize) {
+        while (m_VboSize < bytes)
+            m_VboSize *= 2;
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(m_VboSize), nullptr, GL_STREAM_DRAW);
+        m_VboOffset = 0;
+    } else if (m_VboOffset + bytes > m_VboSize) {
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(m_VboSize), nullptr, GL_STREAM_DRAW); // orphan
+        m_VboOffset = 0;
+    }
+    glBufferSubData(GL_ARRAY_BUFFER, GLintptr(m_VboOffset), GLsizeiptr(bytes), vertices);
+    GLint first = GLint(m_VboOffset / sizeof(GpuVertex));
+    m_VboOffset += bytes;
+    GLenum mode = key.topology == kTopologyPoints  ? GL_POINTS
+                  : key.topology == kTopologyLines ? GL_LINES
+                                                   : GL_TRIANGLES;
+    glDrawArrays(mode, first, GLsizei(count));
+}
+
+void GlRenderer::Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, DWORD rectCount,
+                       const D3DVIEWPORT9& vp) {
+    BindBackBuffer(vp);
+    GLbitfield mask = 0;
+    if (flags & D3DCLEAR_TARGET) {
+        float c[4];
+        ColorOf(color, c);
+        glClearColor(c[0], c[1], c[2], c[3]);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        m_Cache.raster.colorWrite = 0xF;
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if (flags & D3DCLEAR_ZBUFFER) {
+        glClearDepth(z);
+        glDepthMask(GL_TRUE);
+        m_Cache.raster.zWrite = 1;
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (flags & D3DCLEAR_STENCIL) {
+        glClearStencil(0);
+        mask |= GL_STENCIL_BUFFER_BIT;
+    }
+    // Clears cover the viewport, or the given rectangles inside it.
+    auto clearRect = [&](LONG left, LONG top, LONG right, LONG bottom) {
+        LONG l = left > LONG(vp.X) ? left : LONG(vp.X);
+        LONG t = top > LONG(vp.Y) ? top : LONG(vp.Y);
+        LONG r = right < LONG(vp.X + vp.Width) ? right : LONG(vp.X + vp.Width);
+        LONG b = bottom < LONG(vp.Y + vp.Height) ? bottom : LONG(vp.Y + vp.Height);
+        if (r <= l || b <= t) return;
+        glScissor(l, GLint(m_Height) - b, r - l, b - t);
+        glClear(mask);
+    };
+    glEnable(GL_SCISSOR_TEST);
+    if (rectCount == 0) clearRect(LONG(vp.X), LONG(vp.Y), LONG(vp.X + vp.Width), LONG(vp.Y + vp.Height));
+    for (DWORD i = 0; i < rectCount; ++i)
+        clearRect(rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void GlRenderer::Present() {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(m_Window, &w, &h);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Fbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    if (w > 0 && h > 0) {
+        glBlitFramebuffer(0, 0, GLint(m_Width), GLint(m_Height), 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    }
+    SDL_GL_SwapWindow(m_Window);
+    m_Cache.drawFbo = kUnknown;
+}
+
+void GlRenderer::ReadBackBuffer(std::vector<uint8_t>& rgba) {
+    size_t row = size_t(m_Width) * 4;
+    std::vector<uint8_t> bottomUp(row * m_Height);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_Fbo);
+    m_Cache.drawFbo = m_Fbo;
+    glReadPixels(0, 0, GLsizei(m_Width), GLsizei(m_Height), GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    rgba.resize(bottomUp.size());
+    for (UINT y = 0; y < m_Height; ++y)
+        std::memcpy(&rgba[y * row], &bottomUp[(m_Height - 1 - y) * row], row);
+    for (size_t i = 3; i < rgba.size(); i += 4)
+        rgba[i] = 0xFF;
+}

@@ -1,0 +1,84 @@
+// The OpenGL 3.3 core backend of the device: context, 640 x 480 offscreen back buffer, the fixed-function
+// emulation program, a streaming vertex buffer and a cache of GL state. Platform-internal.
+#pragma once
+
+#include "platform/d3d9device.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+struct SDL_Window;
+
+class GlRenderer {
+  public:
+    // Creates a GL 3.3 core context on window and the back buffer. Null (with a reason in error) on failure.
+    static std::shared_ptr<GlRenderer> Create(SDL_Window* window, UINT width, UINT height,
+                                              std::string* error);
+    ~GlRenderer();
+    GlRenderer(const GlRenderer&) = delete;
+    GlRenderer& operator=(const GlRenderer&) = delete;
+
+    UINT Width() const { return m_Width; }
+    UINT Height() const { return m_Height; }
+
+    void MakeCurrent();
+    // Binds the back buffer as draw framebuffer and sets the viewport and depth range.
+    void BindBackBuffer(const D3DVIEWPORT9& viewport);
+    // Draws vertices with the fixed-function emulation under key. texture may be null.
+    void Draw(const DrawKey& key, IDirect3DTexture9* texture, const GpuVertex* vertices, size_t count);
+    void Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, DWORD rectCount,
+               const D3DVIEWPORT9& viewport);
+    // Stretches the back buffer over the window's drawable and swaps.
+    void Present();
+    // The back buffer as RGBA, top row first, alpha forced to 255 (the back buffer has no alpha channel).
+    void ReadBackBuffer(std::vector<uint8_t>& rgba);
+
+    void ApplyRaster(const gldevice::RasterState& state);
+    // Binds texture (or none) on unit 0 with a sampler for the given D3D filter and address modes.
+    unsigned BindTexture0(IDirect3DTexture9* texture, DWORD magFilter, DWORD minFilter, DWORD mipFilter,
+                          DWORD addressU, DWORD addressV);
+    // Forget all cached GL state: bindings, framebuffer, viewport and raster state (after outside GL calls).
+    void InvalidateBindings();
+
+    // Texture objects (context made current by the callers).
+    unsigned CreateTextureObject();
+    void UploadTexture(unsigned name, UINT width, UINT height, const uint8_t* bgra);
+    void DeleteTextureObject(unsigned name);
+
+  private:
+    GlRenderer() = default;
+    bool Init(SDL_Window* window, UINT width, UINT height, std::string* error);
+    void UploadUniforms(const DrawKey& key);
+    void UseProgram(unsigned program);
+    void BindVertexArray(unsigned vao);
+    void BindArrayBuffer(unsigned vbo);
+
+    SDL_Window* m_Window = nullptr;
+    void* m_Context = nullptr;
+    UINT m_Width = 0, m_Height = 0;
+    unsigned m_Fbo = 0, m_ColorTex = 0, m_DepthRb = 0;
+    unsigned m_Program = 0, m_Vao = 0, m_Vbo = 0;
+    size_t m_VboSize = 0, m_VboOffset = 0;
+
+    struct Uniforms {
+        int view, proj, lighting, matDiffuse, matAmbient, matEmissive, colorSource, globalAmbient, lightCount;
+        int lightAmbient, lightPos, lightDir, lightAtt, lightCone;
+        int tex, hasTex, colorStage, alphaStage, textureFactor, alphaFunc, alphaRef;
+        int fogMode, fogColor, fogParams;
+    } m_U{};
+    DrawKey m_UniformKey{}; // the values last uploaded
+    bool m_UniformsValid = false;
+
+    // Cached GL state (~0u: unknown).
+    struct Cache {
+        unsigned program, vao, arrayBuffer, texture0, sampler0, drawFbo;
+        int vpX, vpY, vpW, vpH;
+        float depthNear, depthFar;
+        bool rasterValid;
+        gldevice::RasterState raster;
+    } m_Cache{};
+    std::map<std::tuple<DWORD, DWORD, DWORD, DWORD, DWORD>, unsigned> m_Samplers;
+};

@@ -1,0 +1,16 @@
+// The link between the window layer's HWND handles and the SDL windows behind them.
+#pragma once
+
+#include "platform/wintypes.h"
+
+struct SDL_Window;
+
+// Implemented by the window layer: the SDL window (created with SDL_WINDOW_OPENGL) behind hwnd, or null
+// when hwnd is null or not one of its windows.
+SDL_Window* PlatformSdlWindow(HWND hwnd);
+
+// For tests: creates a hidden width x height OpenGL SDL window and returns a handle that CreateDevice
+// accepts as a focus window (null when SDL video or the window cannot be started; the reason is then in
+// SDL_GetError). Destroy it after the device on it has been released.
+HWND PlatformCreateHiddenGlWindow(int width, int height);
+void PlatformDestroyHiddenGlWindow(HWND hwnd);

@@ -1,0 +1,250 @@
+// The message queue over SDL events. Closing the window posts WM_CLOSE, the Escape key a WM_KEYDOWN;
+// every other key and the mouse only change the polled state. The harness's replay events and the
+// --frames limit come in here too, at the start of each pass's message handling.
+#include "platform/harness.h"
+#include "platform/win32_private.h"
+
+#include <SDL2/SDL.h>
+#include <deque>
+
+namespace {
+
+std::deque<MSG> s_Queue;
+bool s_QuitPosted = false;
+int s_QuitCode = 0;
+long long s_PassesBegun = 0;   // idle passes announced by PeekMessageA
+long long s_PreparedPass = -1; // the pass whose replay events and limits were last applied
+bool s_LimitClosed = false;
+ReplayEvent s_PendingMouse;
+bool s_MousePending = false;
+POINT s_LastRecordedMouse = {-1000000, -1000000};
+
+int VirtualKeyOf(SDL_Keycode key) {
+    switch (key) {
+    case SDLK_w:
+        return 'W';
+    case SDLK_a:
+        return 'A';
+    case SDLK_s:
+        return 'S';
+    case SDLK_d:
+        return 'D';
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return VK_RETURN;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    default:
+        return 0;
+    }
+}
+
+void RecordInput(ReplayKind kind, int key) {
+    if (s_MousePending) {
+        HarnessRecord(s_PendingMouse);
+        s_MousePending = false;
+    }
+    ReplayEvent e;
+    e.pass = s_PassesBegun;
+    e.kind = kind;
+    e.key = key;
+    HarnessRecord(e);
+}
+
+void NoteMouse(HWND hwnd, int windowX, int windowY) {
+    RECT win{0, 0, 0, 0};
+    GetWindowRect(hwnd, &win);
+    POINT screen{win.left + windowX, win.top + windowY};
+    win32::SetMouseScreen(screen.x, screen.y);
+    POINT c = win32::ScreenToClient640(hwnd, screen);
+    if (c.x == s_LastRecordedMouse.x && c.y == s_LastRecordedMouse.y) return;
+    s_LastRecordedMouse = c;
+    s_PendingMouse.pass = s_PassesBegun;
+    s_PendingMouse.kind = ReplayKind::Mouse;
+    s_PendingMouse.x = c.x;
+    s_PendingMouse.y = c.y;
+    s_MousePending = true;
+}
+
+void ToggleFullScreen(HWND hwnd) {
+    if (hwnd && hwnd->sdl && !Harness().headless)
+        PlatformSetFullScreen(hwnd, hwnd->fullScreen ? FALSE : TRUE);
+}
+
+// Turns the waiting SDL events into messages and input state.
+void PumpEvents() {
+    if (!win32::VideoStarted()) return;
+    HWND hwnd = win32::MainWindow();
+    const bool live = !HarnessReplayActive();
+    SDL_Event ev;
+    while (SDL_PollEvent(&ev)) {
+        switch (ev.type) {
+        case SDL_QUIT:
+            if (hwnd && !hwnd->destroyed) {
+                win32::PostToQueue(hwnd, WM_CLOSE, 0, 0);
+                if (live) RecordInput(ReplayKind::Close, 0);
+            }
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            const bool down = ev.type == SDL_KEYDOWN;
+            if (down && ev.key.keysym.sym == SDLK_RETURN && (ev.key.keysym.mod & KMOD_ALT)) {
+                if (!ev.key.repeat) ToggleFullScreen(hwnd);
+                break;
+            }
+            const int vk = VirtualKeyOf(ev.key.keysym.sym);
+            if (!live || vk == 0 || ev.key.repeat) break;
+            if (win32::KeyHeld(vk) == down) break;
+            win32::SetKey(vk, down);
+            RecordInput(down ? ReplayKind::Down : ReplayKind::Up, vk);
+            if (down && vk == VK_ESCAPE) win32::PostToQueue(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+            break;
+        }
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            if (!live || ev.button.button != SDL_BUTTON_LEFT) break;
+            const bool down = ev.type == SDL_MOUSEBUTTONDOWN;
+            NoteMouse(hwnd, ev.button.x, ev.button.y);
+            if (win32::KeyHeld(VK_LBUTTON) == down) break;
+            win32::SetKey(VK_LBUTTON, down);
+            RecordInput(down ? ReplayKind::Down : ReplayKind::Up, VK_LBUTTON);
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            if (live) NoteMouse(hwnd, ev.motion.x, ev.motion.y);
+            break;
+        default:
+            break;
+        }
+    }
+    if (s_MousePending) {
+        HarnessRecord(s_PendingMouse);
+        s_MousePending = false;
+    }
+}
+
+// Before a pass handles its messages: the replay events of that pass, then the --frames limit.
+void PreparePass() {
+    if (s_PreparedPass == s_PassesBegun) return;
+    s_PreparedPass = s_PassesBegun;
+    HarnessApplyPass(s_PassesBegun);
+    const long long limit = Harness().frames;
+    if (limit >= 0 && s_PassesBegun >= limit && !s_LimitClosed) {
+        // As if the window were closed: WM_CLOSE, then WM_DESTROY, then the quit message.
+        s_LimitClosed = true;
+        HWND hwnd = win32::MainWindow();
+        if (hwnd && !hwnd->destroyed)
+            win32::PostToQueue(hwnd, WM_CLOSE, 0, 0);
+        else
+            PostQuitMessage(0);
+    }
+}
+
+bool TakeQuit(MSG* msg) {
+    if (!s_QuitPosted) return false;
+    *msg = MSG{};
+    msg->message = WM_QUIT;
+    msg->wParam = (WPARAM)s_QuitCode;
+    msg->time = timeGetTime();
+    return true;
+}
+
+} // namespace
+
+namespace win32 {
+
+void PostToQueue(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG m{};
+    m.hwnd = hWnd;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = timeGetTime();
+    m.pt = MouseScreen();
+    s_Queue.push_back(m);
+}
+
+void ResetMessages() {
+    s_Queue.clear();
+    s_QuitPosted = false;
+    s_QuitCode = 0;
+    s_PassesBegun = 0;
+    s_PreparedPass = -1;
+    s_LimitClosed = false;
+    s_MousePending = false;
+    s_LastRecordedMouse = POINT{-1000000, -1000000};
+}
+
+long long IdlePassesBegun() {
+    return s_PassesBegun;
+}
+
+} // namespace win32
+
+BOOL PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+    (void)hWnd, (void)wMsgFilterMin, (void)wMsgFilterMax;
+    if (!lpMsg) return FALSE;
+    PreparePass();
+    PumpEvents();
+    if (!s_Queue.empty()) {
+        *lpMsg = s_Queue.front();
+        if (wRemoveMsg & PM_REMOVE) s_Queue.pop_front();
+        return TRUE;
+    }
+    if (TakeQuit(lpMsg)) {
+        if (wRemoveMsg & PM_REMOVE) s_QuitPosted = false;
+        return TRUE;
+    }
+    // Nothing waiting: the caller runs an idle pass now.
+    ++s_PassesBegun;
+    return FALSE;
+}
+
+BOOL GetMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
+    (void)hWnd, (void)wMsgFilterMin, (void)wMsgFilterMax;
+    if (!lpMsg) return FALSE;
+    for (;;) {
+        PreparePass();
+        PumpEvents();
+        if (!s_Queue.empty()) {
+            *lpMsg = s_Queue.front();
+            s_Queue.pop_front();
+            return TRUE;
+        }
+        if (TakeQuit(lpMsg)) {
+            s_QuitPosted = false;
+            return FALSE;
+        }
+        // Wait for input; with no screen window nothing can come, so hand back an empty message.
+        if (!win32::VideoStarted()) {
+            *lpMsg = MSG{};
+            return TRUE;
+        }
+        SDL_WaitEventTimeout(nullptr, 100);
+    }
+}
+
+BOOL TranslateMessage(const MSG* lpMsg) {
+    (void)lpMsg;
+    return FALSE; // no character messages are made
+}
+
+LRESULT DispatchMessageA(const MSG* lpMsg) {
+    if (!lpMsg || !lpMsg->hwnd || !lpMsg->hwnd->proc) return 0;
+    return lpMsg->hwnd->proc(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+}
+
+void PostQuitMessage(int nExitCode) {
+    s_QuitPosted = true;
+    s_QuitCode = nExitCode;
+}
+
+LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    (void)wParam, (void)lParam;
+    if (Msg == WM_CLOSE) DestroyWindow(hWnd);
+    return 0;
+}

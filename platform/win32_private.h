@@ -1,0 +1,50 @@
+// Shared state of the window, message, input and time layer (platform sources and tests only).
+#pragma once
+
+#include "platform/windows.h"
+
+struct SDL_Window;
+
+// What a window handle points at. The screen window is an SDL window; a window made with --no-render has
+// none and keeps a fixed 640 x 480 client at the screen origin.
+struct HWND__ {
+    SDL_Window* sdl = nullptr;
+    WNDPROC proc = nullptr;
+    int x = 0, y = 0;              // client origin on the screen (windows without an SDL window)
+    int width = 640, height = 480; // client size (windows without an SDL window)
+    bool fullScreen = false;
+    bool destroyed = false;
+};
+
+namespace win32 {
+
+// Starts SDL video once: the offscreen driver when headless, and also when offscreenWithoutDisplay is set
+// and there is no display to use (hidden windows for tests). False when SDL video cannot be started.
+bool StartVideo(bool offscreenWithoutDisplay);
+bool VideoStarted();
+// The game's window (the last one CreateWindowExA made), or null.
+HWND MainWindow();
+
+// The held state of a virtual key (only the keys GetAsyncKeyState reports are kept).
+void SetKey(int vk, bool down);
+bool KeyHeld(int vk);
+// The tracked mouse in screen coordinates.
+void SetMouseScreen(int x, int y);
+POINT MouseScreen();
+// Client coordinates of the 640 x 480 area <-> screen coordinates of the window's client area.
+POINT ClientToScreen640(HWND hWnd, int x, int y);
+POINT ScreenToClient640(HWND hWnd, POINT screen);
+// Forgets every held key and puts the mouse at the screen origin (tests).
+void ResetInput();
+
+// Appends a message to the queue (the way the system posts to a window).
+void PostToQueue(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Empties the queue, drops a pending quit and restarts the pass count (tests).
+void ResetMessages();
+// Number of idle passes begun so far (PeekMessageA reported an empty queue this many times).
+long long IdlePassesBegun();
+
+// Takes the virtual clock back to 0 (tests).
+void ResetVirtualClock();
+
+} // namespace win32

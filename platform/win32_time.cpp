@@ -1,0 +1,50 @@
+// The millisecond clock and Sleep. With --fast the clock is virtual: it starts at 0, moves only by what
+// Sleep asks, and Sleep returns at once, so a run takes as long as its work and its times repeat exactly.
+#include "platform/harness.h"
+#include "platform/win32_private.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+DWORD s_VirtualNow = 0;
+
+} // namespace
+
+namespace win32 {
+
+void ResetVirtualClock() {
+    s_VirtualNow = 0;
+}
+
+} // namespace win32
+
+DWORD timeGetTime() {
+    if (Harness().fast) return s_VirtualNow;
+    // Like the system's clock: milliseconds of a monotonic clock, wrapping at 2^32.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return (DWORD)(uint64_t)std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+}
+
+// Sleep already has 1 ms resolution here.
+MMRESULT timeBeginPeriod(UINT uPeriod) {
+    (void)uPeriod;
+    return TIMERR_NOERROR;
+}
+
+MMRESULT timeEndPeriod(UINT uPeriod) {
+    (void)uPeriod;
+    return TIMERR_NOERROR;
+}
+
+void Sleep(DWORD dwMilliseconds) {
+    if (Harness().fast) {
+        s_VirtualNow += dwMilliseconds;
+        return;
+    }
+    if (dwMilliseconds == 0)
+        std::this_thread::yield();
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
+}

@@ -1,0 +1,302 @@
+// The window, its rectangles, the system metrics and the message boxes, over SDL2.
+#include "platform/harness.h"
+#include "platform/sdl_window.h"
+#include "platform/win32_private.h"
+
+#include <SDL2/SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool s_VideoStarted = false;
+HWND s_MainWindow = nullptr;
+WNDPROC s_ClassProc = nullptr;
+std::string s_ClassName;
+int s_CursorShowCount = 0;
+
+bool HaveDisplay() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+// Yes/No or OK buttons; SDL's button ids are the Win32 results. 0 when no box could be shown.
+int ShowBox(LPCSTR text, LPCSTR caption, UINT type) {
+    const bool yesNo = (type & 0x0F) == MB_YESNO;
+    SDL_MessageBoxButtonData buttons[2];
+    int count = 0;
+    if (yesNo) {
+        const bool noDefault = (type & MB_DEFBUTTON2) != 0;
+        buttons[0] = {noDefault ? 0u : (Uint32)SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
+        buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT |
+                          (noDefault ? (Uint32)SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT : 0u),
+                      IDNO, "No"};
+        count = 2;
+    } else {
+        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
+                      "OK"};
+        count = 1;
+    }
+    Uint32 flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    if (type & MB_ICONERROR)
+        flags |= SDL_MESSAGEBOX_ERROR;
+    else
+        flags |= SDL_MESSAGEBOX_INFORMATION;
+    SDL_MessageBoxData data{};
+    data.flags = flags;
+    data.window = nullptr; // no owner
+    data.title = caption ? caption : "";
+    data.message = text ? text : "";
+    data.numbuttons = count;
+    data.buttons = buttons;
+    int hit = -1;
+    if (SDL_ShowMessageBox(&data, &hit) != 0) return 0;
+    return hit < 0 ? (yesNo ? IDNO : IDOK) : hit; // closed without a button: the Escape button
+}
+
+} // namespace
+
+namespace win32 {
+
+bool StartVideo(bool offscreenWithoutDisplay) {
+    if (s_VideoStarted) return true;
+    const HarnessOptions& opt = Harness();
+    if (opt.noRender) return false;
+    const char* forced = std::getenv("SDL_VIDEODRIVER");
+    if (opt.headless || (offscreenWithoutDisplay && !HaveDisplay() && !(forced && *forced)))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "brinewisp: cannot start SDL video: %s\n", SDL_GetError());
+        return false;
+    }
+    // Without a display SDL falls back to an invisible driver; a game no one can see is refused.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool invisible =
+        driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    if (invisible && !opt.headless && !offscreenWithoutDisplay && !(forced && *forced)) {
+        std::fprintf(stderr, "brinewisp: no display to open the window on (--headless runs without one)\n");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        return false;
+    }
+    s_VideoStarted = true;
+    return true;
+}
+
+bool VideoStarted() {
+    return s_VideoStarted;
+}
+HWND MainWindow() {
+    return s_MainWindow;
+}
+
+} // namespace win32
+
+int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
+    (void)hWnd;
+    const bool yesNo = (uType & 0x0F) == MB_YESNO;
+    const HarnessOptions& opt = Harness();
+    if (yesNo && opt.screenAnswer != 0) return opt.screenAnswer;
+    int result = 0;
+    if (!opt.headless && !opt.noRender) result = ShowBox(lpText, lpCaption, uType);
+    if (result != 0) return result;
+    // No box could be shown: an error still reaches the terminal; a question is answered No.
+    if (uType & MB_ICONERROR)
+        std::fprintf(stderr, "%s: %s\n", lpCaption ? lpCaption : "", lpText ? lpText : "");
+    return yesNo ? IDNO : IDOK;
+}
+
+ATOM RegisterClassA(const WNDCLASSA* lpWndClass) {
+    if (!lpWndClass || !lpWndClass->lpfnWndProc || !lpWndClass->lpszClassName) return 0;
+    s_ClassProc = lpWndClass->lpfnWndProc;
+    s_ClassName = lpWndClass->lpszClassName;
+    return 1;
+}
+
+HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
+                     int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
+                     LPVOID lpParam) {
+    (void)dwExStyle, (void)dwStyle, (void)hWndParent, (void)hMenu, (void)hInstance, (void)lpParam;
+    if (!lpClassName || s_ClassName != lpClassName || !s_ClassProc) return nullptr;
+    if (nWidth <= 0 || nWidth == CW_USEDEFAULT) nWidth = 640;
+    if (nHeight <= 0 || nHeight == CW_USEDEFAULT) nHeight = 480;
+    HWND hwnd = new HWND__;
+    hwnd->proc = s_ClassProc;
+    hwnd->width = nWidth;
+    hwnd->height = nHeight;
+    if (!Harness().noRender) {
+        if (!win32::StartVideo(false)) {
+            delete hwnd;
+            return nullptr;
+        }
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        const int x = X == CW_USEDEFAULT ? (int)SDL_WINDOWPOS_UNDEFINED : X;
+        const int y = Y == CW_USEDEFAULT ? (int)SDL_WINDOWPOS_UNDEFINED : Y;
+        hwnd->sdl = SDL_CreateWindow(lpWindowName ? lpWindowName : "", x, y, nWidth, nHeight,
+                                     SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+        if (!hwnd->sdl) {
+            std::fprintf(stderr, "brinewisp: cannot create the window: %s\n", SDL_GetError());
+            delete hwnd;
+            return nullptr;
+        }
+    }
+    s_MainWindow = hwnd;
+    return hwnd;
+}
+
+BOOL ShowWindow(HWND hWnd, int nCmdShow) {
+    if (!hWnd) return FALSE;
+    if (hWnd->sdl) {
+        if (nCmdShow == SW_HIDE)
+            SDL_HideWindow(hWnd->sdl);
+        else
+            SDL_ShowWindow(hWnd->sdl);
+    }
+    return TRUE;
+}
+
+BOOL UpdateWindow(HWND hWnd) {
+    return hWnd ? TRUE : FALSE;
+}
+
+HWND SetFocus(HWND hWnd) {
+    if (hWnd && hWnd->sdl && !Harness().headless) SDL_RaiseWindow(hWnd->sdl);
+    return hWnd;
+}
+
+BOOL AdjustWindowRect(RECT* lpRect, DWORD dwStyle, BOOL bMenu) {
+    (void)dwStyle, (void)bMenu;
+    return lpRect ? TRUE : FALSE;
+}
+
+BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) {
+    (void)hWndInsertAfter;
+    if (!hWnd) return FALSE;
+    if (!(uFlags & SWP_NOSIZE) && cx > 0 && cy > 0) {
+        if (hWnd->sdl)
+            SDL_SetWindowSize(hWnd->sdl, cx, cy);
+        else
+            hWnd->width = cx, hWnd->height = cy;
+    }
+    if (!(uFlags & SWP_NOMOVE)) {
+        if (hWnd->sdl)
+            SDL_SetWindowPosition(hWnd->sdl, X, Y);
+        else
+            hWnd->x = X, hWnd->y = Y;
+    }
+    if ((uFlags & SWP_SHOWWINDOW) && hWnd->sdl) SDL_ShowWindow(hWnd->sdl);
+    return TRUE;
+}
+
+BOOL GetClientRect(HWND hWnd, RECT* lpRect) {
+    if (!hWnd || !lpRect) return FALSE;
+    int w = hWnd->width, h = hWnd->height;
+    if (hWnd->sdl) SDL_GetWindowSize(hWnd->sdl, &w, &h);
+    *lpRect = RECT{0, 0, w, h};
+    return TRUE;
+}
+
+BOOL GetWindowRect(HWND hWnd, RECT* lpRect) {
+    if (!hWnd || !lpRect) return FALSE;
+    int x = hWnd->x, y = hWnd->y, w = hWnd->width, h = hWnd->height;
+    if (hWnd->sdl) {
+        SDL_GetWindowPosition(hWnd->sdl, &x, &y);
+        SDL_GetWindowSize(hWnd->sdl, &w, &h);
+    }
+    *lpRect = RECT{x, y, x + w, y + h};
+    return TRUE;
+}
+
+int GetSystemMetrics(int nIndex) {
+    switch (nIndex) {
+    case SM_CXSCREEN:
+    case SM_CYSCREEN: {
+        SDL_DisplayMode mode;
+        if (win32::VideoStarted() && SDL_GetDesktopDisplayMode(0, &mode) == 0)
+            return nIndex == SM_CXSCREEN ? mode.w : mode.h;
+        return nIndex == SM_CXSCREEN ? 640 : 480;
+    }
+    default:
+        return 0; // frames and captions belong to the desktop here
+    }
+}
+
+BOOL DestroyWindow(HWND hWnd) {
+    if (!hWnd || hWnd->destroyed) return FALSE;
+    hWnd->destroyed = true;
+    if (hWnd->proc) hWnd->proc(hWnd, WM_DESTROY, 0, 0);
+    // The SDL window stays until the process ends: the device presents into it until then.
+    return TRUE;
+}
+
+void PlatformSetFullScreen(HWND hWnd, BOOL bFullScreen) {
+    if (!hWnd) return;
+    hWnd->fullScreen = bFullScreen != 0;
+    if (hWnd->sdl) {
+        SDL_SetWindowFullscreen(hWnd->sdl, bFullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        if (!bFullScreen) SDL_SetWindowSize(hWnd->sdl, 640, 480);
+    }
+}
+
+// ---- Cursor ----
+
+BOOL SetCursorPos(int X, int Y) {
+    win32::SetMouseScreen(X, Y);
+    if (win32::VideoStarted() && !Harness().headless && !HarnessReplayActive()) SDL_WarpMouseGlobal(X, Y);
+    return TRUE;
+}
+
+int ShowCursor(BOOL bShow) {
+    s_CursorShowCount += bShow ? 1 : -1;
+    if (win32::VideoStarted()) SDL_ShowCursor(s_CursorShowCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return s_CursorShowCount;
+}
+
+HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
+    (void)hInstance, (void)lpIconName;
+    return nullptr;
+}
+
+HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
+    (void)hInstance, (void)lpCursorName;
+    return nullptr;
+}
+
+HGDIOBJ GetStockObject(int i) {
+    (void)i;
+    return nullptr;
+}
+
+// ---- The link to the device layer ----
+
+SDL_Window* PlatformSdlWindow(HWND hwnd) {
+    return hwnd ? hwnd->sdl : nullptr;
+}
+
+HWND PlatformCreateHiddenGlWindow(int width, int height) {
+    if (!win32::StartVideo(true)) return nullptr;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_Window* w = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                                     SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!w) return nullptr;
+    HWND hwnd = new HWND__;
+    hwnd->sdl = w;
+    hwnd->width = width;
+    hwnd->height = height;
+    return hwnd;
+}
+
+void PlatformDestroyHiddenGlWindow(HWND hwnd) {
+    if (!hwnd) return;
+    if (hwnd->sdl) SDL_DestroyWindow(hwnd->sdl);
+    if (s_MainWindow == hwnd) s_MainWindow = nullptr;
+    delete hwnd;
+}

@@ -1,0 +1,238 @@
+// Runs the game binary headless in a scratch copy of the runtime tree and reads its trace and screenshots.
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include "stb_image.h"
+#include "stb_image_write.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+// The raw text of a top-level value in one trace line: a number, a string with its quotes, null, [..], {..}.
+std::string Value(const std::string& line, const std::string& key) {
+    const std::string needle = "\"" + key + "\":";
+    size_t at = line.find(needle);
+    if (at == std::string::npos) return "<missing>";
+    at += needle.size();
+    size_t end = at;
+    int depth = 0;
+    bool inString = false;
+    for (; end < line.size(); ++end) {
+        char c = line[end];
+        if (inString) {
+            if (c == '"') inString = false;
+            continue;
+        }
+        if (c == '"') inString = true;
+        if (c == '[' || c == '{') ++depth;
+        if (c == ']' || c == '}') {
+            if (depth == 0) break;
+            --depth;
+        }
+        if (c == ',' && depth == 0) break;
+    }
+    return line.substr(at, end - at);
+}
+
+long long Number(const std::string& line, const std::string& key) {
+    return std::atoll(Value(line, key).c_str());
+}
+
+struct RunResult {
+    int code = -1;
+    std::string err;
+};
+
+// A scratch working directory: data/, xfile/, sound/ and image/ of the repository linked in, with our own
+// all-black image/effect/black.png so that the fade overlay's colour does not depend on the assets.
+class ShellE2E : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/bw-e2e-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        const fs::path src = BW_SOURCE_DIR;
+        for (const char* sub : {"data", "xfile", "sound"})
+            if (fs::exists(src / sub)) fs::create_directory_symlink(src / sub, dir / sub);
+        fs::create_directories(dir / "image" / "effect");
+        if (fs::exists(src / "image")) {
+            for (const auto& e : fs::directory_iterator(src / "image"))
+                if (e.path().filename() != "effect")
+                    fs::create_directory_symlink(e.path(), dir / "image" / e.path().filename());
+            if (fs::exists(src / "image" / "effect"))
+                for (const auto& e : fs::directory_iterator(src / "image" / "effect"))
+                    if (e.path().filename() != "black.png")
+                        fs::create_symlink(e.path(), dir / "image" / "effect" / e.path().filename());
+        }
+        std::vector<unsigned char> black(8 * 4 * 4, 0);
+        for (size_t i = 3; i < black.size(); i += 4)
+            black[i] = 255;
+        ASSERT_TRUE(stbi_write_png((dir / "image/effect/black.png").c_str(), 8, 4, 4, black.data(), 8 * 4));
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+
+    RunResult Brinewisp(const std::string& args) {
+        const std::string cmd = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy '" BW_BINARY "' " + args +
+                                " > stdout.txt 2> stderr.txt";
+        RunResult r;
+        int status = std::system(cmd.c_str());
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.err = ReadFile(dir / "stderr.txt");
+        return r;
+    }
+
+    fs::path dir;
+};
+
+const char* const kHeadless = "--headless --fast --windowed --seed 1";
+
+// RGB of one pixel of a PNG.
+bool Pixel(const fs::path& png, int x, int y, int rgb[3], int* w = nullptr, int* h = nullptr) {
+    int width = 0, height = 0, n = 0;
+    unsigned char* data = stbi_load(png.c_str(), &width, &height, &n, 3);
+    if (!data) return false;
+    if (w) *w = width;
+    if (h) *h = height;
+    for (int c = 0; c < 3; ++c)
+        rgb[c] = data[(y * width + x) * 3 + c];
+    stbi_image_free(data);
+    return true;
+}
+
+} // namespace
+
+TEST_F(ShellE2E, HeadlessRunReachesTheTitleFadeAndQuits) {
+    RunResult r =
+        Brinewisp(std::string(kHeadless) + " --frames 200 --trace t.jsonl --shot-at 10,100 --shot-dir out");
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::vector<std::string> lines = Lines(ReadFile(dir / "t.jsonl"));
+    ASSERT_EQ(lines.size(), 200u);
+    const char* keys[] = {"pass",     "proc",    "scene",     "stage",    "state",  "fade",   "alpha",
+                          "tutorial", "targets", "followers", "menu",     "time",   "actors", "obstacles",
+                          "shots",    "scenery", "effects",   "requests", "player", "cam"};
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& l = lines[i];
+        ASSERT_EQ(l.front(), '{');
+        ASSERT_EQ(l.back(), '}');
+        for (const char* k : keys)
+            ASSERT_NE(Value(l, k), "<missing>") << k << " in " << l;
+        EXPECT_EQ(Number(l, "pass"), (long long)i);
+        EXPECT_EQ(Value(l, "proc"), i == 0 ? "\"TitleInit\"" : "\"TitleUpdate\"");
+        EXPECT_EQ(Number(l, "scene"), 0);
+        EXPECT_EQ(Value(l, "player"), "null");
+        // The title fades in over 64 frames: 251, 247, ..., 3, then 0.
+        const long long k = (long long)i;
+        EXPECT_EQ(Number(l, "alpha"), k == 0 ? 255 : k < 64 ? 255 - 4 * k : 0) << l;
+        EXPECT_EQ(Number(l, "fade"), k == 0 ? 1 : k < 64 ? 1 : k == 64 ? 3 : 0) << l;
+    }
+    // 60 frames a second on the virtual clock: frame 60 of the first window ends at 999 ms.
+    EXPECT_EQ(Number(lines[60], "time"), 999);
+
+    int rgb10[3], rgb100[3], w = 0, h = 0;
+    ASSERT_TRUE(Pixel(dir / "out/pass-000010.png", 320, 240, rgb10, &w, &h));
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    ASSERT_TRUE(Pixel(dir / "out/pass-000100.png", 320, 240, rgb100));
+    // Pass 100: the fade is over; nothing but the clear colour 0xFF1E1E1E lies under the centre yet.
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(rgb100[c], 0x1E, 2) << c;
+    // Pass 10: the black overlay at opacity 215 over the same scene: 0x1E x (255 - 215) / 255 = 4.7.
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(rgb10[c], rgb100[c] * (255 - 215) / 255.0, 2) << c;
+    EXPECT_FALSE(fs::exists(dir / "out/pass-000011.png"));
+}
+
+TEST_F(ShellE2E, TwoRunsAreByteIdentical) {
+    const std::string args = std::string(kHeadless) + " --frames 120 --shot-at 5,110";
+    ASSERT_EQ(Brinewisp(args + " --trace a.jsonl --shot-dir a").code, 0);
+    ASSERT_EQ(Brinewisp(args + " --trace b.jsonl --shot-dir b").code, 0);
+    const std::string a = ReadFile(dir / "a.jsonl");
+    EXPECT_EQ(Lines(a).size(), 120u);
+    EXPECT_EQ(a, ReadFile(dir / "b.jsonl"));
+    for (const char* png : {"pass-000005.png", "pass-000110.png"}) {
+        const std::string pa = ReadFile(dir / "a" / png);
+        EXPECT_FALSE(pa.empty()) << png;
+        EXPECT_EQ(pa, ReadFile(dir / "b" / png)) << png;
+    }
+}
+
+TEST_F(ShellE2E, MalformedReplayIsRefusedWithItsLine) {
+    std::ofstream(dir / "bad.txt") << "# fine so far\n0 down W\n3 jump\n";
+    RunResult r = Brinewisp(std::string(kHeadless) + " --frames 10 --replay bad.txt --trace t.jsonl");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("bad.txt:3:"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "t.jsonl")); // refused before anything ran
+    r = Brinewisp("--no-render --replay missing.txt");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("missing.txt"), std::string::npos) << r.err;
+}
+
+TEST_F(ShellE2E, UnknownFlagsAreRefused) {
+    RunResult r = Brinewisp("--no-render --frobnicate");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("--frobnicate"), std::string::npos) << r.err;
+    EXPECT_EQ(Brinewisp("--help").code, 0);
+    EXPECT_NE(ReadFile(dir / "stdout.txt").find("--replay"), std::string::npos);
+}
+
+TEST_F(ShellE2E, ReplayedEscapeOnTheTitleQuitsAtOnce) {
+    std::ofstream(dir / "esc.txt") << "2 mouse 100 100\n5 down ESCAPE\n6 up ESCAPE\n";
+    RunResult r = Brinewisp(
+        "--no-render --fast --seed 3 --frames 100 --replay esc.txt --record rec.txt --trace t.jsonl");
+    ASSERT_EQ(r.code, 0) << r.err;
+    // Escape reaches the window before pass 5, so passes 0 to 4 ran.
+    EXPECT_EQ(Lines(ReadFile(dir / "t.jsonl")).size(), 5u);
+    // The recording holds the input that was applied.
+    const std::string rec = ReadFile(dir / "rec.txt");
+    EXPECT_NE(rec.find("2 mouse 100 100\n"), std::string::npos) << rec;
+    EXPECT_NE(rec.find("5 down ESCAPE\n"), std::string::npos) << rec;
+}
+
+TEST_F(ShellE2E, ReplayedCloseEndsTheRun) {
+    std::ofstream(dir / "close.txt") << "30 close\n";
+    RunResult r = Brinewisp("--no-render --fast --seed 3 --replay close.txt --trace t.jsonl");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Lines(ReadFile(dir / "t.jsonl")).size(), 30u);
+}
+
+TEST_F(ShellE2E, NoRenderRunsTheStageFromTheCommandLine) {
+    RunResult r = Brinewisp("--no-render --fast --seed 1 --stage 1 --frames 80 --trace t.jsonl");
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::vector<std::string> lines = Lines(ReadFile(dir / "t.jsonl"));
+    ASSERT_EQ(lines.size(), 80u);
+    EXPECT_EQ(Value(lines[0], "proc"), "\"GameInit\"");
+    EXPECT_EQ(Number(lines[0], "scene"), 1);
+    EXPECT_EQ(Number(lines[0], "stage"), 1);
+    EXPECT_EQ(Value(lines[1], "proc"), "\"GameUpdate\"");
+    const std::string player = Value(lines[1], "player");
+    EXPECT_NE(player.find("\"hp\":100"), std::string::npos) << player;
+    EXPECT_EQ(Value(lines[79], "proc"), "\"GameUpdate\"");
+}

@@ -1,0 +1,139 @@
+// Shared helpers of the device, texture and sprite tests: recording devices, a drawing device on a hidden
+// OpenGL window, vertices and pixel reads.
+#pragma once
+
+#include "platform/d3d9.h"
+#include "platform/d3dx9.h"
+#include "platform/sdl_window.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+struct TestVertex {
+    float x, y, z;
+    D3DCOLOR color;
+    float u, v;
+};
+static_assert(sizeof(TestVertex) == 24, "the game's vertex is 24 bytes");
+
+constexpr DWORD kTestFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+inline D3DPRESENT_PARAMETERS TestPresentParams() {
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = 640;
+    pp.BackBufferHeight = 480;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.SwapEffect = D3DSWAPEFFECT_FLIP;
+    pp.Windowed = TRUE;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D16;
+    return pp;
+}
+
+inline DWORD FloatBits(float f) {
+    DWORD d;
+    std::memcpy(&d, &f, sizeof d);
+    return d;
+}
+
+// A quad as a triangle fan: (x0, y0) top-left to (x1, y1) bottom-right at depth z, clockwise on screen
+// when y grows upwards (as in clip space and in a y-up world seen from the front).
+inline void MakeQuad(TestVertex q[4], float x0, float y0, float x1, float y1, float z, D3DCOLOR c) {
+    q[0] = {x0, y0, z, c, 0.0f, 0.0f};
+    q[1] = {x1, y0, z, c, 1.0f, 0.0f};
+    q[2] = {x1, y1, z, c, 1.0f, 1.0f};
+    q[3] = {x0, y1, z, c, 0.0f, 1.0f};
+}
+
+// Fills a texture with one colour (D3DCOLOR).
+inline void FillTexture(IDirect3DTexture9* t, D3DCOLOR c) {
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(t->LockRect(0, &lr, nullptr, 0), D3D_OK);
+    uint8_t* p = static_cast<uint8_t*>(lr.pBits);
+    for (UINT i = 0; i < t->Width() * t->Height(); ++i)
+        std::memcpy(p + i * 4, &c, 4);
+    t->UnlockRect(0);
+}
+
+// A recording device (no window, no GL).
+class RecordingDeviceTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
+        ASSERT_NE(m_D3D, nullptr);
+        D3DPRESENT_PARAMETERS pp = TestPresentParams();
+        ASSERT_EQ(
+            m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_Dev),
+            D3D_OK);
+        ASSERT_FALSE(m_Dev->IsDrawing());
+    }
+    void TearDown() override {
+        if (m_Dev) m_Dev->Release();
+        if (m_D3D) m_D3D->Release();
+    }
+    IDirect3D9* m_D3D = nullptr;
+    IDirect3DDevice9* m_Dev = nullptr;
+};
+
+// A drawing device on a hidden 640 x 480 OpenGL window, with lighting off and identity transforms, so that
+// vertex positions are clip-space positions (x, y in -1..1 with y up, z in 0..1).
+class GlDeviceTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_Hwnd = PlatformCreateHiddenGlWindow(640, 480);
+        if (!m_Hwnd) GTEST_SKIP() << "no hidden OpenGL window: " << SDL_GetError();
+        m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
+        ASSERT_NE(m_D3D, nullptr);
+        D3DPRESENT_PARAMETERS pp = TestPresentParams();
+        if (FAILED(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
+                                       &m_Dev)))
+            GTEST_SKIP() << "no OpenGL 3.3 core context on this machine";
+        ASSERT_TRUE(m_Dev->IsDrawing());
+        m_Dev->SetRenderState(D3DRS_LIGHTING, FALSE);
+        m_Dev->SetFVF(kTestFvf);
+    }
+    void TearDown() override {
+        if (m_Dev) m_Dev->Release();
+        if (m_D3D) m_D3D->Release();
+        if (m_Hwnd) PlatformDestroyHiddenGlWindow(m_Hwnd);
+    }
+    void Read() { ASSERT_TRUE(m_Dev->ReadBackBuffer(m_Pixels)); }
+    // RGBA of pixel (x, y), y counted from the top.
+    const uint8_t* Px(int x, int y) const { return &m_Pixels[(size_t(y) * 640 + size_t(x)) * 4]; }
+    void ExpectPixel(int x, int y, int r, int g, int b, int tolerance = 2) const {
+        const uint8_t* p = Px(x, y);
+        EXPECT_NEAR(p[0], r, tolerance) << "red at " << x << "," << y;
+        EXPECT_NEAR(p[1], g, tolerance) << "green at " << x << "," << y;
+        EXPECT_NEAR(p[2], b, tolerance) << "blue at " << x << "," << y;
+    }
+    void DrawQuad(const TestVertex q[4]) {
+        ASSERT_EQ(m_Dev->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, q, sizeof(TestVertex)), D3D_OK);
+    }
+    IDirect3DTexture9* SolidTexture(UINT w, UINT h, D3DCOLOR c) {
+        IDirect3DTexture9* t = nullptr;
+        EXPECT_EQ(m_Dev->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), D3D_OK);
+        if (t) FillTexture(t, c);
+        return t;
+    }
+
+    HWND m_Hwnd = nullptr;
+    IDirect3D9* m_D3D = nullptr;
+    IDirect3DDevice9* m_Dev = nullptr;
+    std::vector<uint8_t> m_Pixels;
+};
+
+// A fresh directory under the system's temporary directory.
+inline std::string MakeTempDir() {
+    std::string tmpl = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
+    tmpl += "/bwtestXXXXXX";
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back('\0');
+    const char* dir = mkdtemp(buf.data());
+    return dir ? std::string(dir) : std::string();
+}

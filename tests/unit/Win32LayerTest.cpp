@@ -1,0 +1,383 @@
+// The window, message and input layer without a screen: a --no-render window, replayed input, the
+// --frames limit, the virtual clock and the cursor mapping the game uses.
+#include "platform/harness.h"
+#include "platform/sdl_window.h"
+#include "platform/win32_private.h"
+
+#include <SDL2/SDL.h>
+#include <cstdio>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Seen {
+    long long pass;
+    UINT message;
+    WPARAM wParam;
+};
+std::vector<Seen> g_Seen;
+long long g_Pass = 0;
+
+LRESULT CALLBACK_TestProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    g_Seen.push_back({g_Pass, msg, wParam});
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    if (msg == WM_KEYDOWN) return 0;
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+class Win32Layer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Harness() = HarnessOptions{};
+        Harness().noRender = true;
+        Harness().fast = true;
+        HarnessSetReplay({}, false);
+        win32::ResetMessages();
+        win32::ResetInput();
+        win32::ResetVirtualClock();
+        g_Seen.clear();
+        g_Pass = 0;
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = CALLBACK_TestProc;
+        wc.lpszClassName = "Generic Game SDK Window";
+        RegisterClassA(&wc);
+        hwnd = CreateWindowExA(0, "Generic Game SDK Window", "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW,
+                               CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(hwnd, nullptr);
+    }
+    void TearDown() override {
+        PlatformDestroyHiddenGlWindow(hwnd);
+        HarnessSetReplay({}, false);
+        Harness() = HarnessOptions{};
+        win32::ResetMessages();
+        win32::ResetInput();
+    }
+
+    // The message loop of WinMain; onPass runs as the scene procedure. Returns the quit code.
+    template <typename F> int RunLoop(F onPass, long long maxPasses = 1000) {
+        MSG msg{};
+        for (;;) {
+            if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+                if (!GetMessageA(&msg, nullptr, 0, 0)) return (int)msg.wParam;
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            } else {
+                onPass();
+                ++g_Pass;
+                if (g_Pass > maxPasses) return -1;
+            }
+        }
+    }
+
+    std::vector<ReplayEvent> Replay(const std::string& text) {
+        std::istringstream in(text);
+        std::vector<ReplayEvent> ev;
+        std::string err;
+        EXPECT_TRUE(ParseReplay(in, "test", ev, err)) << err;
+        return ev;
+    }
+
+    HWND hwnd = nullptr;
+};
+
+// The design's mapping from the mouse to 640 x 480 space.
+float MapX(POINT m, RECT win, RECT client) {
+    return ((float)m.x - (float)(win.left - client.left) - (float)GetSystemMetrics(SM_CYFRAME)) /
+           ((float)client.right / 640.0f);
+}
+float MapY(POINT m, RECT win, RECT client) {
+    return ((float)m.y - (float)(win.top - client.top) - (float)GetSystemMetrics(SM_CYFRAME) -
+            (float)GetSystemMetrics(SM_CYCAPTION)) /
+           ((float)client.bottom / 480.0f);
+}
+
+} // namespace
+
+TEST_F(Win32Layer, FramesLimitRunsExactlyThatManyPassesThenCloses) {
+    Harness().frames = 5;
+    int passes = 0;
+    int code = RunLoop([&] { ++passes; });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(passes, 5);
+    // Closing goes WM_CLOSE (default handling destroys the window), then WM_DESTROY.
+    ASSERT_EQ(g_Seen.size(), 2u);
+    EXPECT_EQ(g_Seen[0].message, WM_CLOSE);
+    EXPECT_EQ(g_Seen[1].message, WM_DESTROY);
+    EXPECT_EQ(g_Seen[1].pass, 5);
+}
+
+TEST_F(Win32Layer, ReplayAppliesBeforeThePassHandlesItsMessages) {
+    HarnessSetReplay(Replay("0 down W\n0 mouse 100 50\n2 up W\n2 down ESCAPE\n3 down LBUTTON\n4 close\n"),
+                     true);
+    std::vector<bool> wHeld, escHeld, leftHeld;
+    std::vector<POINT> mouse;
+    int code = RunLoop([&] {
+        wHeld.push_back(GetAsyncKeyState('W') & 0x8000);
+        escHeld.push_back(GetAsyncKeyState(VK_ESCAPE) & 0x8000);
+        leftHeld.push_back(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+        POINT p;
+        GetCursorPos(&p);
+        mouse.push_back(p);
+    });
+    EXPECT_EQ(code, 0);
+    ASSERT_EQ(wHeld.size(), 4u); // passes 0..3; the close of pass 4 ends the loop first
+    EXPECT_EQ(wHeld, (std::vector<bool>{true, true, false, false}));
+    EXPECT_EQ(escHeld, (std::vector<bool>{false, false, true, true}));
+    EXPECT_EQ(leftHeld, (std::vector<bool>{false, false, false, true}));
+    EXPECT_EQ(mouse[0].x, 100);
+    EXPECT_EQ(mouse[0].y, 50);
+    // The Escape key message reached the window procedure before pass 2 ran; nothing else did.
+    ASSERT_EQ(g_Seen.size(), 3u);
+    EXPECT_EQ(g_Seen[0].message, WM_KEYDOWN);
+    EXPECT_EQ(g_Seen[0].wParam, (WPARAM)VK_ESCAPE);
+    EXPECT_EQ(g_Seen[0].pass, 2);
+    EXPECT_EQ(g_Seen[1].message, WM_CLOSE);
+    EXPECT_EQ(g_Seen[2].message, WM_DESTROY);
+    EXPECT_EQ(g_Seen[2].pass, 4);
+}
+
+TEST_F(Win32Layer, QuitMessageComesAfterQueuedMessagesAndCarriesItsCode) {
+    PostQuitMessage(3);
+    win32::PostToQueue(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    ASSERT_TRUE(GetMessageA(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.message, WM_KEYDOWN);
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_FALSE(GetMessageA(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.wParam, 3u);
+    // Retrieved once; then the queue is empty and the next pass may run.
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(win32::IdlePassesBegun(), 1);
+}
+
+TEST_F(Win32Layer, OnlyTheNineGameKeysAreReported) {
+    HarnessSetReplay(Replay("0 down A\n0 down RIGHT\n0 down RETURN\n"), true);
+    HarnessApplyPass(0);
+    EXPECT_EQ((unsigned short)GetAsyncKeyState('A'), 0x8000u);
+    EXPECT_EQ((unsigned short)GetAsyncKeyState(VK_RIGHT), 0x8000u);
+    EXPECT_EQ((unsigned short)GetAsyncKeyState(VK_RETURN), 0x8000u);
+    EXPECT_EQ(GetAsyncKeyState('S'), 0);
+    EXPECT_EQ(GetAsyncKeyState(VK_LEFT), 0);
+    EXPECT_EQ(GetAsyncKeyState(0x20), 0);
+}
+
+TEST_F(Win32Layer, VirtualClockMovesOnlyBySleep) {
+    EXPECT_EQ(timeGetTime(), 0u);
+    Sleep(17);
+    Sleep(0);
+    EXPECT_EQ(timeGetTime(), 17u);
+    Sleep(983);
+    EXPECT_EQ(timeGetTime(), 1000u);
+}
+
+TEST_F(Win32Layer, WindowedClientIs640x480AndFrameMetricsAreZero) {
+    RECT r{0, 0, 640, 480};
+    EXPECT_TRUE(AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE));
+    EXPECT_EQ(r.right - r.left, 640);
+    EXPECT_EQ(r.bottom - r.top, 480);
+    SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    RECT client;
+    ASSERT_TRUE(GetClientRect(hwnd, &client));
+    EXPECT_EQ(client.left, 0);
+    EXPECT_EQ(client.top, 0);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 480);
+    EXPECT_EQ(GetSystemMetrics(SM_CYFRAME), 0);
+    EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION), 0);
+}
+
+TEST_F(Win32Layer, CursorFormulaGivesExactClientCoordinates) {
+    // A window away from the screen origin, client 640 x 480.
+    SetWindowPos(hwnd, nullptr, 150, 90, 640, 480, SWP_NOZORDER);
+    HarnessSetReplay(Replay("0 mouse 0 0\n1 mouse 320 240\n2 mouse 639 479\n3 mouse -20 500\n"), true);
+    const int expect[4][2] = {{0, 0}, {320, 240}, {639, 479}, {-20, 500}};
+    for (int pass = 0; pass < 4; ++pass) {
+        HarnessApplyPass(pass);
+        RECT win, client;
+        GetWindowRect(hwnd, &win);
+        GetClientRect(hwnd, &client);
+        EXPECT_EQ(win.left, 150);
+        EXPECT_EQ(win.top, 90);
+        POINT m;
+        ASSERT_TRUE(GetCursorPos(&m));
+        EXPECT_EQ(MapX(m, win, client), (float)expect[pass][0]) << pass;
+        EXPECT_EQ(MapY(m, win, client), (float)expect[pass][1]) << pass;
+    }
+}
+
+TEST_F(Win32Layer, CursorFormulaScalesAResizedClient) {
+    SetWindowPos(hwnd, nullptr, 10, 20, 1280, 960, SWP_NOZORDER);
+    HarnessSetReplay(Replay("0 mouse 320 240\n1 mouse 17 3\n"), true);
+    RECT win, client;
+    GetWindowRect(hwnd, &win);
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, 1280);
+    EXPECT_EQ(win.right - win.left, 1280);
+    POINT m;
+    HarnessApplyPass(0);
+    GetCursorPos(&m);
+    EXPECT_EQ(m.x, 10 + 640);
+    EXPECT_EQ(m.y, 20 + 480);
+    EXPECT_EQ(MapX(m, win, client), 320.0f);
+    EXPECT_EQ(MapY(m, win, client), 240.0f);
+    HarnessApplyPass(1);
+    GetCursorPos(&m);
+    EXPECT_EQ(MapX(m, win, client), 17.0f);
+    EXPECT_EQ(MapY(m, win, client), 3.0f);
+}
+
+TEST_F(Win32Layer, SetCursorPosIsSeenByGetCursorPos) {
+    SetCursorPos(320, 240);
+    POINT m;
+    ASSERT_TRUE(GetCursorPos(&m));
+    EXPECT_EQ(m.x, 320);
+    EXPECT_EQ(m.y, 240);
+}
+
+TEST_F(Win32Layer, NoRenderWindowHasNoSdlWindow) {
+    EXPECT_EQ(PlatformSdlWindow(hwnd), nullptr);
+    EXPECT_EQ(PlatformSdlWindow(nullptr), nullptr);
+    EXPECT_EQ(win32::MainWindow(), hwnd);
+}
+
+TEST_F(Win32Layer, QuestionIsAnsweredByTheFlagsOrNoWithoutAScreen) {
+    EXPECT_EQ(MessageBoxA(nullptr, "q", "c", MB_YESNO | MB_DEFBUTTON2), IDNO);
+    Harness().screenAnswer = IDYES;
+    EXPECT_EQ(MessageBoxA(nullptr, "q", "c", MB_YESNO | MB_DEFBUTTON2), IDYES);
+    // The flags answer only the question, not error boxes.
+    EXPECT_EQ(MessageBoxA(nullptr, "e", "ERROR", MB_OK | MB_ICONERROR), IDOK);
+}
+
+// Live input through SDL events on an offscreen window: polled state, the Escape message, closing, and
+// the record file.
+class Win32LiveInput : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Harness() = HarnessOptions{};
+        Harness().headless = true;
+        Harness().fast = true;
+        HarnessSetReplay({}, false);
+        win32::ResetMessages();
+        win32::ResetInput();
+        g_Seen.clear();
+        g_Pass = 0;
+        char name[] = "/tmp/bw-record-XXXXXX";
+        int fd = mkstemp(name);
+        ASSERT_GE(fd, 0);
+        close(fd);
+        recordPath = name;
+        Harness().recordPath = recordPath;
+        std::string err;
+        ASSERT_TRUE(HarnessStart(err)) << err;
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = CALLBACK_TestProc;
+        wc.lpszClassName = "Generic Game SDK Window";
+        RegisterClassA(&wc);
+        hwnd = CreateWindowExA(0, "Generic Game SDK Window", "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW,
+                               CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
+        if (!hwnd) GTEST_SKIP() << "no SDL video here";
+        ASSERT_NE(PlatformSdlWindow(hwnd), nullptr);
+        SDL_PumpEvents();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+    void TearDown() override {
+        HarnessStop();
+        if (hwnd) PlatformDestroyHiddenGlWindow(hwnd);
+        std::remove(recordPath.c_str());
+        Harness() = HarnessOptions{};
+        win32::ResetMessages();
+        win32::ResetInput();
+    }
+    void PushKey(SDL_Keycode key, bool down) {
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.keysym.sym = key;
+        e.key.windowID = SDL_GetWindowID(PlatformSdlWindow(hwnd));
+        SDL_PushEvent(&e);
+    }
+    void PushButton(bool down, int x, int y) {
+        SDL_Event e{};
+        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.x = x;
+        e.button.y = y;
+        SDL_PushEvent(&e);
+    }
+    // One pass of the message loop: dispatch what is waiting, then the idle pass.
+    void Pass() {
+        MSG msg{};
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!GetMessageA(&msg, nullptr, 0, 0)) {
+                quit = true;
+                return;
+            }
+            DispatchMessageA(&msg);
+        }
+        ++g_Pass;
+    }
+
+    HWND hwnd = nullptr;
+    std::string recordPath;
+    bool quit = false;
+};
+
+TEST_F(Win32LiveInput, KeysAreHeldEscapeIsAMessageAndEverythingIsRecorded) {
+    PushKey(SDLK_w, true);
+    PushKey(SDLK_ESCAPE, true);
+    PushKey(SDLK_SPACE, true); // not a game key: neither held nor recorded
+    Pass();
+    EXPECT_TRUE(GetAsyncKeyState('W') & 0x8000);
+    EXPECT_TRUE(GetAsyncKeyState(VK_ESCAPE) & 0x8000);
+    ASSERT_EQ(g_Seen.size(), 1u); // only Escape reaches the window procedure
+    EXPECT_EQ(g_Seen[0].message, WM_KEYDOWN);
+    EXPECT_EQ(g_Seen[0].wParam, (WPARAM)VK_ESCAPE);
+    PushKey(SDLK_w, false);
+    PushButton(true, 64, 48);
+    Pass();
+    EXPECT_FALSE(GetAsyncKeyState('W') & 0x8000);
+    EXPECT_TRUE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+    RECT win;
+    GetWindowRect(hwnd, &win);
+    POINT m;
+    GetCursorPos(&m);
+    EXPECT_EQ(m.x - win.left, 64);
+    EXPECT_EQ(m.y - win.top, 48);
+    SDL_Event q{};
+    q.type = SDL_QUIT;
+    SDL_PushEvent(&q);
+    Pass();
+    EXPECT_TRUE(quit);
+    HarnessStop();
+    std::ifstream in(recordPath);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "# brinewisp input: <pass> down|up KEY, <pass> mouse X Y, <pass> close\n"
+                          "0 down W\n0 down ESCAPE\n1 up W\n1 mouse 64 48\n1 down LBUTTON\n2 close\n");
+    // The recording replays.
+    std::vector<ReplayEvent> ev;
+    std::string err;
+    std::istringstream again(text.str());
+    EXPECT_TRUE(ParseReplay(again, "rec", ev, err)) << err;
+    EXPECT_EQ(ev.size(), 6u);
+}
+
+TEST_F(Win32LiveInput, ReplayShutsOutTheLiveKeyboard) {
+    HarnessSetReplay({}, true);
+    PushKey(SDLK_ESCAPE, true);
+    PushKey(SDLK_d, true);
+    Pass();
+    EXPECT_FALSE(GetAsyncKeyState(VK_ESCAPE) & 0x8000);
+    EXPECT_FALSE(GetAsyncKeyState('D') & 0x8000);
+    EXPECT_TRUE(g_Seen.empty());
+}
