@@ -451,8 +451,8 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
         glDepthMask(zwrite ? GL_TRUE : GL_FALSE);
         DWORD cull = ps.cull == kEffectInherit ? s.CullMode : (DWORD)ps.cull;
         if (cull == D3DCULL_CW || cull == D3DCULL_CCW) {
-            // The culled screen winding; GL's bottom-up rows mirror it unless the device draws upside down.
-            bool cullGlClockwise = (cull == D3DCULL_CW) == (s.YFlip != 0);
+            // The culled winding as seen on screen, which a device drawing upside down mirrors.
+            bool cullGlClockwise = (cull == D3DCULL_CW) != (s.YFlip != 0);
             glEnable(GL_CULL_FACE);
             glCullFace(GL_BACK);
             glFrontFace(cullGlClockwise ? GL_CCW : GL_CW);

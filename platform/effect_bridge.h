@@ -7,8 +7,8 @@
 // - Clip space: shaders receive D3D clip coordinates (p x World x View x Proj, depth 0..1) and hand GL
 //   (x, y * (YFlip ? -1 : 1), 2z - w, w), so that meshes and the device's own quads agree on depth with
 //   glDepthRange(0, 1).
-// - Culling: a D3D cull mode names the screen winding that is dropped; with YFlip FALSE (GL's usual
-//   bottom-up rows) that is the opposite GL winding.
+// - Culling: a D3D cull mode names the winding, as seen on screen, that is dropped; that is the same GL
+//   winding with YFlip FALSE and the opposite one with YFlip TRUE (the picture is mirrored in the buffer).
 // - The device's state-setting calls (SetRenderState, SetTexture, SetLight...) only record; the device
 //   touches GL only when it draws, clears or presents.
 #pragma once
