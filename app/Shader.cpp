@@ -25,8 +25,8 @@ void InitShader() {
         g_pEffect = nullptr;
     }
     ID3DXBuffer* pErrors = nullptr;
-    if (FAILED(D3DXCreateEffectFromFileA(g_pDevice, "data/shader.fx", NULL, NULL, D3DXSHADER_DEBUG, NULL, &g_pEffect,
-                                         &pErrors)))
+    if (FAILED(D3DXCreateEffectFromFileA(g_pDevice, "data/shader.fx", NULL, NULL, D3DXSHADER_DEBUG, NULL,
+                                         &g_pEffect, &pErrors)))
         g_pEffect = nullptr;
     if (pErrors) {
         const char* text = (const char*)pErrors->GetBufferPointer();

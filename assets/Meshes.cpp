@@ -21,8 +21,9 @@ struct MeshFile {
 };
 
 const MeshFile kTitleSet[] = {
-    {&g_MeshFootball, "xfile/football.x"}, {&g_MeshLowerJaw, "xfile/lowerjaw.x"}, {&g_MeshLamp, "xfile/lamp.x"},
-    {&g_MeshStar, "xfile/star.x"},         {&g_MeshAnemone, "xfile/anemone.x"},   {&g_MeshSquid, "xfile/squid.x"},
+    {&g_MeshFootball, "xfile/football.x"}, {&g_MeshLowerJaw, "xfile/lowerjaw.x"},
+    {&g_MeshLamp, "xfile/lamp.x"},         {&g_MeshStar, "xfile/star.x"},
+    {&g_MeshAnemone, "xfile/anemone.x"},   {&g_MeshSquid, "xfile/squid.x"},
     {&g_MeshEffect, "xfile/effect.x"},     {&g_MeshBubble, "xfile/bubble.x"},
 };
 
@@ -67,12 +68,12 @@ void LoadMesh(MeshData& mesh, const char* path) {
     ID3DXMesh* pLoaded = nullptr;
     DWORD numMaterials = 0;
     // A failed load has already said why on stderr; the record stays empty.
-    if (FAILED(D3DXLoadMeshFromXA(path, D3DXMESH_MANAGED, g_pDevice, NULL, &pMaterialBuffer, NULL, &numMaterials,
-                                  &pLoaded)))
+    if (FAILED(D3DXLoadMeshFromXA(path, D3DXMESH_MANAGED, g_pDevice, NULL, &pMaterialBuffer, NULL,
+                                  &numMaterials, &pLoaded)))
         return;
     ID3DXMesh* pClone = nullptr;
-    if (FAILED(pLoaded->CloneMeshFVF(D3DXMESH_MANAGED | D3DXMESH_NPATCHES, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1,
-                                     g_pDevice, &pClone))) {
+    if (FAILED(pLoaded->CloneMeshFVF(D3DXMESH_MANAGED | D3DXMESH_NPATCHES,
+                                     D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, g_pDevice, &pClone))) {
         fprintf(stderr, "LoadMesh: %s: the mesh could not be converted\n", path);
         pLoaded->Release();
         pMaterialBuffer->Release();
@@ -114,13 +115,16 @@ void ReleaseMesh(MeshData& mesh) {
 }
 
 void LoadTitleMeshes() {
-    for (const MeshFile& f : kTitleSet) LoadMesh(*f.record, f.path);
+    for (const MeshFile& f : kTitleSet)
+        LoadMesh(*f.record, f.path);
 }
 
 void LoadStageMeshes() {
-    for (const MeshFile& f : kStageSet) LoadMesh(*f.record, f.path);
+    for (const MeshFile& f : kStageSet)
+        LoadMesh(*f.record, f.path);
 }
 
 void ReleaseStageMeshes() {
-    for (const MeshFile& f : kStageSet) ReleaseMesh(*f.record);
+    for (const MeshFile& f : kStageSet)
+        ReleaseMesh(*f.record);
 }

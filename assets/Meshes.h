@@ -10,7 +10,7 @@ struct IDirect3DTexture9;
 struct MeshData {
     ID3DXMesh* pMesh = nullptr;
     DWORD NumMaterials = 0;
-    D3DMATERIAL9* pMaterials = nullptr;      // ambient colour = diffuse colour
+    D3DMATERIAL9* pMaterials = nullptr;       // ambient colour = diffuse colour
     IDirect3DTexture9** ppTextures = nullptr; // null where the material has no texture or it failed to load
 };
 

@@ -8,6 +8,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -59,17 +60,28 @@ struct Technique {
 
 GLenum GlBlend(DWORD d3dBlend) {
     switch (d3dBlend) {
-    case 1: return GL_ZERO;
-    case 2: return GL_ONE;
-    case 3: return GL_SRC_COLOR;
-    case 4: return GL_ONE_MINUS_SRC_COLOR;
-    case 5: return GL_SRC_ALPHA;
-    case 6: return GL_ONE_MINUS_SRC_ALPHA;
-    case 7: return GL_DST_ALPHA;
-    case 8: return GL_ONE_MINUS_DST_ALPHA;
-    case 9: return GL_DST_COLOR;
-    case 10: return GL_ONE_MINUS_DST_COLOR;
-    default: return GL_ONE;
+    case 1:
+        return GL_ZERO;
+    case 2:
+        return GL_ONE;
+    case 3:
+        return GL_SRC_COLOR;
+    case 4:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case 5:
+        return GL_SRC_ALPHA;
+    case 6:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case 7:
+        return GL_DST_ALPHA;
+    case 8:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case 9:
+        return GL_DST_COLOR;
+    case 10:
+        return GL_ONE_MINUS_DST_COLOR;
+    default:
+        return GL_ONE;
     }
 }
 
@@ -85,7 +97,8 @@ std::string ShaderLog(GLuint shader) {
     glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &len);
     std::string log(len > 0 ? (size_t)len : 0, '\0');
     if (len > 0) glGetShaderInfoLog(shader, len, nullptr, &log[0]);
-    while (!log.empty() && log.back() == '\0') log.pop_back();
+    while (!log.empty() && log.back() == '\0')
+        log.pop_back();
     return log;
 }
 
@@ -94,7 +107,8 @@ std::string ProgramLog(GLuint program) {
     glGetProgramiv(program, GL_INFO_LOG_LENGTH, &len);
     std::string log(len > 0 ? (size_t)len : 0, '\0');
     if (len > 0) glGetProgramInfoLog(program, len, nullptr, &log[0]);
-    while (!log.empty() && log.back() == '\0') log.pop_back();
+    while (!log.empty() && log.back() == '\0')
+        log.pop_back();
     return log;
 }
 
@@ -104,10 +118,12 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
 
     ~Effect() override {
         if (GetMeshPass() == this) SetMeshPass(nullptr);
-        for (Param& p : m_Params) BridgeReleaseTexture(p.texture);
+        for (Param& p : m_Params)
+            BridgeReleaseTexture(p.texture);
         bool anyProgram = false;
         for (Technique& t : m_Techniques)
-            for (Pass& p : t.passes) anyProgram = anyProgram || p.program;
+            for (Pass& p : t.passes)
+                anyProgram = anyProgram || p.program;
         if (m_GL && anyProgram) {
             BridgeBeginExternalDraw(m_Device);
             for (Technique& t : m_Techniques)
@@ -247,7 +263,8 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
     HRESULT GetFloatArray(D3DXHANDLE name, FLOAT* values, UINT count) override {
         Param* p = Find(name, false);
         if (!p || !values || p->kind != Param::Floats || p->floats.empty()) return D3DERR_INVALIDCALL;
-        for (UINT i = 0; i < count; ++i) values[i] = i < p->floats.size() ? p->floats[i] : 0.0f;
+        for (UINT i = 0; i < count; ++i)
+            values[i] = i < p->floats.size() ? p->floats[i] : 0.0f;
         return D3D_OK;
     }
 
@@ -269,7 +286,7 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
     std::vector<Param> m_Params;
     std::unordered_map<std::string, int> m_ParamIndex;
 
-    bool PrepareMeshDraw() override { return m_PassReady; }
+    bool PrepareMeshDraw() override { return m_PassReady && m_GL; }
 
     int ParamIndex(const std::string& name) {
         auto it = m_ParamIndex.find(name);
@@ -313,8 +330,10 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
     bool Compile(const EffectFileSource& src, const EffectPassSource& ps,
                  const std::vector<std::pair<std::string, std::string>>& macros, const std::string& where,
                  std::string* log, Pass* p) {
-        GLuint vs = CompileStage(GL_VERTEX_SHADER, BuildStageSource(src, ps.vertex, true, macros), where, log);
-        GLuint fs = CompileStage(GL_FRAGMENT_SHADER, BuildStageSource(src, ps.fragment, false, macros), where, log);
+        GLuint vs =
+            CompileStage(GL_VERTEX_SHADER, BuildStageSource(src, ps.vertex, true, macros), where, log);
+        GLuint fs =
+            CompileStage(GL_FRAGMENT_SHADER, BuildStageSource(src, ps.fragment, false, macros), where, log);
         if (!vs || !fs) {
             if (vs) glDeleteShader(vs);
             if (fs) glDeleteShader(fs);
@@ -403,28 +422,48 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
             u.uploaded = prm.version;
             int comps = 0;
             switch (u.type) {
-            case GL_FLOAT: comps = 1; break;
-            case GL_FLOAT_VEC2: comps = 2; break;
-            case GL_FLOAT_VEC3: comps = 3; break;
-            case GL_FLOAT_VEC4: comps = 4; break;
-            case GL_FLOAT_MAT4: comps = 16; break;
+            case GL_FLOAT:
+                comps = 1;
+                break;
+            case GL_FLOAT_VEC2:
+                comps = 2;
+                break;
+            case GL_FLOAT_VEC3:
+                comps = 3;
+                break;
+            case GL_FLOAT_VEC4:
+                comps = 4;
+                break;
+            case GL_FLOAT_MAT4:
+                comps = 16;
+                break;
             case GL_BOOL:
             case GL_INT: {
                 GLint v = prm.kind == Param::Bool ? prm.b : (prm.floats.empty() ? 0 : (GLint)prm.floats[0]);
                 glUniform1i(u.location, v);
                 continue;
             }
-            default: continue;
+            default:
+                continue;
             }
-            std::vector<float> v((size_t)comps * (size_t)u.count, 0.0f);
+            // Values the parameter does not hold are zero; one matrix or vector needs no allocation.
+            size_t n = (size_t)comps * (size_t)u.count;
+            float small[16] = {};
+            std::vector<float> large(n > 16 ? n : 0, 0.0f);
+            float* v = n > 16 ? large.data() : small;
             if (prm.kind == Param::Bool) v[0] = prm.b ? 1.0f : 0.0f;
-            for (size_t i = 0; i < v.size() && i < prm.floats.size() && prm.kind == Param::Floats; ++i)
-                v[i] = prm.floats[i];
-            if (comps == 16) glUniformMatrix4fv(u.location, u.count, GL_TRUE, v.data());
-            else if (comps == 1) glUniform1fv(u.location, u.count, v.data());
-            else if (comps == 2) glUniform2fv(u.location, u.count, v.data());
-            else if (comps == 3) glUniform3fv(u.location, u.count, v.data());
-            else glUniform4fv(u.location, u.count, v.data());
+            if (prm.kind == Param::Floats && !prm.floats.empty())
+                std::memcpy(v, prm.floats.data(), std::min(n, prm.floats.size()) * sizeof(float));
+            if (comps == 16)
+                glUniformMatrix4fv(u.location, u.count, GL_TRUE, v);
+            else if (comps == 1)
+                glUniform1fv(u.location, u.count, v);
+            else if (comps == 2)
+                glUniform2fv(u.location, u.count, v);
+            else if (comps == 3)
+                glUniform3fv(u.location, u.count, v);
+            else
+                glUniform4fv(u.location, u.count, v);
         }
         glActiveTexture(GL_TEXTURE0);
     }
@@ -438,14 +477,18 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
         if (blend) {
             glEnable(GL_BLEND);
             glBlendEquation(GL_FUNC_ADD);
-            if (ps.blend == kEffectInherit) glBlendFunc(GlBlend(s.SrcBlend), GlBlend(s.DestBlend));
-            else glBlendFunc(GlBlend((DWORD)ps.srcBlend), GlBlend((DWORD)ps.destBlend));
+            if (ps.blend == kEffectInherit)
+                glBlendFunc(GlBlend(s.SrcBlend), GlBlend(s.DestBlend));
+            else
+                glBlendFunc(GlBlend((DWORD)ps.srcBlend), GlBlend((DWORD)ps.destBlend));
         } else {
             glDisable(GL_BLEND);
         }
         bool ztest = ps.ztest == kEffectInherit ? s.ZEnable != 0 : ps.ztest == 1;
-        if (ztest) glEnable(GL_DEPTH_TEST);
-        else glDisable(GL_DEPTH_TEST);
+        if (ztest)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
         glDepthFunc(GL_LEQUAL);
         bool zwrite = ps.zwrite == kEffectInherit ? s.ZWriteEnable != 0 : ps.zwrite == 1;
         glDepthMask(zwrite ? GL_TRUE : GL_FALSE);
@@ -496,11 +539,13 @@ HRESULT FailWith(ID3DXBuffer** errors, const std::string& text) {
 
 } // namespace
 
-HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR path, const D3DXMACRO* defines, LPD3DXINCLUDE,
-                                  DWORD, LPD3DXEFFECTPOOL, ID3DXEffect** effect, ID3DXBuffer** errors) {
+HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR path, const D3DXMACRO* defines,
+                                  LPD3DXINCLUDE, DWORD, LPD3DXEFFECTPOOL, ID3DXEffect** effect,
+                                  ID3DXBuffer** errors) {
     if (effect) *effect = nullptr;
     if (errors) *errors = nullptr;
-    if (!effect || !path) return FailWith(errors, "D3DXCreateEffectFromFileA: no file or no effect to create\n");
+    if (!effect || !path)
+        return FailWith(errors, "D3DXCreateEffectFromFileA: no file or no effect to create\n");
     std::ifstream in(path, std::ios::binary);
     if (!in) return FailWith(errors, std::string(path) + ": error: cannot open the effect file\n");
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -510,7 +555,8 @@ HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR path, const D
     if (!ParseEffectFile(text, path, &src, &error)) return FailWith(errors, error);
 
     std::vector<std::pair<std::string, std::string>> macros;
-    for (const D3DXMACRO* m = defines; m && m->Name; ++m) macros.emplace_back(m->Name, m->Definition ? m->Definition : "");
+    for (const D3DXMACRO* m = defines; m && m->Name; ++m)
+        macros.emplace_back(m->Name, m->Definition ? m->Definition : "");
 
     bool gl = device && BridgeHasGL(device);
     auto* fx = new Effect(device, gl);

@@ -15,8 +15,8 @@ struct D3DXMACRO {
     LPCSTR Name;
     LPCSTR Definition;
 };
-struct ID3DXInclude;      // not used: effect files here include nothing
-struct ID3DXEffectPool;   // not used: effects share no parameters
+struct ID3DXInclude;    // not used: effect files here include nothing
+struct ID3DXEffectPool; // not used: effects share no parameters
 typedef ID3DXInclude* LPD3DXINCLUDE;
 typedef ID3DXEffectPool* LPD3DXEFFECTPOOL;
 
@@ -41,7 +41,8 @@ struct ID3DXEffect : public IUnknown {
     // Parameters persist in the effect until set again. A matrix is row-major as D3DX writes it; in GLSL
     // a point is transformed as a row vector: vec4(p, 1) * g_mWorld.
     virtual HRESULT SetMatrix(D3DXHANDLE name, const D3DXMATRIX* matrix) = 0;
-    virtual HRESULT SetTexture(D3DXHANDLE name, IDirect3DTexture9* texture) = 0; // the effect holds a reference
+    virtual HRESULT SetTexture(D3DXHANDLE name,
+                               IDirect3DTexture9* texture) = 0; // the effect holds a reference
     virtual HRESULT SetFloatArray(D3DXHANDLE name, const FLOAT* values, UINT count) = 0;
     virtual HRESULT SetBool(D3DXHANDLE name, BOOL value) = 0;
 
@@ -59,5 +60,5 @@ typedef ID3DXEffect* LPD3DXEFFECT;
 // zero-terminated text, each message headed by "path: technique T, pass N, <stage>:".
 // With a device that has no GL the file is read and checked but nothing is compiled.
 HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR path, const D3DXMACRO* defines,
-                                  LPD3DXINCLUDE include, DWORD flags, LPD3DXEFFECTPOOL pool, ID3DXEffect** effect,
-                                  ID3DXBuffer** errors);
+                                  LPD3DXINCLUDE include, DWORD flags, LPD3DXEFFECTPOOL pool,
+                                  ID3DXEffect** effect, ID3DXBuffer** errors);

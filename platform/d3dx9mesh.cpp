@@ -20,7 +20,8 @@ struct FvfLayout {
     int texCount = 0;
 };
 
-const DWORD kSupportedFvfBits = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEXCOUNT_MASK;
+const DWORD kSupportedFvfBits =
+    D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEXCOUNT_MASK;
 
 FvfLayout LayoutOf(DWORD fvf) {
     FvfLayout l;
@@ -43,9 +44,11 @@ const DWORD kMaxVertices = 65535;
 
 class Mesh final : public ID3DXMesh {
   public:
-    Mesh(DWORD faces, DWORD vertices, DWORD options, DWORD fvf, IDirect3DDevice9* device, const FvfLayout& layout)
+    Mesh(DWORD faces, DWORD vertices, DWORD options, DWORD fvf, IDirect3DDevice9* device,
+         const FvfLayout& layout)
         : m_Options(options), m_Fvf(fvf), m_Layout(layout), m_Device(device),
-          m_Vertices((size_t)vertices * layout.size, 0), m_Indices((size_t)faces * 3, 0), m_Attributes(faces, 0) {
+          m_Vertices((size_t)vertices * layout.size, 0), m_Indices((size_t)faces * 3, 0),
+          m_Attributes(faces, 0) {
         m_NumVertices = vertices;
     }
 
@@ -57,9 +60,13 @@ class Mesh final : public ID3DXMesh {
     DWORD GetNumBytesPerVertex() override { return m_Layout.size; }
     DWORD GetOptions() override { return m_Options; }
 
-    HRESULT LockVertexBuffer(DWORD flags, LPVOID* data) override { return Lock(flags, m_Vertices.data(), data); }
+    HRESULT LockVertexBuffer(DWORD flags, LPVOID* data) override {
+        return Lock(flags, m_Vertices.data(), data);
+    }
     HRESULT UnlockVertexBuffer() override { return D3D_OK; }
-    HRESULT LockIndexBuffer(DWORD flags, LPVOID* data) override { return Lock(flags, m_Indices.data(), data); }
+    HRESULT LockIndexBuffer(DWORD flags, LPVOID* data) override {
+        return Lock(flags, m_Indices.data(), data);
+    }
     HRESULT UnlockIndexBuffer() override { return D3D_OK; }
     HRESULT LockAttributeBuffer(DWORD flags, DWORD** data) override {
         if (!data) return D3DERR_INVALIDCALL;
@@ -106,12 +113,15 @@ class Mesh final : public ID3DXMesh {
             const unsigned char* src = &m_Vertices[(size_t)v * m_Layout.size];
             unsigned char* dst = &clone->m_Vertices[(size_t)v * to.size];
             std::memcpy(dst, src, 12);
-            if (to.normal >= 0 && m_Layout.normal >= 0) std::memcpy(dst + to.normal, src + m_Layout.normal, 12);
+            if (to.normal >= 0 && m_Layout.normal >= 0)
+                std::memcpy(dst + to.normal, src + m_Layout.normal, 12);
             if (to.diffuse >= 0) {
                 DWORD white = 0xFFFFFFFF;
-                std::memcpy(dst + to.diffuse, m_Layout.diffuse >= 0 ? src + m_Layout.diffuse : (const void*)&white, 4);
+                std::memcpy(dst + to.diffuse,
+                            m_Layout.diffuse >= 0 ? src + m_Layout.diffuse : (const void*)&white, 4);
             }
-            if (to.specular >= 0 && m_Layout.specular >= 0) std::memcpy(dst + to.specular, src + m_Layout.specular, 4);
+            if (to.specular >= 0 && m_Layout.specular >= 0)
+                std::memcpy(dst + to.specular, src + m_Layout.specular, 4);
             int sets = std::min(to.texCount, m_Layout.texCount);
             if (sets > 0) std::memcpy(dst + to.tex0, src + m_Layout.tex0, 8 * (size_t)sets);
         }
@@ -167,7 +177,8 @@ class Mesh final : public ID3DXMesh {
     bool Upload() {
         size_t faces = m_Attributes.size();
         std::vector<DWORD> order(faces);
-        for (size_t f = 0; f < faces; ++f) order[f] = (DWORD)f;
+        for (size_t f = 0; f < faces; ++f)
+            order[f] = (DWORD)f;
         std::stable_sort(order.begin(), order.end(),
                          [this](DWORD a, DWORD b) { return m_Attributes[a] < m_Attributes[b]; });
         std::vector<WORD> sorted(faces * 3);
@@ -229,13 +240,19 @@ MeshPassHook* g_MeshPass = nullptr;
 
 } // namespace
 
-void SetMeshPass(MeshPassHook* pass) { g_MeshPass = pass; }
-MeshPassHook* GetMeshPass() { return g_MeshPass; }
+void SetMeshPass(MeshPassHook* pass) {
+    g_MeshPass = pass;
+}
+MeshPassHook* GetMeshPass() {
+    return g_MeshPass;
+}
 
-UINT D3DXGetFVFVertexSize(DWORD fvf) { return LayoutOf(fvf).size; }
+UINT D3DXGetFVFVertexSize(DWORD fvf) {
+    return LayoutOf(fvf).size;
+}
 
-HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, IDirect3DDevice9* device,
-                          ID3DXMesh** out) {
+HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf,
+                          IDirect3DDevice9* device, ID3DXMesh** out) {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     FvfLayout layout = LayoutOf(fvf);

@@ -70,8 +70,8 @@ UINT D3DXGetFVFVertexSize(DWORD fvf);
 
 // An empty mesh (zeroed buffers) of the given size and layout. Fails for 32-bit indices, for more than
 // 65535 vertices and for unsupported layouts.
-HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, IDirect3DDevice9* device,
-                          ID3DXMesh** out);
+HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf,
+                          IDirect3DDevice9* device, ID3DXMesh** out);
 
 // Loads a DirectX .x file (text, binary or compressed). The frames' transforms are applied to the
 // vertices; positions, normals, texture coordinates and face winding come out as written in the file.

@@ -95,7 +95,8 @@ void MakeNormals(std::vector<LoadedVertex>* vertices, size_t firstVertex, const 
     for (size_t i = firstIndex; i + 2 < indices.size(); i += 3) {
         aiVector3D a = at(indices[i]), b = at(indices[i + 1]), c = at(indices[i + 2]);
         aiVector3D n = (b - a) ^ (c - a);
-        for (int k = 0; k < 3; ++k) sums[key((*vertices)[indices[i + k]])] += n;
+        for (int k = 0; k < 3; ++k)
+            sums[key((*vertices)[indices[i + k]])] += n;
     }
     for (size_t v = firstVertex; v < vertices->size(); ++v) {
         LoadedVertex& lv = (*vertices)[v];
@@ -178,7 +179,8 @@ HRESULT D3DXLoadMeshFromXA(LPCSTR path, DWORD options, IDirect3DDevice9* device,
 
     // One subset per material in the file's order; a subset gathers the meshes of its material.
     std::vector<LoadedMaterial> mats;
-    for (unsigned m = 0; m < scene->mNumMaterials; ++m) mats.push_back(ConvertMaterial(scene->mMaterials[m]));
+    for (unsigned m = 0; m < scene->mNumMaterials; ++m)
+        mats.push_back(ConvertMaterial(scene->mMaterials[m]));
     std::vector<LoadedVertex> vertices;
     std::vector<WORD> indices;
     std::vector<DWORD> attributes;
@@ -194,7 +196,8 @@ HRESULT D3DXLoadMeshFromXA(LPCSTR path, DWORD options, IDirect3DDevice9* device,
             hasUv = hasUv || uv;
             for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
                 LoadedVertex lv{};
-                lv.pos[0] = mesh->mVertices[v].x, lv.pos[1] = mesh->mVertices[v].y, lv.pos[2] = mesh->mVertices[v].z;
+                lv.pos[0] = mesh->mVertices[v].x, lv.pos[1] = mesh->mVertices[v].y,
+                lv.pos[2] = mesh->mVertices[v].z;
                 if (mesh->mNormals) {
                     lv.normal[0] = mesh->mNormals[v].x;
                     lv.normal[1] = mesh->mNormals[v].y;
@@ -221,12 +224,14 @@ HRESULT D3DXLoadMeshFromXA(LPCSTR path, DWORD options, IDirect3DDevice9* device,
 
     DWORD fvf = hasUv ? kLoadedFvf : (D3DFVF_XYZ | D3DFVF_NORMAL);
     ID3DXMesh* mesh = nullptr;
-    HRESULT hr = D3DXCreateMeshFVF((DWORD)attributes.size(), (DWORD)vertices.size(), options, fvf, device, &mesh);
+    HRESULT hr =
+        D3DXCreateMeshFVF((DWORD)attributes.size(), (DWORD)vertices.size(), options, fvf, device, &mesh);
     if (FAILED(hr)) return Fail(path, "the mesh could not be created");
     void* p = nullptr;
     mesh->LockVertexBuffer(0, &p);
     DWORD stride = mesh->GetNumBytesPerVertex();
-    for (size_t v = 0; v < vertices.size(); ++v) std::memcpy((char*)p + v * stride, &vertices[v], stride);
+    for (size_t v = 0; v < vertices.size(); ++v)
+        std::memcpy((char*)p + v * stride, &vertices[v], stride);
     mesh->UnlockVertexBuffer();
     mesh->LockIndexBuffer(0, &p);
     std::memcpy(p, indices.data(), indices.size() * sizeof(WORD));

@@ -57,13 +57,15 @@ std::vector<std::string> Words(const std::string& s) {
     std::istringstream in(s);
     std::vector<std::string> w;
     std::string t;
-    while (in >> t) w.push_back(t);
+    while (in >> t)
+        w.push_back(t);
     return w;
 }
 
 int BlendFactor(const std::string& name) {
-    static const char* const names[] = {"zero",     "one",          "srccolor",  "invsrccolor", "srcalpha",
-                                        "invsrcalpha", "destalpha", "invdestalpha", "destcolor", "invdestcolor"};
+    static const char* const names[] = {"zero",      "one",         "srccolor",  "invsrccolor",
+                                        "srcalpha",  "invsrcalpha", "destalpha", "invdestalpha",
+                                        "destcolor", "invdestcolor"};
     for (int i = 0; i < 10; ++i)
         if (name == names[i]) return D3DBLEND_ZERO + i;
     return 0;
@@ -71,10 +73,14 @@ int BlendFactor(const std::string& name) {
 
 // on / off / inherit
 bool Switch(const std::string& v, int* out) {
-    if (v == "on") *out = 1;
-    else if (v == "off") *out = 0;
-    else if (v == "inherit") *out = kEffectInherit;
-    else return false;
+    if (v == "on")
+        *out = 1;
+    else if (v == "off")
+        *out = 0;
+    else if (v == "inherit")
+        *out = kEffectInherit;
+    else
+        return false;
     return true;
 }
 
@@ -102,11 +108,16 @@ bool ParseState(const std::vector<std::string>& words, EffectPassState* st, std:
         } else if (key == "ztest") {
             ok = Switch(value, &st->ztest);
         } else if (key == "cull") {
-            if (value == "none") st->cull = D3DCULL_NONE;
-            else if (value == "cw") st->cull = D3DCULL_CW;
-            else if (value == "ccw") st->cull = D3DCULL_CCW;
-            else if (value == "inherit") st->cull = kEffectInherit;
-            else ok = false;
+            if (value == "none")
+                st->cull = D3DCULL_NONE;
+            else if (value == "cw")
+                st->cull = D3DCULL_CW;
+            else if (value == "ccw")
+                st->cull = D3DCULL_CCW;
+            else if (value == "inherit")
+                st->cull = kEffectInherit;
+            else
+                ok = false;
         } else {
             *why = "unknown state '" + key + "'";
             return false;
@@ -121,7 +132,8 @@ bool ParseState(const std::vector<std::string>& words, EffectPassState* st, std:
 
 } // namespace
 
-bool ParseEffectFile(const std::string& text, const std::string& path, EffectFileSource* out, std::string* error) {
+bool ParseEffectFile(const std::string& text, const std::string& path, EffectFileSource* out,
+                     std::string* error) {
     *out = EffectFileSource();
     std::vector<std::string> lines;
     {
@@ -153,7 +165,8 @@ bool ParseEffectFile(const std::string& text, const std::string& path, EffectFil
             EffectCode code;
             code.line = lineNo + 1;
             size_t j = i + 1;
-            for (; j < lines.size() && Trim(lines[j]) != "}}"; ++j) code.text += lines[j] + "\n";
+            for (; j < lines.size() && Trim(lines[j]) != "}}"; ++j)
+                code.text += lines[j] + "\n";
             if (j >= lines.size()) return fail("the code block is not closed by a line '}}'");
             i = j;
             if (key == "common") {
@@ -183,7 +196,8 @@ bool ParseEffectFile(const std::string& text, const std::string& path, EffectFil
             if (pass && (!pass->hasVertex || !pass->hasFragment))
                 return fail("the previous pass lacks vertex or fragment code");
             std::string expected = std::to_string(tech->passes.size());
-            if (w.size() != 2 || w[1] != expected) return fail("passes are numbered in order; expected 'pass " + expected + "'");
+            if (w.size() != 2 || w[1] != expected)
+                return fail("passes are numbered in order; expected 'pass " + expected + "'");
             tech->passes.emplace_back();
             pass = &tech->passes.back();
             pass->line = lineNo;
@@ -198,7 +212,8 @@ bool ParseEffectFile(const std::string& text, const std::string& path, EffectFil
         return fail("unknown line '" + t + "'");
     }
     lineNo = (int)lines.size();
-    if (pass && (!pass->hasVertex || !pass->hasFragment)) return fail("the last pass lacks vertex or fragment code");
+    if (pass && (!pass->hasVertex || !pass->hasFragment))
+        return fail("the last pass lacks vertex or fragment code");
     if (out->techniques.empty()) return fail("the file declares no technique");
     for (const EffectTechniqueSource& tq : out->techniques)
         if (tq.passes.empty()) return fail("technique '" + tq.name + "' has no pass");
@@ -209,10 +224,12 @@ std::string BuildStageSource(const EffectFileSource& file, const EffectCode& cod
                              const std::vector<std::pair<std::string, std::string>>& macros) {
     std::string s = "#version 330 core\n";
     s += vertexStage ? "#define BW_VERTEX 1\n" : "#define BW_FRAGMENT 1\n";
-    for (const auto& m : macros) s += "#define " + m.first + " " + m.second + "\n";
+    for (const auto& m : macros)
+        s += "#define " + m.first + " " + m.second + "\n";
     if (vertexStage) s += kVertexInputs;
     s += kPrelude;
-    for (const EffectCode& c : file.common) s += "#line " + std::to_string(c.line) + " 0\n" + c.text;
+    for (const EffectCode& c : file.common)
+        s += "#line " + std::to_string(c.line) + " 0\n" + c.text;
     s += "#line " + std::to_string(code.line) + " 0\n" + code.text;
     return s;
 }

@@ -10,11 +10,11 @@
 const int kEffectInherit = -1;
 
 struct EffectPassState {
-    int blend = kEffectInherit;     // 0 off, 1 on (with the factors), or inherit
+    int blend = kEffectInherit;      // 0 off, 1 on (with the factors), or inherit
     int srcBlend = 0, destBlend = 0; // D3DBLEND values when blend is on
-    int zwrite = kEffectInherit;    // 0, 1 or inherit
-    int ztest = kEffectInherit;     // 0, 1 or inherit
-    int cull = kEffectInherit;      // D3DCULL value or inherit
+    int zwrite = kEffectInherit;     // 0, 1 or inherit
+    int ztest = kEffectInherit;      // 0, 1 or inherit
+    int cull = kEffectInherit;       // D3DCULL value or inherit
 };
 
 struct EffectCode {
@@ -40,7 +40,8 @@ struct EffectFileSource {
 };
 
 // Reads an effect file's text. On a format error returns false with "path(line): error: what" in *error.
-bool ParseEffectFile(const std::string& text, const std::string& path, EffectFileSource* out, std::string* error);
+bool ParseEffectFile(const std::string& text, const std::string& path, EffectFileSource* out,
+                     std::string* error);
 
 // The complete GLSL source of one stage: the built-in prelude, the macros, every common block and the
 // stage's code, with #line directives so that compiler messages name lines of the effect file.

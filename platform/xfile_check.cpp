@@ -21,7 +21,8 @@ struct Scanner {
             while (p < end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || *p == ',' || *p == ';'))
                 ++p;
             if (p < end && (*p == '#' || (*p == '/' && p + 1 < end && p[1] == '/'))) {
-                while (p < end && *p != '\n') ++p;
+                while (p < end && *p != '\n')
+                    ++p;
                 continue;
             }
             break;
@@ -41,12 +42,14 @@ struct Scanner {
             char close = c == '"' ? '"' : '>';
             kind = c == '"' ? TokString : TokGuid;
             ++p;
-            while (p < end && *p != close) ++p;
+            while (p < end && *p != close)
+                ++p;
             if (p < end) ++p;
             return;
         }
         kind = TokWord;
-        while (p < end && !std::strchr(" \t\r\n,;{}\"<#", *p)) word += *p++;
+        while (p < end && !std::strchr(" \t\r\n,;{}\"<#", *p))
+            word += *p++;
     }
 };
 

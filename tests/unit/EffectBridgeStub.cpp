@@ -63,15 +63,21 @@ BridgeFixedState StartState() {
 
 // ---- the bridge ----
 
-bool BridgeHasGL(IDirect3DDevice9* device) { return device && device->gl; }
+bool BridgeHasGL(IDirect3DDevice9* device) {
+    return device && device->gl;
+}
 
 void BridgeBeginExternalDraw(IDirect3DDevice9* device) {
     if (BridgeHasGL(device)) MakeCurrent(device);
 }
 
-BridgeFixedState BridgeQueryState(IDirect3DDevice9* device) { return device ? device->state : StartState(); }
+BridgeFixedState BridgeQueryState(IDirect3DDevice9* device) {
+    return device ? device->state : StartState();
+}
 
-unsigned BridgeTextureName(IDirect3DTexture9* texture) { return texture ? texture->name : 0; }
+unsigned BridgeTextureName(IDirect3DTexture9* texture) {
+    return texture ? texture->name : 0;
+}
 
 IDirect3DTexture9* BridgeCreateTextureFromFile(IDirect3DDevice9* device, const char* path) {
     if (!path) return nullptr;
@@ -191,7 +197,9 @@ void TestDeviceSetLight(IDirect3DDevice9* d, DWORD index, const D3DLIGHT9& light
     d->state.LightEnabled[index] = enable;
 }
 
-void TestDeviceSetCull(IDirect3DDevice9* d, DWORD cullMode) { d->state.CullMode = cullMode; }
+void TestDeviceSetCull(IDirect3DDevice9* d, DWORD cullMode) {
+    d->state.CullMode = cullMode;
+}
 
 bool TestDeviceReadPixels(IDirect3DDevice9* d, std::vector<unsigned char>* rgba) {
     if (!BridgeHasGL(d)) return false;

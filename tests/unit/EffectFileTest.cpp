@@ -41,7 +41,8 @@ TEST(EffectFile, ShippedEffectHasNinePassesWithTheirStates) {
     EXPECT_EQ(passes[3].state.destBlend, D3DBLEND_ONE); // shots add light
     EXPECT_EQ(passes[1].state.srcBlend, D3DBLEND_SRCALPHA);
     EXPECT_EQ(passes[1].state.destBlend, D3DBLEND_INVSRCALPHA);
-    for (const auto& p : passes) EXPECT_EQ(p.state.cull, kEffectInherit); // the player's draw turns culling off
+    for (const auto& p : passes)
+        EXPECT_EQ(p.state.cull, kEffectInherit); // the player's draw turns culling off
 }
 
 TEST(EffectFile, StatesAndCodeBlocksAreRead) {
@@ -81,21 +82,26 @@ TEST(EffectFile, FormatErrorsNameTheirLine) {
               std::string::npos);
     EXPECT_NE(ParseError("technique T\npass 0\nstate shading=flat\n").find("fx.fx(3): error: unknown state"),
               std::string::npos);
-    EXPECT_NE(ParseError("technique T\npass 0\nvertex {{\nvoid main() {}\n").find("fx.fx(3): error: the code block"),
+    EXPECT_NE(ParseError("technique T\npass 0\nvertex {{\nvoid main() {}\n")
+                  .find("fx.fx(3): error: the code block"),
               std::string::npos);
-    EXPECT_NE(ParseError("technique T\npass 0\nvertex {{\n}}\npass 1\n").find("fx.fx(5): error: the previous pass"),
+    EXPECT_NE(
+        ParseError("technique T\npass 0\nvertex {{\n}}\npass 1\n").find("fx.fx(5): error: the previous pass"),
+        std::string::npos);
+    EXPECT_NE(ParseError("technique T\nwobble\n").find("fx.fx(2): error: unknown line 'wobble'"),
               std::string::npos);
-    EXPECT_NE(ParseError("technique T\nwobble\n").find("fx.fx(2): error: unknown line 'wobble'"), std::string::npos);
-    EXPECT_NE(ParseError("pass 0\n").find("fx.fx(1): error: a pass belongs inside a technique"), std::string::npos);
-    EXPECT_NE(ParseError(std::string("technique T\npass 0\n") + kMinimalPass + "technique T\n").find("declared twice"),
+    EXPECT_NE(ParseError("pass 0\n").find("fx.fx(1): error: a pass belongs inside a technique"),
+              std::string::npos);
+    EXPECT_NE(ParseError(std::string("technique T\npass 0\n") + kMinimalPass + "technique T\n")
+                  .find("declared twice"),
               std::string::npos);
 }
 
 TEST(EffectFile, EffectWithoutGLKeepsParametersAndPasses) {
     ID3DXEffect* fx = nullptr;
     ID3DXBuffer* errors = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileA(nullptr, kShipped.c_str(), nullptr, nullptr, D3DXSHADER_DEBUG, nullptr, &fx,
-                                        &errors),
+    ASSERT_EQ(D3DXCreateEffectFromFileA(nullptr, kShipped.c_str(), nullptr, nullptr, D3DXSHADER_DEBUG,
+                                        nullptr, &fx, &errors),
               D3D_OK);
     EXPECT_EQ(errors, nullptr);
     ASSERT_NE(fx, nullptr);
@@ -139,8 +145,8 @@ TEST(EffectFile, MissingOrBrokenFilesFailWithADescription) {
         SCOPED_TRACE(c.path);
         ID3DXEffect* fx = reinterpret_cast<ID3DXEffect*>(1);
         ID3DXBuffer* errors = nullptr;
-        EXPECT_TRUE(FAILED(D3DXCreateEffectFromFileA(nullptr, c.path.c_str(), nullptr, nullptr, 0, nullptr, &fx,
-                                                     &errors)));
+        EXPECT_TRUE(FAILED(
+            D3DXCreateEffectFromFileA(nullptr, c.path.c_str(), nullptr, nullptr, 0, nullptr, &fx, &errors)));
         EXPECT_EQ(fx, nullptr);
         ASSERT_NE(errors, nullptr);
         std::string text = (const char*)errors->GetBufferPointer();

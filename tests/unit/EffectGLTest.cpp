@@ -61,11 +61,13 @@ TEST_F(EffectGL, CompilerMessagesNameTheFileLineAndAFailedPassDrawsNothing) {
     WriteTextFile(path, kFaultyEffect);
     ID3DXEffect* fx = nullptr;
     ID3DXBuffer* errors = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileA(m_Device, path.c_str(), nullptr, nullptr, 0, nullptr, &fx, &errors), D3D_OK);
+    ASSERT_EQ(D3DXCreateEffectFromFileA(m_Device, path.c_str(), nullptr, nullptr, 0, nullptr, &fx, &errors),
+              D3D_OK);
     ASSERT_NE(errors, nullptr);
     std::string text = (const char*)errors->GetBufferPointer();
     errors->Release();
-    EXPECT_NE(text.find(path + ": technique RenderScene, pass 1, fragment shader:"), std::string::npos) << text;
+    EXPECT_NE(text.find(path + ": technique RenderScene, pass 1, fragment shader:"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("0:20("), std::string::npos) << text; // the file's line of the faulty statement
     EXPECT_NE(text.find("pass 2, fragment shader:"), std::string::npos) << text; // a warning is reported too
     EXPECT_EQ(text.find("pass 0"), std::string::npos) << text;
@@ -102,7 +104,8 @@ TEST_F(EffectGL, InitShaderWritesTheCompilerTextToStdoutAndTheLog) {
     InitShader();
     std::string out = testing::internal::GetCapturedStdout();
     std::string log = ReadTextFile("conpaile_log.txt");
-    EXPECT_NE(log.find("data/shader.fx: technique RenderScene, pass 1, fragment shader:"), std::string::npos) << log;
+    EXPECT_NE(log.find("data/shader.fx: technique RenderScene, pass 1, fragment shader:"), std::string::npos)
+        << log;
     EXPECT_NE(log.find("error"), std::string::npos) << log;
     EXPECT_EQ(out, log);
     EXPECT_NE(g_pEffect, nullptr); // the passes that compiled still draw
@@ -113,7 +116,8 @@ TEST_F(EffectGL, InitShaderWritesTheCompilerTextToStdoutAndTheLog) {
     InitShader();
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(g_pEffect, nullptr);
-    EXPECT_NE(ReadTextFile("conpaile_log.txt").find("data/shader.fx(3): error: bad value"), std::string::npos);
+    EXPECT_NE(ReadTextFile("conpaile_log.txt").find("data/shader.fx(3): error: bad value"),
+              std::string::npos);
     TestRecord sphere(MakeSphere(m_Device, 2.0f));
     D3DXMATRIX world;
     D3DXMatrixIdentity(&world);
@@ -132,7 +136,8 @@ TEST_F(EffectGL, MeshesUploadAgainAfterAWritingLock) {
     // Move every vertex 3 units right through a lock: the next draw shows the new place.
     float* v = nullptr;
     sphere.rec.pMesh->LockVertexBuffer(0, (void**)&v);
-    for (DWORD i = 0; i < sphere.rec.pMesh->GetNumVertices(); ++i) v[i * 8] += 3.0f;
+    for (DWORD i = 0; i < sphere.rec.pMesh->GetNumVertices(); ++i)
+        v[i * 8] += 3.0f;
     sphere.rec.pMesh->UnlockVertexBuffer();
     TestDeviceClear(m_Device, 0xFF000000);
     DrawMesh(sphere.rec, world, 0);

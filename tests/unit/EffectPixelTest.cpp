@@ -185,9 +185,15 @@ TEST_F(EffectPixels, ScreenshotOfAMeshThroughEveryPass) {
     TestDeviceSetLight(m_Device, 1, green, TRUE);
     TestDeviceSetFog(m_Device, TRUE, kTitleFog, 30.0f, 60.0f);
     TestDeviceClear(m_Device, kTitleFog);
-    const D3DXCOLOR tints[9] = {{1, 1, 1, 1},         {0.6f, 0.9f, 1.0f, 0.8f}, {1, 1, 1, 1},
-                                {1.0f, 0.9f, 0.3f, 0.9f}, {1, 1, 1, 0.75f},     {0.4f, 0.9f, 0.4f, 1.0f},
-                                {1, 1, 1, 1},         {1.0f, 0.8f, 1.0f, 0.05f}, {1.0f, 0.5f, 0.7f, 1.0f}};
+    const D3DXCOLOR tints[9] = {{1, 1, 1, 1},
+                                {0.6f, 0.9f, 1.0f, 0.8f},
+                                {1, 1, 1, 1},
+                                {1.0f, 0.9f, 0.3f, 0.9f},
+                                {1, 1, 1, 0.75f},
+                                {0.4f, 0.9f, 0.4f, 1.0f},
+                                {1, 1, 1, 1},
+                                {1.0f, 0.8f, 1.0f, 0.05f},
+                                {1.0f, 0.5f, 0.7f, 1.0f}};
     D3DXVECTOR3 centres[9];
     for (int pass = 0; pass < 9; ++pass) {
         centres[pass] = D3DXVECTOR3(-2.8f + 2.8f * (float)(pass % 3), 2.1f - 2.1f * (float)(pass / 3), 0.0f);

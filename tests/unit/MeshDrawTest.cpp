@@ -106,8 +106,9 @@ TEST_F(MeshDraw, EachMaterialIsSetCommittedAndDrawnInsideOneBeginEnd) {
     D3DXMATRIX world;
     D3DXMatrixTranslation(&world, 1, 2, 3);
     DrawMesh(m_Record, world, 6);
-    std::vector<std::string> perMaterial = {"SetMatrix g_mWorld", "SetTexture g_Texture", "SetFloatArray g_Diffuse",
-                                            "SetBool texture_flg", "CommitChanges"};
+    std::vector<std::string> perMaterial = {"SetMatrix g_mWorld", "SetTexture g_Texture",
+                                            "SetFloatArray g_Diffuse", "SetBool texture_flg",
+                                            "CommitChanges"};
     std::vector<std::string> expected = {"SetTechnique RenderScene", "Begin", "BeginPass 6"};
     for (int i = 0; i < 2; ++i) {
         expected.insert(expected.end(), perMaterial.begin(), perMaterial.end());
@@ -136,7 +137,8 @@ TEST_F(MeshDraw, EmptyRecordsAndMissingEffectDrawNothing) {
     D3DXMATRIX world;
     D3DXMatrixIdentity(&world);
     DrawMesh(empty, world, 2);
-    EXPECT_EQ(m_Calls, (std::vector<std::string>{"SetTechnique RenderScene", "Begin", "BeginPass 2", "EndPass", "End"}));
+    EXPECT_EQ(m_Calls, (std::vector<std::string>{"SetTechnique RenderScene", "Begin", "BeginPass 2",
+                                                 "EndPass", "End"}));
     m_Calls.clear();
     g_pEffect = nullptr;
     DrawMesh(m_Record, world, 0);
@@ -169,8 +171,8 @@ TEST_F(MeshDraw, CameraHandsViewTimesProjection) {
 
 TEST(MeshDrawState, FreeColorOutlivesTheColoredDraw) {
     ID3DXEffect* fx = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileA(nullptr, BW_SOURCE_DIR "/data/shader.fx", nullptr, nullptr, 0, nullptr, &fx,
-                                        nullptr),
+    ASSERT_EQ(D3DXCreateEffectFromFileA(nullptr, BW_SOURCE_DIR "/data/shader.fx", nullptr, nullptr, 0,
+                                        nullptr, &fx, nullptr),
               D3D_OK);
     g_pEffect = fx;
     MeshData empty;

@@ -229,17 +229,22 @@ TEST_F(MeshLoad, BadFilesFailCleanlyWithOneLineNamingTheFile) {
         {"empty.x", "", true},
         {"truncated.x", text.substr(0, text.size() / 2), true},
         {"garbage.x", "this is not a mesh file at all, just words\n", true},
-        {"badindex.x", [&] {
+        {"badindex.x",
+         [&] {
              std::string t = text;
              t.replace(t.find("3;4,1,0;;"), 9, "3;5,1,0;;"); // vertex 5 of 5
              return t;
-         }(), true},
-        {"badnormal.x", [&] {
+         }(),
+         true},
+        {"badnormal.x",
+         [&] {
              std::string t = text;
              t.replace(t.find("3;1,1,1;;"), 9, "3;1,1,9000000;;");
              return t;
-         }(), true},
-        {"hugecount.x", "xof 0303txt 0032\nMesh { 4000000000; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n", true},
+         }(),
+         true},
+        {"hugecount.x", "xof 0303txt 0032\nMesh { 4000000000; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n",
+         true},
         {"badskin.x",
          "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n"
          " SkinWeights { \"b\"; 1; 90000; 1.0; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } }\n",
@@ -266,7 +271,8 @@ TEST_F(MeshLoad, BadFilesFailCleanlyWithOneLineNamingTheFile) {
 
 TEST_F(MeshLoad, MoreVerticesThanSixteenBitIndicesReachFail) {
     std::string text = "xof 0303txt 0032\nMesh {\n65538;\n";
-    for (int i = 0; i < 65538; ++i) text += std::to_string(i) + ";0;0;,\n";
+    for (int i = 0; i < 65538; ++i)
+        text += std::to_string(i) + ";0;0;,\n";
     text.replace(text.size() - 2, 1, ";");
     text += "21846;\n";
     for (int f = 0; f < 21846; ++f) {
@@ -290,7 +296,8 @@ TEST(MeshBuffers, CloneChangesTheLayoutAndKeepsTheData) {
     EXPECT_EQ(mesh->GetNumBytesPerVertex(), 20u);
     float* v = nullptr;
     mesh->LockVertexBuffer(0, (void**)&v);
-    for (int i = 0; i < 15; ++i) v[i] = (float)i;
+    for (int i = 0; i < 15; ++i)
+        v[i] = (float)i;
     mesh->UnlockVertexBuffer();
     WORD* ib = nullptr;
     mesh->LockIndexBuffer(0, (void**)&ib);

@@ -28,19 +28,20 @@ class MeshSet : public ::testing::Test {
 };
 
 const char* const kStageOrder[] = {
-    "player",      "enemy",      "lamp",       "bullet",     "enemyBullet",    "effect",        "football",
-    "anemone",     "rock",       "lowerjaw",   "starfishA",  "starfishB",      "pearl",         "coral_red",
-    "star",        "dull",       "collision1", "collision2", "collision3",     "heal_effect",   "bubble",
-    "rootsoul",    "petal",      "flower_outside", "flower_inside", "flower_center", "miniflower", "ivy",
-    "percula",     "squid"};
+    "player",        "enemy",         "lamp",       "bullet",   "enemyBullet", "effect",
+    "football",      "anemone",       "rock",       "lowerjaw", "starfishA",   "starfishB",
+    "pearl",         "coral_red",     "star",       "dull",     "collision1",  "collision2",
+    "collision3",    "heal_effect",   "bubble",     "rootsoul", "petal",       "flower_outside",
+    "flower_inside", "flower_center", "miniflower", "ivy",      "percula",     "squid"};
 MeshData* const kStageRecords[] = {
-    &g_MeshPlayer,   &g_MeshEnemy,      &g_MeshLamp,      &g_MeshBullet,     &g_MeshEnemyBullet,
-    &g_MeshEffect,   &g_MeshFootball,   &g_MeshAnemone,   &g_MeshRock,       &g_MeshLowerJaw,
-    &g_MeshStarfishA, &g_MeshStarfishB, &g_MeshPearl,     &g_MeshCoralRed,   &g_MeshStar,
-    &g_MeshDull,     &g_MeshCollision1, &g_MeshCollision2, &g_MeshCollision3, &g_MeshHealEffect,
-    &g_MeshBubble,   &g_MeshRootSoul,   &g_MeshPetal,     &g_MeshFlowerOutside, &g_MeshFlowerInside,
-    &g_MeshFlowerCenter, &g_MeshMiniFlower, &g_MeshIvy,   &g_MeshPercula,    &g_MeshSquid};
-const char* const kTitleOrder[] = {"football", "lowerjaw", "lamp", "star", "anemone", "squid", "effect", "bubble"};
+    &g_MeshPlayer,       &g_MeshEnemy,      &g_MeshLamp,       &g_MeshBullet,        &g_MeshEnemyBullet,
+    &g_MeshEffect,       &g_MeshFootball,   &g_MeshAnemone,    &g_MeshRock,          &g_MeshLowerJaw,
+    &g_MeshStarfishA,    &g_MeshStarfishB,  &g_MeshPearl,      &g_MeshCoralRed,      &g_MeshStar,
+    &g_MeshDull,         &g_MeshCollision1, &g_MeshCollision2, &g_MeshCollision3,    &g_MeshHealEffect,
+    &g_MeshBubble,       &g_MeshRootSoul,   &g_MeshPetal,      &g_MeshFlowerOutside, &g_MeshFlowerInside,
+    &g_MeshFlowerCenter, &g_MeshMiniFlower, &g_MeshIvy,        &g_MeshPercula,       &g_MeshSquid};
+const char* const kTitleOrder[] = {"football", "lowerjaw", "lamp",   "star",
+                                   "anemone",  "squid",    "effect", "bubble"};
 
 // The paths named on stderr, one per line, in order.
 std::vector<std::string> NamedPaths(const std::string& err) {
@@ -126,21 +127,27 @@ TEST_F(MeshSet, StageSetLoadsAllThirtyInOrderAndTitleSetLoadsAgainAfterRelease) 
     LoadTitleMeshes();
     named = NamedPaths(testing::internal::GetCapturedStderr());
     ASSERT_EQ(named.size(), 8u);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(named[i], std::string("xfile/") + kTitleOrder[i] + ".x");
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(named[i], std::string("xfile/") + kTitleOrder[i] + ".x");
 
     mkdir("xfile", 0755);
-    for (const char* name : kStageOrder) WriteTextFile(std::string("xfile/") + name + ".x", BareTriangleX());
+    for (const char* name : kStageOrder)
+        WriteTextFile(std::string("xfile/") + name + ".x", BareTriangleX());
     LoadStageMeshes();
-    for (MeshData* rec : kStageRecords) EXPECT_NE(rec->pMesh, nullptr);
+    for (MeshData* rec : kStageRecords)
+        EXPECT_NE(rec->pMesh, nullptr);
     ReleaseStageMeshes();
-    for (MeshData* rec : kStageRecords) EXPECT_EQ(rec->pMesh, nullptr);
+    for (MeshData* rec : kStageRecords)
+        EXPECT_EQ(rec->pMesh, nullptr);
     LoadTitleMeshes();
     int loaded = 0;
-    for (MeshData* rec : kStageRecords) loaded += rec->pMesh != nullptr;
+    for (MeshData* rec : kStageRecords)
+        loaded += rec->pMesh != nullptr;
     EXPECT_EQ(loaded, 8);
     EXPECT_NE(g_MeshFootball.pMesh, nullptr);
     EXPECT_NE(g_MeshBubble.pMesh, nullptr);
     EXPECT_EQ(g_MeshPlayer.pMesh, nullptr);
     ReleaseStageMeshes(); // releases the title's eight as well
-    for (MeshData* rec : kStageRecords) EXPECT_EQ(rec->pMesh, nullptr);
+    for (MeshData* rec : kStageRecords)
+        EXPECT_EQ(rec->pMesh, nullptr);
 }
