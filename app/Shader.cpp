@@ -1,0 +1,78 @@
+#include "app/Shader.h"
+
+#include "assets/Meshes.h"
+#include "platform/d3dx9mesh.h"
+
+#include <cstdio>
+
+// The device is created by app/Direct3D.cpp and declared in app/Direct3D.h.
+extern IDirect3DDevice9* g_pDevice;
+
+ID3DXEffect* g_pEffect = nullptr;
+
+void InitShader() {
+    // INTEGRATION: the vertex declaration of Vertex3D, set on the device (needs platform/d3d9.h):
+    //   static const D3DVERTEXELEMENT9 decl[] = {
+    //       {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+    //       {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+    //       {0, 16, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
+    //       D3DDECL_END()};
+    //   IDirect3DVertexDeclaration9* pDecl = NULL;
+    //   g_pDevice->CreateVertexDeclaration(decl, &pDecl);
+    //   g_pDevice->SetVertexDeclaration(pDecl);
+    if (g_pEffect) {
+        g_pEffect->Release();
+        g_pEffect = nullptr;
+    }
+    ID3DXBuffer* pErrors = nullptr;
+    if (FAILED(D3DXCreateEffectFromFileA(g_pDevice, "data/shader.fx", NULL, NULL, D3DXSHADER_DEBUG, NULL,
+                                         &g_pEffect, &pErrors)))
+        g_pEffect = nullptr;
+    if (pErrors) {
+        const char* text = (const char*)pErrors->GetBufferPointer();
+        if (text) {
+            printf("%s", text);
+            FILE* fp = fopen("conpaile_log.txt", "w");
+            if (fp) {
+                fprintf(fp, "%s", text);
+                fclose(fp);
+            }
+        }
+        pErrors->Release();
+    }
+}
+
+void SetShaderCamera(const D3DXMATRIX& view, const D3DXMATRIX& proj) {
+    if (!g_pEffect) return;
+    D3DXMATRIX viewProj;
+    D3DXMatrixMultiply(&viewProj, &view, &proj);
+    g_pEffect->SetMatrix("g_mView", &view);
+    g_pEffect->SetMatrix("g_mProj", &proj);
+    g_pEffect->SetMatrix("g_mWorldViewProjection", &viewProj);
+}
+
+void DrawMesh(MeshData& mesh, const D3DXMATRIX& world, int pass) {
+    if (!g_pEffect) return;
+    g_pEffect->SetTechnique("RenderScene");
+    g_pEffect->Begin(NULL, 0);
+    g_pEffect->BeginPass((UINT)pass);
+    for (DWORD i = 0; i < mesh.NumMaterials && mesh.pMesh; ++i) {
+        IDirect3DTexture9* texture = mesh.ppTextures ? mesh.ppTextures[i] : nullptr;
+        g_pEffect->SetMatrix("g_mWorld", &world);
+        g_pEffect->SetTexture("g_Texture", texture);
+        g_pEffect->SetFloatArray("g_Diffuse", &mesh.pMaterials[i].Diffuse.r, 4);
+        g_pEffect->SetBool("texture_flg", texture != nullptr);
+        // INTEGRATION: the device's stage-0 texture as well (needs platform/d3d9.h):
+        //   g_pDevice->SetTexture(0, texture);
+        g_pEffect->CommitChanges();
+        mesh.pMesh->DrawSubset(i);
+    }
+    g_pEffect->EndPass();
+    g_pEffect->End();
+}
+
+void DrawMeshColored(MeshData& mesh, const D3DXMATRIX& world, D3DXCOLOR color, int pass) {
+    if (!g_pEffect) return;
+    g_pEffect->SetFloatArray("g_FreeColor", color, 4);
+    DrawMesh(mesh, world, pass);
+}

@@ -1,0 +1,240 @@
+# Brinewisp mesh effect: technique "RenderScene", passes 0 to 8, GLSL 330 core.
+#
+# Format (full description in docs/effect-format.md):
+#   - Outside code blocks, lines starting with '#' or '//' are comments and blank lines are ignored.
+#   - "common {{" ... "}}"     GLSL put before the code of every stage of every pass, in file order.
+#   - "technique NAME"          starts a technique; its passes follow.
+#   - "pass N"                  starts pass N; passes are numbered 0, 1, 2... in order.
+#   - "state key=value ..."     the pass's render state; keys left out are inherited from the device:
+#                                 blend=off | srcfactor,dstfactor   (zero one srccolor invsrccolor srcalpha
+#                                        invsrcalpha destalpha invdestalpha destcolor invdestcolor)
+#                                 zwrite=on|off   ztest=on|off   cull=none|cw|ccw   (any of them =inherit)
+#   - "vertex {{" / "fragment {{" ... "}}"   the pass's stage code; a block ends at a line holding only "}}".
+#   The loader puts before every stage "#version 330 core", BW_VERTEX or BW_FRAGMENT, the vertex inputs
+#   (inPosition, inNormal, inTexCoord, inColor at locations 0 to 3), the device's fog and lights 0 and 1
+#   (bw_* uniforms) and the helpers bw_ToClip(d3dClip) and bw_FogFactor(eyeDepth).
+#   Matrices arrive as D3DX writes them: a point is a row vector, vec4(p, 1) * g_mWorld.
+
+common {{
+// Parameters set by the program.
+uniform mat4 g_mView;
+uniform mat4 g_mProj;
+uniform mat4 g_mWorldViewProjection; // view x projection: the world matrix is applied here
+uniform mat4 g_mWorld;
+uniform sampler2D g_Texture;
+uniform vec4 g_Diffuse;
+uniform bool texture_flg;
+uniform vec4 g_FreeColor;
+
+#ifdef BW_VERTEX
+out vec3 vWorldPos;
+out vec3 vWorldNormal;
+out vec3 vEyePos;
+out vec3 vEyeNormal;
+out vec2 vTexCoord;
+
+void StandardVertex() {
+    vec4 world = vec4(inPosition, 1.0) * g_mWorld;
+    vWorldPos = world.xyz;
+    vWorldNormal = (vec4(inNormal, 0.0) * g_mWorld).xyz;
+    vEyePos = (world * g_mView).xyz;
+    vEyeNormal = (vec4(vWorldNormal, 0.0) * g_mView).xyz;
+    vTexCoord = inTexCoord;
+    gl_Position = bw_ToClip(world * g_mWorldViewProjection);
+}
+#endif
+
+#ifdef BW_FRAGMENT
+in vec3 vWorldPos;
+in vec3 vWorldNormal;
+in vec3 vEyePos;
+in vec3 vEyeNormal;
+in vec2 vTexCoord;
+out vec4 FragColor;
+
+vec3 SafeNormalize(vec3 v) {
+    float len = length(v);
+    return len > 1e-6 ? v / len : vec3(0.0);
+}
+
+// The material's colour: its diffuse colour, times its texture when it has one.
+vec4 BaseColor() {
+    vec4 c = g_Diffuse;
+    if (texture_flg) c *= texture(g_Texture, vTexCoord);
+    return c;
+}
+
+// Ambient and diffuse light from the device's lights 0 and 1 (directional, or point with range and
+// attenuation). wrap > 0 lets light reach round the shadow side for a softer look.
+vec3 Light(vec3 n, float wrap) {
+    vec3 sum = bw_Ambient.rgb;
+    for (int i = 0; i < 2; ++i) {
+        if (!bw_LightEnable[i]) continue;
+        vec3 l;
+        float att = 1.0;
+        if (bw_LightType[i] == 3) {
+            l = -SafeNormalize(bw_LightDirection[i]);
+        } else {
+            vec3 d = bw_LightPosition[i] - vWorldPos;
+            float dist = length(d);
+            if (dist > bw_LightAttenuation[i].w) continue;
+            l = d / max(dist, 1e-4);
+            vec3 a = bw_LightAttenuation[i].xyz;
+            float den = a.x + a.y * dist + a.z * dist * dist;
+            att = den > 0.0 ? min(1.0 / den, 1.0) : 1.0;
+        }
+        float ndl = dot(n, l);
+        ndl = wrap > 0.0 ? clamp((ndl + wrap) / (1.0 + wrap), 0.0, 1.0) : max(ndl, 0.0);
+        sum += (bw_LightAmbient[i].rgb + bw_LightDiffuse[i].rgb * ndl) * att;
+    }
+    return sum;
+}
+
+// 0 where the surface faces the camera, towards 1 at its silhouette.
+float Rim() {
+    vec3 n = SafeNormalize(vEyeNormal);
+    vec3 v = SafeNormalize(-vEyePos);
+    return pow(1.0 - abs(dot(n, v)), 2.0);
+}
+
+float FogFactor() { return bw_FogFactor(vEyePos.z); }
+vec3 Fog(vec3 rgb) { return mix(bw_FogColor.rgb, rgb, FogFactor()); }
+#endif
+}}
+
+technique RenderScene
+
+# 0: solid meshes (rocks, pearls, starfish, bubbles, squid, percula, football, stars...): texture x diffuse,
+#    lit by light 0 and light 1, fogged.
+pass 0
+state blend=srcalpha,invsrcalpha zwrite=on ztest=on
+vertex {{
+void main() { StandardVertex(); }
+}}
+fragment {{
+void main() {
+    vec4 base = BaseColor();
+    vec3 lit = base.rgb * Light(SafeNormalize(vWorldNormal), 0.0);
+    FragColor = vec4(Fog(lit), base.a);
+}
+}}
+
+# 1: the jellyfish body: translucent, tinted by g_FreeColor (its alpha fades the body), soft rim glow.
+pass 1
+state blend=srcalpha,invsrcalpha zwrite=off ztest=on
+vertex {{
+void main() { StandardVertex(); }
+}}
+fragment {{
+void main() {
+    vec4 base = BaseColor() * g_FreeColor;
+    float rim = Rim();
+    vec3 lit = base.rgb * (0.6 * Light(SafeNormalize(vWorldNormal), 0.5) + 0.4) + g_FreeColor.rgb * rim * 0.6;
+    float alpha = clamp(base.a * (0.55 + 0.45 * rim), 0.0, 1.0);
+    FragColor = vec4(Fog(lit), alpha);
+}
+}}
+
+# 2: coral: lit, a little emissive.
+pass 2
+state blend=srcalpha,invsrcalpha zwrite=on ztest=on
+vertex {{
+void main() { StandardVertex(); }
+}}
+fragment {{
+void main() {
+    vec4 base = BaseColor();
+    vec3 lit = base.rgb * (Light(SafeNormalize(vWorldNormal), 0.2) + 0.25);
+    FragColor = vec4(Fog(lit), base.a);
+}
+}}
+
+# 3: shots and the heal column: additive glow tinted by g_FreeColor, alpha from g_FreeColor; fades into fog.
+pass 3
+state blend=srcalpha,one zwrite=off ztest=on
+vertex {{
+void main() { StandardVertex(); }
+}}
+fragment {{
+void main() {
+    vec4 base = BaseColor() * g_FreeColor;
+    float rim = Rim();
+    float core = 1.0 - rim;
+    vec3 glow = base.rgb * (0.6 + 0.6 * core) + g_FreeColor.rgb * rim * 0.5;
+    FragColor = vec4(glow, clamp(base.a, 0.0, 1.0) * FogFactor());
+}
+}}
+
+# 4: the football's pulsing glow: soft additive halo, tinted and faded by g_FreeColor.
+pass 4
+state blend=srcalpha,one zwrite=off ztest=on
+vertex {{
+void main() { StandardVertex(); }
+}}
+fragment {{
+void main() {
+    vec4 base = BaseColor() * g_FreeColor;
+    float rim = Rim();
+    vec3 glow = base.rgb * (0.35 + 0.65 * rim) + vec3(0.15, 0.25, 0.3) * (1.0 - rim);
+    FragColor = vec4(glow, clamp(base.a * 0.8, 0.0, 1.0) * FogFactor());
+}
+}}
+
+# 5: ivy: lit with soft wrap, tinted by g_FreeColor (it darkens as it wilts).
+pass 5
+state blend=srcalpha,invsrcalpha zwrite=on ztest=on
+vertex {{
+void main() { StandardVertex(); }
+}}
+fragment {{
+void main() {
+    vec4 base = BaseColor() * g_FreeColor;
+    vec3 lit = base.rgb * Light(SafeNormalize(vWorldNormal), 0.3);
+    FragColor = vec4(Fog(lit), base.a);
+}
+}}
+
+# 6: the anemone in a stage: soft wrapped light, a faint glow at the edges.
+pass 6
+state blend=srcalpha,invsrcalpha zwrite=on ztest=on
+vertex {{
+void main() { StandardVertex(); }
+}}
+fragment {{
+void main() {
+    vec4 base = BaseColor();
+    vec3 lit = base.rgb * (Light(SafeNormalize(vWorldNormal), 0.6) + 0.1) + base.rgb * Rim() * 0.2;
+    FragColor = vec4(Fog(lit), base.a);
+}
+}}
+
+# 7: the flower's shells: translucent, tinted by g_FreeColor, whose alpha adds to the shell's opacity.
+pass 7
+state blend=srcalpha,invsrcalpha zwrite=off ztest=on
+vertex {{
+void main() { StandardVertex(); }
+}}
+fragment {{
+void main() {
+    vec4 base = BaseColor();
+    float rim = Rim();
+    vec3 tint = g_FreeColor.rgb;
+    vec3 lit = base.rgb * tint * Light(SafeNormalize(vWorldNormal), 0.5) + tint * rim * 0.4;
+    float alpha = clamp(base.a * (0.3 + 0.5 * rim) + g_FreeColor.a, 0.0, 1.0);
+    FragColor = vec4(Fog(lit), alpha);
+}
+}}
+
+# 8: petals and small flowers: tinted by g_FreeColor, softly lit, a touch of glow.
+pass 8
+state blend=srcalpha,invsrcalpha zwrite=on ztest=on
+vertex {{
+void main() { StandardVertex(); }
+}}
+fragment {{
+void main() {
+    vec4 base = BaseColor() * g_FreeColor;
+    vec3 lit = base.rgb * (Light(SafeNormalize(vWorldNormal), 0.4) + 0.15);
+    FragColor = vec4(Fog(lit), base.a);
+}
+}}

@@ -1,0 +1,235 @@
+#include "platform/effect_file.h"
+
+#include "platform/d3d9types.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+const char* const kPrelude = R"GLSL(
+uniform bool bw_FogEnable;
+uniform int bw_FogMode;
+uniform vec4 bw_FogColor;
+uniform vec3 bw_FogParams;
+uniform vec4 bw_Ambient;
+uniform bool bw_LightEnable[2];
+uniform int bw_LightType[2];
+uniform vec4 bw_LightDiffuse[2];
+uniform vec4 bw_LightSpecular[2];
+uniform vec4 bw_LightAmbient[2];
+uniform vec3 bw_LightPosition[2];
+uniform vec3 bw_LightDirection[2];
+uniform vec4 bw_LightAttenuation[2];
+uniform float bw_YFlip;
+vec4 bw_ToClip(vec4 d3dClip) {
+    return vec4(d3dClip.x, d3dClip.y * bw_YFlip, 2.0 * d3dClip.z - d3dClip.w, d3dClip.w);
+}
+float bw_FogFactor(float eyeDepth) {
+    if (!bw_FogEnable) return 1.0;
+    float d = max(eyeDepth, 0.0);
+    if (bw_FogMode == 3) {
+        float range = bw_FogParams.y - bw_FogParams.x;
+        if (range <= 0.0) return d < bw_FogParams.y ? 1.0 : 0.0;
+        return clamp((bw_FogParams.y - d) / range, 0.0, 1.0);
+    }
+    if (bw_FogMode == 1) return clamp(exp(-bw_FogParams.z * d), 0.0, 1.0);
+    if (bw_FogMode == 2) return clamp(exp(-(bw_FogParams.z * d) * (bw_FogParams.z * d)), 0.0, 1.0);
+    return 1.0;
+}
+)GLSL";
+
+const char* const kVertexInputs = R"GLSL(
+layout(location = 0) in vec3 inPosition;
+layout(location = 1) in vec3 inNormal;
+layout(location = 2) in vec2 inTexCoord;
+layout(location = 3) in vec4 inColor;
+)GLSL";
+
+std::string Trim(const std::string& s) {
+    size_t a = s.find_first_not_of(" \t\r");
+    if (a == std::string::npos) return std::string();
+    size_t b = s.find_last_not_of(" \t\r");
+    return s.substr(a, b - a + 1);
+}
+
+std::vector<std::string> Words(const std::string& s) {
+    std::istringstream in(s);
+    std::vector<std::string> w;
+    std::string t;
+    while (in >> t)
+        w.push_back(t);
+    return w;
+}
+
+int BlendFactor(const std::string& name) {
+    static const char* const names[] = {"zero",      "one",         "srccolor",  "invsrccolor",
+                                        "srcalpha",  "invsrcalpha", "destalpha", "invdestalpha",
+                                        "destcolor", "invdestcolor"};
+    for (int i = 0; i < 10; ++i)
+        if (name == names[i]) return D3DBLEND_ZERO + i;
+    return 0;
+}
+
+// on / off / inherit
+bool Switch(const std::string& v, int* out) {
+    if (v == "on")
+        *out = 1;
+    else if (v == "off")
+        *out = 0;
+    else if (v == "inherit")
+        *out = kEffectInherit;
+    else
+        return false;
+    return true;
+}
+
+bool ParseState(const std::vector<std::string>& words, EffectPassState* st, std::string* why) {
+    for (size_t i = 1; i < words.size(); ++i) {
+        size_t eq = words[i].find('=');
+        if (eq == std::string::npos) {
+            *why = "state entries are key=value, not '" + words[i] + "'";
+            return false;
+        }
+        std::string key = words[i].substr(0, eq), value = words[i].substr(eq + 1);
+        bool ok = true;
+        if (key == "blend") {
+            size_t comma = value.find(',');
+            if (comma != std::string::npos) {
+                st->srcBlend = BlendFactor(value.substr(0, comma));
+                st->destBlend = BlendFactor(value.substr(comma + 1));
+                st->blend = 1;
+                ok = st->srcBlend != 0 && st->destBlend != 0;
+            } else {
+                ok = (value == "off" || value == "inherit") && Switch(value, &st->blend);
+            }
+        } else if (key == "zwrite") {
+            ok = Switch(value, &st->zwrite);
+        } else if (key == "ztest") {
+            ok = Switch(value, &st->ztest);
+        } else if (key == "cull") {
+            if (value == "none")
+                st->cull = D3DCULL_NONE;
+            else if (value == "cw")
+                st->cull = D3DCULL_CW;
+            else if (value == "ccw")
+                st->cull = D3DCULL_CCW;
+            else if (value == "inherit")
+                st->cull = kEffectInherit;
+            else
+                ok = false;
+        } else {
+            *why = "unknown state '" + key + "'";
+            return false;
+        }
+        if (!ok) {
+            *why = "bad value '" + value + "' for state '" + key + "'";
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseEffectFile(const std::string& text, const std::string& path, EffectFileSource* out,
+                     std::string* error) {
+    *out = EffectFileSource();
+    std::vector<std::string> lines;
+    {
+        std::istringstream in(text);
+        std::string l;
+        while (std::getline(in, l)) {
+            if (!l.empty() && l.back() == '\r') l.pop_back();
+            lines.push_back(l);
+        }
+    }
+    int lineNo = 0;
+    auto fail = [&](const std::string& why) {
+        *error = path + "(" + std::to_string(lineNo) + "): error: " + why + "\n";
+        return false;
+    };
+    EffectTechniqueSource* tech = nullptr;
+    EffectPassSource* pass = nullptr;
+
+    for (size_t i = 0; i < lines.size(); ++i) {
+        lineNo = (int)i + 1;
+        std::string t = Trim(lines[i]);
+        if (t.empty() || t[0] == '#' || t.compare(0, 2, "//") == 0) continue;
+        std::vector<std::string> w = Words(t);
+        const std::string& key = w[0];
+
+        if (w.back() == "{{") {
+            if (w.size() != 2 || (key != "common" && key != "vertex" && key != "fragment"))
+                return fail("a code block opens with 'common {{', 'vertex {{' or 'fragment {{'");
+            EffectCode code;
+            code.line = lineNo + 1;
+            size_t j = i + 1;
+            for (; j < lines.size() && Trim(lines[j]) != "}}"; ++j)
+                code.text += lines[j] + "\n";
+            if (j >= lines.size()) return fail("the code block is not closed by a line '}}'");
+            i = j;
+            if (key == "common") {
+                out->common.push_back(code);
+                continue;
+            }
+            if (!pass) return fail("'" + key + "' code belongs inside a pass");
+            bool& has = key == "vertex" ? pass->hasVertex : pass->hasFragment;
+            if (has) return fail("the pass already has " + key + " code");
+            has = true;
+            (key == "vertex" ? pass->vertex : pass->fragment) = code;
+            continue;
+        }
+        if (key == "technique") {
+            if (w.size() != 2) return fail("'technique' takes one name");
+            if (pass && (!pass->hasVertex || !pass->hasFragment))
+                return fail("the previous pass lacks vertex or fragment code");
+            for (const EffectTechniqueSource& other : out->techniques)
+                if (other.name == w[1]) return fail("technique '" + w[1] + "' is declared twice");
+            out->techniques.push_back(EffectTechniqueSource{w[1], {}});
+            tech = &out->techniques.back();
+            pass = nullptr;
+            continue;
+        }
+        if (key == "pass") {
+            if (!tech) return fail("a pass belongs inside a technique");
+            if (pass && (!pass->hasVertex || !pass->hasFragment))
+                return fail("the previous pass lacks vertex or fragment code");
+            std::string expected = std::to_string(tech->passes.size());
+            if (w.size() != 2 || w[1] != expected)
+                return fail("passes are numbered in order; expected 'pass " + expected + "'");
+            tech->passes.emplace_back();
+            pass = &tech->passes.back();
+            pass->line = lineNo;
+            continue;
+        }
+        if (key == "state") {
+            if (!pass) return fail("'state' belongs inside a pass");
+            std::string why;
+            if (!ParseState(w, &pass->state, &why)) return fail(why);
+            continue;
+        }
+        return fail("unknown line '" + t + "'");
+    }
+    lineNo = (int)lines.size();
+    if (pass && (!pass->hasVertex || !pass->hasFragment))
+        return fail("the last pass lacks vertex or fragment code");
+    if (out->techniques.empty()) return fail("the file declares no technique");
+    for (const EffectTechniqueSource& tq : out->techniques)
+        if (tq.passes.empty()) return fail("technique '" + tq.name + "' has no pass");
+    return true;
+}
+
+std::string BuildStageSource(const EffectFileSource& file, const EffectCode& code, bool vertexStage,
+                             const std::vector<std::pair<std::string, std::string>>& macros) {
+    std::string s = "#version 330 core\n";
+    s += vertexStage ? "#define BW_VERTEX 1\n" : "#define BW_FRAGMENT 1\n";
+    for (const auto& m : macros)
+        s += "#define " + m.first + " " + m.second + "\n";
+    if (vertexStage) s += kVertexInputs;
+    s += kPrelude;
+    for (const EffectCode& c : file.common)
+        s += "#line " + std::to_string(c.line) + " 0\n" + c.text;
+    s += "#line " + std::to_string(code.line) + " 0\n" + code.text;
+    return s;
+}
