@@ -4,3 +4,5 @@
 D3DXVECTOR3 g_CamEye{};
 D3DXVECTOR3 g_CamAt{};
 float g_CamYaw = 0.0f;
+D3DXMATRIX g_mView(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
+D3DXMATRIX g_mProj(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);

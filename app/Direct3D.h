@@ -2,9 +2,7 @@
 #pragma once
 
 #include "platform/d3d9.h"
-
-// The game's vertex format (Vertex3D): x, y, z floats, ARGB colour, u, v floats; 24 bytes.
-#define D3DFVF_VERTEX3D (D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1)
+#include "world/Vertex3D.h"
 
 extern IDirect3D9* g_pD3D;
 extern IDirect3DDevice9* g_pDevice;

@@ -1,9 +1,17 @@
 // The scene chain, the screen fade, the stage state and its fog, and the frame clock.
 #include "app/Scene.h"
 
+#include "app/Camera.h"
 #include "app/Direct3D.h"
 #include "app/Placeholders.h"
+#include "app/Shader.h"
+#include "assets/Meshes.h"
+#include "assets/Sound.h"
 #include "assets/Textures.h"
+#include "player/Player.h"
+#include "world/ObjectBase.h"
+#include "world/Stage.h"
+#include "world/World.h"
 #include "platform/harness.h"
 #include "platform/windows.h"
 
@@ -43,14 +51,6 @@ void SetLinearFog(D3DCOLOR color, float start, float end) {
     g_pDevice->SetRenderState(D3DRS_FOGEND, FloatBits(end));
 }
 
-// The music loops from the first title on; coming back from a stage it runs on without a restart.
-void StartMusic() {
-    if (!g_pBgm) return; // no music loaded: nothing to play
-    DWORD status = 0;
-    g_pBgm->GetStatus(&status);
-    if (!(status & DSBSTATUS_PLAYING)) g_pBgm->Play(0, 0, DSBPLAY_LOOPING);
-}
-
 // The player is element 0 of ActorList during a stage.
 CObjectBase* Player() {
     return ActorList.empty() ? nullptr : ActorList[0];
@@ -88,6 +88,8 @@ void AppUninit() {
     ReleaseStageMeshes();
     ReleaseStageTextures();
     ReleaseObjects();
+    ReleaseTitleObjects();
+    ReleaseProgramObjects();
     g_pDevice->LightEnable(1, FALSE);
     g_SceneProc = TitleInit;
     g_SceneId = 0;
@@ -96,6 +98,7 @@ void AppUninit() {
 }
 
 void TitleInit() {
+    SetObjectArena(ObjectArena::Title); // what the title makes lives until TitleUninit
     TitleSetup();
     LoadTitleTextures();
     TitleCameraInit();
@@ -143,14 +146,20 @@ void TitleUninit() {
         g_SceneProc = QuitScene;
     }
     // The title's bubbles and rings are not used again; nothing else refers to them.
-    for (CObjectBase* o : EffectList)
-        delete o;
-    EffectList.clear();
+    ReleaseTitleObjects();
     ReleaseTitleTextures();
-    ReleaseTitleMeshes();
+    ReleaseMesh(g_MeshFootball);
+    ReleaseMesh(g_MeshLowerJaw);
+    ReleaseMesh(g_MeshLamp);
+    ReleaseMesh(g_MeshStar);
+    ReleaseMesh(g_MeshAnemone);
+    ReleaseMesh(g_MeshSquid);
+    ReleaseMesh(g_MeshEffect);
+    ReleaseMesh(g_MeshBubble);
 }
 
 void GameInit() {
+    SetObjectArena(ObjectArena::Stage); // what the stage makes lives until ReleaseObjects
     if (g_FadeMode == 0) g_FadeMode = 1;
     LoadStageMeshes();
     LoadStageTextures();
@@ -161,7 +170,7 @@ void GameInit() {
     SetupInterface();
     ResetCursor();
     SelectTerrain();
-    ActorList.push_back(new CPlayer);
+    ActorList.push_back(NewObject<CPlayer>());
     LoadStage();
     InitAll();
     UpdateAll();

@@ -1,25 +1,22 @@
 #include "app/Shader.h"
 
+#include "app/Direct3D.h"
 #include "assets/Meshes.h"
 #include "platform/d3dx9mesh.h"
 
 #include <cstdio>
 
-// The device is created by app/Direct3D.cpp and declared in app/Direct3D.h.
-extern IDirect3DDevice9* g_pDevice;
-
 ID3DXEffect* g_pEffect = nullptr;
 
 void InitShader() {
-    // INTEGRATION: the vertex declaration of Vertex3D, set on the device (needs platform/d3d9.h):
-    //   static const D3DVERTEXELEMENT9 decl[] = {
-    //       {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-    //       {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
-    //       {0, 16, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-    //       D3DDECL_END()};
-    //   IDirect3DVertexDeclaration9* pDecl = NULL;
-    //   g_pDevice->CreateVertexDeclaration(decl, &pDecl);
-    //   g_pDevice->SetVertexDeclaration(pDecl);
+    // The quads' vertex layout goes to the device again, as the effect is loaded.
+    if (g_pDevice) {
+        IDirect3DVertexDeclaration9* pDecl = nullptr;
+        if (SUCCEEDED(g_pDevice->CreateVertexDeclaration(g_Vertex3DElements, &pDecl)) && pDecl) {
+            g_pDevice->SetVertexDeclaration(pDecl);
+            pDecl->Release(); // the device keeps its own reference
+        }
+    }
     if (g_pEffect) {
         g_pEffect->Release();
         g_pEffect = nullptr;
@@ -62,8 +59,7 @@ void DrawMesh(MeshData& mesh, const D3DXMATRIX& world, int pass) {
         g_pEffect->SetTexture("g_Texture", texture);
         g_pEffect->SetFloatArray("g_Diffuse", &mesh.pMaterials[i].Diffuse.r, 4);
         g_pEffect->SetBool("texture_flg", texture != nullptr);
-        // INTEGRATION: the device's stage-0 texture as well (needs platform/d3d9.h):
-        //   g_pDevice->SetTexture(0, texture);
+        if (g_pDevice) g_pDevice->SetTexture(0, texture);
         g_pEffect->CommitChanges();
         mesh.pMesh->DrawSubset(i);
     }

@@ -1,8 +1,9 @@
 // The --trace writer. Keys keep their meaning once written; units add theirs in AppendTraceKeys below.
 #include "app/Trace.h"
 
-#include "app/Placeholders.h"
+#include "app/Camera.h"
 #include "app/Scene.h"
+#include "world/ObjectBase.h"
 #include "platform/windows.h"
 
 #include <cmath>

@@ -1,11 +1,9 @@
 #include "assets/Meshes.h"
 
-#include "platform/effect_bridge.h"
+#include "app/Direct3D.h"
+#include "platform/d3dx9.h"
 
 #include <cstdio>
-
-// The device is created by app/Direct3D.cpp and declared in app/Direct3D.h.
-extern IDirect3DDevice9* g_pDevice;
 
 MeshData g_MeshPlayer, g_MeshEnemy, g_MeshLamp, g_MeshBullet, g_MeshEnemyBullet, g_MeshEffect, g_MeshFootball,
     g_MeshLowerJaw, g_MeshStar, g_MeshAnemone, g_MeshSquid, g_MeshPercula, g_MeshHealEffect, g_MeshBubble,
@@ -87,10 +85,11 @@ void LoadMesh(MeshData& mesh, const char* path) {
     for (DWORD i = 0; i < numMaterials; ++i) {
         mesh.pMaterials[i] = materials[i].MatD3D;
         mesh.pMaterials[i].Ambient = mesh.pMaterials[i].Diffuse;
-        // INTEGRATION: this is D3DXCreateTextureFromFileA(g_pDevice, name, &mesh.ppTextures[i]).
         // A material without a texture, or whose texture fails to load, stays untextured.
+        mesh.ppTextures[i] = nullptr;
         const char* name = materials[i].pTextureFilename;
-        mesh.ppTextures[i] = name ? BridgeCreateTextureFromFile(g_pDevice, name) : nullptr;
+        if (name && FAILED(D3DXCreateTextureFromFileA(g_pDevice, name, &mesh.ppTextures[i])))
+            mesh.ppTextures[i] = nullptr;
     }
     mesh.NumMaterials = numMaterials;
     mesh.pMesh = pClone;
@@ -103,7 +102,7 @@ void ReleaseMesh(MeshData& mesh) {
     mesh.pMaterials = nullptr;
     for (DWORD i = 0; i < mesh.NumMaterials; ++i) {
         if (mesh.ppTextures[i]) {
-            BridgeReleaseTexture(mesh.ppTextures[i]); // INTEGRATION: mesh.ppTextures[i]->Release()
+            mesh.ppTextures[i]->Release();
             mesh.ppTextures[i] = nullptr;
         }
     }

@@ -1,5 +1,6 @@
 #include "assets/Sound.h"
 
+#include "app/WinMain.h"
 #include "assets/WaveReader.h"
 #include "platform/objbase.h"
 
@@ -58,8 +59,7 @@ bool Refuse(IDirectSoundBuffer8** slot, const char* path, const char* why) {
 void InitSound() {
     DirectSoundCreate8(nullptr, &g_pDSound, nullptr);
     if (!g_pDSound) return;
-    // The window handle is wired in by the application shell; SDL audio does not need it.
-    g_pDSound->SetCooperativeLevel(nullptr, DSSCL_PRIORITY);
+    g_pDSound->SetCooperativeLevel(g_hWnd, DSSCL_PRIORITY);
 
     DSBUFFERDESC desc{};
     desc.dwSize = DSBUFFERDESC_SIZE;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/d3dx9math.h"
+#include "world/Vertex3D.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,18 +23,6 @@ struct ShotRequest {
     int32_t Life;    // lifetime in frames
 };
 static_assert(sizeof(ShotRequest) == 28, "a shot request is a 28-byte record");
-
-// A vertex of every shadow, glow and ribbon quad: position, ARGB colour, texture coordinates.
-struct Vertex3D {
-    float x, y, z;
-    D3DCOLOR color;
-    float u, v;
-};
-static_assert(sizeof(Vertex3D) == 24, "a quad vertex is 24 bytes");
-
-// The vertex format of Vertex3D.
-constexpr DWORD D3DFVF_VERTEX3D = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-static_assert(D3DFVF_VERTEX3D == 0x142, "xyz, diffuse, one texture");
 
 // Everything that lives in the world derives from this. Every field starts at zero; the constructors of the
 // concrete classes and their Init set what they need.

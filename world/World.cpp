@@ -134,25 +134,3 @@ void ReleaseTitleObjects() {
 void ReleaseProgramObjects() {
     DestroyArenaObjects(ObjectArena::Program);
 }
-
-WorldTrace GetWorldTrace() {
-    WorldTrace t;
-    t.actors = ActorList.size();
-    t.obstacles = ObstacleList.size();
-    t.shots = ShotList.size();
-    t.scenery = SceneryList.size();
-    t.effects = EffectList.size();
-    t.requests = ShotRequestQueue.size();
-    t.targets = g_TargetCount;
-    t.followers = g_FollowCount;
-    if (!ActorList.empty() && ActorList[0]) {
-        const CObjectBase* player = ActorList[0];
-        t.hasPlayer = true;
-        t.playerHp = player->m_Hp;
-        t.playerX = player->m_Pos.x;
-        t.playerY = player->m_Pos.y;
-        t.playerZ = player->m_Pos.z;
-        t.playerAngle = player->m_Angle;
-    }
-    return t;
-}

@@ -43,22 +43,3 @@ void ReleaseTitleObjects();
 // Destroys the objects that live for the whole program (at exit, after ReleaseObjects and
 // ReleaseTitleObjects).
 void ReleaseProgramObjects();
-
-// What the trace reports of the world in one frame.
-struct WorldTrace {
-    std::size_t actors = 0;    // "actors": ActorList size
-    std::size_t obstacles = 0; // "obstacles"
-    std::size_t shots = 0;     // "shots"
-    std::size_t scenery = 0;   // "scenery"
-    std::size_t effects = 0;   // "effects"
-    std::size_t requests = 0;  // "requests": ShotRequestQueue size
-    int32_t targets = 0;       // "targets": g_TargetCount
-    int32_t followers = 0;     // "followers": g_FollowCount
-    bool hasPlayer = false;    // "player": null unless ActorList[0] exists
-    int32_t playerHp = 0;      // "player".hp
-    float playerX = 0.0f;      // "player".x, .y, .z: m_Pos
-    float playerY = 0.0f;
-    float playerZ = 0.0f;
-    float playerAngle = 0.0f; // "player".angle: m_Angle
-};
-WorldTrace GetWorldTrace();

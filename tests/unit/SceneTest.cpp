@@ -3,6 +3,8 @@
 #include "app/Direct3D.h"
 #include "app/Placeholders.h"
 #include "app/Scene.h"
+#include "world/ObjectBase.h"
+#include "world/World.h"
 #include "app/WinMain.h"
 #include "platform/harness.h"
 #include "platform/sdl_window.h"

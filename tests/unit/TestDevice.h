@@ -1,8 +1,6 @@
 // A graphics device for the mesh and effect tests.
 //
-// Until the real device is merged these are served by EffectBridgeStub.cpp (a GL context of the tests'
-// own). At integration they are re-implemented over the real device (creation with a hidden window,
-// SetRenderState, SetLight/LightEnable, Clear, reading the back buffer) and the stub is deleted.
+// They run over the real device: a hidden OpenGL window for the drawing kind, none for the recording kind.
 #pragma once
 
 #include "platform/d3d9types.h"

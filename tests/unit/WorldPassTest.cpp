@@ -288,38 +288,3 @@ TEST_F(WorldPass, EachSceneReleasesOnlyItsOwnArena) {
     ReleaseProgramObjects();
     EXPECT_EQ(g_ProbesDestroyed, 9);
 }
-
-TEST_F(WorldPass, TheTraceReportsListSizesCountersAndThePlayer) {
-    WorldTrace empty = GetWorldTrace();
-    EXPECT_FALSE(empty.hasPlayer);
-    EXPECT_EQ(empty.actors, 0u);
-
-    Probe* player = AddProbe(ActorList, "P");
-    player->m_Hp = 87;
-    player->m_Pos = D3DXVECTOR3(1.5f, 2.0f, -3.0f);
-    player->m_Angle = 270.0f;
-    AddProbe(ActorList, "J");
-    AddProbe(ObstacleList, "R");
-    AddProbe(SceneryList, "W");
-    AddProbe(SceneryList, "W2");
-    AddProbe(EffectList, "X");
-    ShotRequestQueue.push_back(ShotRequest{});
-    g_TargetCount = 4;
-    g_FollowCount = 1;
-
-    WorldTrace t = GetWorldTrace();
-    EXPECT_EQ(t.actors, 2u);
-    EXPECT_EQ(t.obstacles, 1u);
-    EXPECT_EQ(t.shots, 0u);
-    EXPECT_EQ(t.scenery, 2u);
-    EXPECT_EQ(t.effects, 1u);
-    EXPECT_EQ(t.requests, 1u);
-    EXPECT_EQ(t.targets, 4);
-    EXPECT_EQ(t.followers, 1);
-    ASSERT_TRUE(t.hasPlayer);
-    EXPECT_EQ(t.playerHp, 87);
-    EXPECT_EQ(t.playerX, 1.5f);
-    EXPECT_EQ(t.playerY, 2.0f);
-    EXPECT_EQ(t.playerZ, -3.0f);
-    EXPECT_EQ(t.playerAngle, 270.0f);
-}
