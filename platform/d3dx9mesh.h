@@ -82,3 +82,17 @@ HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWOR
 HRESULT D3DXLoadMeshFromXA(LPCSTR path, DWORD options, IDirect3DDevice9* device, ID3DXBuffer** adjacency,
                            ID3DXBuffer** materials, ID3DXBuffer** effectInstances, DWORD* numMaterials,
                            ID3DXMesh** out);
+
+// One ray hit of D3DXIntersect's all-hits list.
+struct D3DXINTERSECTINFO {
+    DWORD FaceIndex;
+    float U, V;
+    float Dist;
+};
+
+// A ray (in the mesh's own space) against every face of the mesh, both sides counting: the nearest hit
+// in front of the origin, its face, barycentric weights and distance along rayDir (in units of its
+// length). Any output may be null. allHits receives a buffer of every hit in face order when asked.
+HRESULT D3DXIntersect(ID3DXMesh* mesh, const D3DXVECTOR3* rayPos, const D3DXVECTOR3* rayDir, BOOL* hit,
+                      DWORD* faceIndex, float* u, float* v, float* dist, ID3DXBuffer** allHits,
+                      DWORD* countOfHits);
