@@ -168,8 +168,9 @@ Mesh MakeStarfishA() {
     return Starfish(1.0f, 0.36f, 1.0f, 0.0f, 0.2f, PaintStarA);
 }
 
+// The curl stays below 1/5 radian so that the outline's angle keeps turning one way (no folds).
 Mesh MakeStarfishB() {
-    return Starfish(1.05f, 0.16f, 3.5f, 0.22f, 0.14f, PaintStarB);
+    return Starfish(1.05f, 0.16f, 3.5f, 0.16f, 0.14f, PaintStarB);
 }
 
 // A branching red coral about 2.5 across and 1.6 high: a short trunk forking into bent branches that end

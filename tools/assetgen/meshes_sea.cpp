@@ -174,7 +174,7 @@ Mesh MakePercula() {
             float h = 0.05f + 0.1f * std::sin(kPi * Clamp01((u - 0.05f) / 0.5f)) +
                       0.11f * Smooth(0.55f, 0.7f, u) * (1 - Smooth(0.8f, 1.0f, u));
             h *= (u < 0.04f || u > 0.98f) ? 0.3f : 1.0f;
-            return Vec3(0, cy + top + h * v, z - 0.04f * v);
+            return Vec3(0, cy + top + h * v, z - 0.35f * h * v); // swept back
         },
         orange, finOpts);
     // Anal fin under the rear half.
@@ -184,7 +184,7 @@ Mesh MakePercula() {
             float z = -0.34f + 0.28f * u;
             float bottom = RadiusAt(body, z) - 0.02f;
             float h = 0.12f * std::sin(kPi * u);
-            return Vec3(0, cy - bottom - h * v, z - 0.05f * v);
+            return Vec3(0, cy - bottom - h * v, z - 0.4f * h * v);
         },
         orange, finOpts);
     // Pectoral fins behind the head band, swept back and out.

@@ -173,9 +173,12 @@ void Builder::Grid(const std::vector<std::vector<Vec3>>& rows, bool wrapU, uint3
             for (auto& tri : t) {
                 if (flip) std::swap(tri[1], tri[2]);
                 if (tri[0] == tri[1] || tri[1] == tri[2] || tri[0] == tri[2]) continue;
-                Vec3 n =
-                    Cross(m_Mesh.pos[tri[1]] - m_Mesh.pos[tri[0]], m_Mesh.pos[tri[2]] - m_Mesh.pos[tri[0]]);
-                if (Length(n) < 1e-10f) continue;
+                const Vec3 &pa = m_Mesh.pos[tri[0]], &pb = m_Mesh.pos[tri[1]], &pc = m_Mesh.pos[tri[2]];
+                // Corners that (nearly) coincide, as where a grid's columns close to a point, make slivers
+                // whose winding the written six decimals could flip: drop them.
+                if (Length(pb - pa) < 1e-5f || Length(pc - pb) < 1e-5f || Length(pa - pc) < 1e-5f) continue;
+                Vec3 n = Cross(pb - pa, pc - pa);
+                if (Length(n) < 1e-9f) continue;
                 for (uint32_t k : tri)
                     acc[k - base] = acc[k - base] + n;
                 tris.insert(tris.end(), tri, tri + 3);

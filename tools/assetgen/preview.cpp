@@ -230,6 +230,23 @@ void DrawTri(Image& img, const Camera& cam, const Tri& t, const M4& world, int s
         }
 }
 
+// Lists the faces whose winding disagrees with their vertex normals (they would be culled from the side
+// their normals face).
+int CheckWinding(const std::string& path) {
+    LoadedMesh m = Load(path);
+    int bad = 0;
+    for (const Tri& t : m.tris) {
+        V3 n = Cross(t.p[1] - t.p[0], t.p[2] - t.p[0]);
+        V3 avg = t.n[0] + t.n[1] + t.n[2];
+        if (Dot(n, avg) > 0) continue;
+        ++bad;
+        V3 c = (t.p[0] + t.p[1] + t.p[2]) * (1.0f / 3);
+        std::printf("  face at (%.3f %.3f %.3f) area %.6f normal (%.2f %.2f %.2f)\n", c.x, c.y, c.z,
+                    std::sqrt(Dot(n, n)) / 2, avg.x, avg.y, avg.z);
+    }
+    return bad ? 1 : 0;
+}
+
 int MeshViews(const std::string& path, const std::string& outPath) {
     LoadedMesh m = Load(path);
     if (!m.ok) return 1;
@@ -529,6 +546,7 @@ int Map(const std::string& root, int stage, const std::string& outPath) {
 int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "mesh" && argc == 4) return MeshViews(argv[2], argv[3]);
+    if (mode == "winding" && argc == 3) return CheckWinding(argv[2]);
     if (mode == "scene" && (argc == 5 || argc == 7))
         return Scene(argv[2], std::atoi(argv[3]), argv[4], argc == 7 ? std::strtof(argv[5], nullptr) : 0,
                      argc == 7 ? std::strtof(argv[6], nullptr) : 0, argc == 7);
