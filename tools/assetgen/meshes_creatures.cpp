@@ -40,7 +40,7 @@ Mesh Jelly(Builder& b, const JellyLook& look) {
         float y = 0.08f + (look.height - 0.08f) * std::pow(std::sin(a), 0.8f);
         profile.push_back({k == domeRows ? 0 : r, y});
     }
-    b.Lathe(profile, 48, look.bell);
+    b.Lathe(profile, 36, look.bell);
 
     // Gonads seen through the bell: four horseshoes (moon jelly) or eight radial canals round a ring.
     auto domeY = [&](float r) {
@@ -54,14 +54,14 @@ Mesh Jelly(Builder& b, const JellyLook& look) {
             Vec3 c(0.46f * std::cos(a), 0, 0.46f * std::sin(a));
             std::vector<Vec3> path;
             std::vector<float> rad;
-            const int n = 18;
+            const int n = 12;
             for (int i = 0; i <= n; ++i) {
                 // A horseshoe open towards the rim.
                 float t = a + Deg(215.0f - 250.0f * (float)i / n);
                 path.push_back(onDome(c.x + 0.17f * std::cos(t), c.z + 0.17f * std::sin(t)));
                 rad.push_back(i == 0 || i == n ? 0.0f : 0.055f);
             }
-            b.Tube(path, rad, 6, look.gonad);
+            b.Tube(path, rad, 5, look.gonad);
         }
     } else {
         for (int k = 0; k < 8; ++k) {
@@ -74,7 +74,7 @@ Mesh Jelly(Builder& b, const JellyLook& look) {
                 path.push_back(onDome(r * std::cos(a), r * std::sin(a)));
                 rad.push_back(i == 0 || i == n ? 0.0f : 0.04f);
             }
-            b.Tube(path, rad, 6, look.gonad);
+            b.Tube(path, rad, 5, look.gonad);
         }
         std::vector<Vec3> ring;
         std::vector<float> rad;
@@ -89,10 +89,10 @@ Mesh Jelly(Builder& b, const JellyLook& look) {
     // Frill: scalloped lappets hanging from under the rim.
     SurfOpts sheet;
     sheet.twoSided = true;
-    const int nu = look.lappets * 6;
+    const int nu = look.lappets * 4;
     std::vector<std::vector<Vec3>> rows;
-    for (int j = 0; j <= 3; ++j) {
-        float t = (float)j / 3;
+    for (int j = 0; j <= 2; ++j) {
+        float t = (float)j / 2;
         std::vector<Vec3> row;
         for (int i = 0; i < nu; ++i) {
             float a = 2 * kPi * (float)i / nu;
@@ -112,14 +112,14 @@ Mesh Jelly(Builder& b, const JellyLook& look) {
         Vec3 side(-out.z, 0, out.x);
         std::vector<Vec3> path =
             Bezier(Vec3(0, 0.4f, 0) + out * 0.05f, out * 0.25f + Vec3(0, 0.1f, 0),
-                   out * 0.35f + Vec3(0, -0.35f, 0), out * 0.25f + Vec3(0, -0.75f, 0), 12);
+                   out * 0.35f + Vec3(0, -0.35f, 0), out * 0.25f + Vec3(0, -0.75f, 0), 8);
         std::vector<float> rad;
         for (size_t i = 0; i < path.size(); ++i) {
             float t = (float)i / (float)(path.size() - 1);
             path[i] = path[i] + side * (0.06f * std::sin(t * 9));
             rad.push_back(i + 1 == path.size() ? 0 : 0.12f * (1 - t * 0.6f) * (1 + 0.3f * std::sin(t * 24)));
         }
-        b.Tube(path, rad, 6, look.arm);
+        b.Tube(path, rad, 5, look.arm);
     }
     return b.Take();
 }

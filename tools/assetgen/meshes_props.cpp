@@ -13,7 +13,7 @@ Mesh MakeRock() {
     uint32_t moss = b.Mat(0.36f, 0.48f, 0.3f, 1, 4, 0.05f);
     const float a = 1.167f, cy = -0.2f, h = 1.81f;
     std::vector<std::vector<Vec3>> rows;
-    const int nu = 40, nv = 24;
+    const int nu = 32, nv = 16;
     for (int j = 0; j <= nv; ++j) {
         float phi = kPi * (float)j / nv;
         std::vector<Vec3> row;
@@ -72,19 +72,19 @@ Mesh MakePearl() {
     under.flip = true;
     under.twoSided = true; // its other side closes the rim
     b.Surface(
-        36, 10, false, [&](float u, float v) { return valve(u, v, 0); }, outside, under);
+        27, 8, false, [&](float u, float v) { return valve(u, v, 0); }, outside, under);
     b.Surface(
-        36, 10, false, [&](float u, float v) { return valve(u, v, 0.03f); }, inside);
+        27, 8, false, [&](float u, float v) { return valve(u, v, 0.03f); }, inside);
     // Upper valve: the same shell mirrored, swung open by 115 degrees about the hinge.
     b.SetXf(Xf::Move(-hinge).Then(Xf::Scale(1, -1, 1)).Then(Xf::RotX(Deg(-115))).Then(Xf::Move(hinge)));
     b.Surface(
-        36, 10, false, [&](float u, float v) { return valve(u, v, 0); }, outside, under);
+        27, 8, false, [&](float u, float v) { return valve(u, v, 0); }, outside, under);
     b.Surface(
-        36, 10, false, [&](float u, float v) { return valve(u, v, 0.03f); }, inside);
+        27, 8, false, [&](float u, float v) { return valve(u, v, 0.03f); }, inside);
     b.ResetXf();
     // The hinge knuckle and the pearl.
     b.Blob(hinge + Vec3(0, 0.06f, 0), Vec3(0.28f, 0.12f, 0.12f), 12, 8, outside);
-    b.Blob(Vec3(0, 0.36f, 0.05f), Vec3(0.3f, 0.3f, 0.3f), 24, 14, pearl);
+    b.Blob(Vec3(0, 0.36f, 0.05f), Vec3(0.3f, 0.3f, 0.3f), 18, 10, pearl);
     return b.Take();
 }
 
@@ -101,7 +101,7 @@ Mesh Starfish(float reach, float core, float armSharp, float curl, float height,
         float arm = std::pow(0.5f + 0.5f * std::cos(5 * a), armSharp);
         return core + (reach - core) * arm;
     };
-    const int nu = 150, nv = 12;
+    const int nu = 100, nv = 8;
     std::vector<std::vector<Vec3>> top;
     for (int j = 0; j <= nv; ++j) {
         float t = (float)j / nv; // 0 at the rim, 1 at the centre
@@ -199,12 +199,12 @@ Mesh MakeCoralRed() {
         float endRadius = rad[steps];
         if (br.depth >= 3) {
             // A polyp knob closes the tip.
-            b.Blob(end, Vec3(endRadius, endRadius, endRadius) * 1.7f, 8, 5, tip);
+            b.Blob(end, Vec3(endRadius, endRadius, endRadius) * 1.7f, 7, 4, tip);
             continue;
         }
         // A ball joint hides the seam where the branch forks.
-        b.Blob(end, Vec3(endRadius, endRadius, endRadius) * 1.08f, 8, 5, red);
-        int kids = br.depth == 0 ? 5 : (br.depth == 1 ? 3 : 2);
+        b.Blob(end, Vec3(endRadius, endRadius, endRadius) * 1.08f, 6, 4, red);
+        int kids = br.depth == 0 ? 5 : 2;
         for (int c = 0; c < kids; ++c) {
             float yaw = br.depth == 0 ? Deg(72.0f * (float)c + 10) : rng.Uniform(0, 2 * kPi);
             float tilt = br.depth == 0 ? Deg(50) : Deg(rng.Uniform(18, 40));
