@@ -8,6 +8,7 @@
 #endif
 
 #include <cstdio>
+#include <exception>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -18,8 +19,14 @@ int main(int argc, char** argv) {
     const std::string root = argv[1];
     if (!ag::GenerateMeshes(root)) return 1;
 #ifdef BW_HAVE_MEDIA
-    GenerateImages(root);
-    GenerateSounds(root);
+    // The picture and sound writers throw on failure, with a message naming the file.
+    try {
+        GenerateImages(root);
+        GenerateSounds(root);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "assetgen: %s\n", e.what());
+        return 1;
+    }
 #endif
     return 0;
 }

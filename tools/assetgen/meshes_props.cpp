@@ -181,7 +181,7 @@ Mesh MakeCoralRed() {
     uint32_t deep = b.Mat(0.62f, 0.1f, 0.12f, 1, 16, 0.2f);
     uint32_t tip = b.Mat(1.0f, 0.72f, 0.68f, 1, 16, 0.3f, 0.15f);
     Rng rng(7);
-    std::vector<Branch> todo = {{Vec3(0, -0.05f, 0), Vec3(0, 1, 0), 0.42f, 0.2f, 0}};
+    std::vector<Branch> todo = {{Vec3(0, -0.05f, 0), Vec3(0, 1, 0), 0.42f, 0.26f, 0}};
     while (!todo.empty()) {
         Branch br = todo.back();
         todo.pop_back();
@@ -195,11 +195,11 @@ Mesh MakeCoralRed() {
             path.push_back(Lerp(br.from, end, t) + bendAxis * (0.05f * std::sin(t * kPi) * br.length));
             rad.push_back(br.radius * (1 - 0.25f * t));
         }
-        b.Tube(path, rad, 6, br.depth == 0 ? deep : red);
+        b.Tube(path, rad, br.depth < 2 ? 6 : 5, br.depth == 0 ? deep : red);
         float endRadius = rad[steps];
         if (br.depth >= 3) {
             // A polyp knob closes the tip.
-            b.Blob(end, Vec3(endRadius, endRadius, endRadius) * 1.7f, 7, 4, tip);
+            b.Blob(end, Vec3(endRadius, endRadius, endRadius) * 1.9f, 7, 4, tip);
             continue;
         }
         // A ball joint hides the seam where the branch forks.
@@ -212,7 +212,7 @@ Mesh MakeCoralRed() {
             Vec3 dir = Normalize(Normalize(br.dir) * std::cos(tilt) + side * std::sin(tilt));
             if (br.depth > 0) dir = Normalize(dir + Vec3(0, 0.35f, 0));
             float len = br.depth == 0 ? 0.55f : rng.Uniform(0.32f, 0.45f);
-            todo.push_back({end, dir, len, endRadius * 0.8f, br.depth + 1});
+            todo.push_back({end, dir, len, endRadius * 0.84f, br.depth + 1});
         }
     }
     return b.Take();

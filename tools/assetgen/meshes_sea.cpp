@@ -60,8 +60,8 @@ Mesh MakeSquid() {
     uint32_t pupil = b.Mat(0.03f, 0.03f, 0.05f, 1, 80, 1.0f);
 
     // Mantle: a lathe along y turned so that y runs backwards (-z).
-    std::vector<Vec2> mantle = {{0, -0.02f},    {0.25f, 0.0f}, {0.29f, 0.1f}, {0.31f, 0.4f},
-                                {0.28f, 0.75f}, {0.2f, 1.08f}, {0.1f, 1.3f},  {0, 1.4f}};
+    std::vector<Vec2> mantle = {{0, -0.02f},    {0.32f, 0.0f},  {0.37f, 0.1f}, {0.4f, 0.4f},
+                                {0.36f, 0.75f}, {0.26f, 1.08f}, {0.13f, 1.3f}, {0, 1.4f}};
     SurfOpts spotted;
     spotted.matFn = [=](float, float, Vec3 p) {
         return Noise3(Vec3(p.x * 9, p.y * 9, p.z * 9), 3) > 0.45f ? dots : skin;
@@ -79,7 +79,7 @@ Mesh MakeSquid() {
             12, 4, false,
             [&](float u, float v) {
                 float depth = 0.72f + 0.68f * u; // along the mantle, backwards
-                float width = 0.42f * std::pow(std::max(0.0f, std::sin(kPi * std::pow(u, 0.75f))), 0.9f);
+                float width = 0.55f * std::pow(std::max(0.0f, std::sin(kPi * std::pow(u, 0.75f))), 0.9f);
                 float r = RadiusAt(mantle, depth) * 0.92f;
                 return Vec3(r + width * v, 0.04f * v * v, -depth - 0.08f * v * u);
             },
@@ -88,9 +88,9 @@ Mesh MakeSquid() {
     b.ResetXf();
 
     // Head and eyes.
-    b.Blob(Vec3(0, 0, 0.2f), Vec3(0.24f, 0.21f, 0.26f), 16, 10, skin);
+    b.Blob(Vec3(0, 0, 0.2f), Vec3(0.3f, 0.26f, 0.28f), 16, 10, skin);
     for (int side = -1; side <= 1; side += 2)
-        Eye(b, Vec3((float)side * 0.19f, 0.06f, 0.24f), 0.1f, Vec3((float)side, 0.2f, 0.1f), ball, iris,
+        Eye(b, Vec3((float)side * 0.24f, 0.07f, 0.25f), 0.12f, Vec3((float)side, 0.2f, 0.1f), ball, iris,
             pupil);
 
     // Eight arms spreading forward and two longer tentacles with clubs.
@@ -98,12 +98,12 @@ Mesh MakeSquid() {
         float a = Deg(22.5f + 45.0f * (float)k);
         Vec3 ring(std::cos(a), std::sin(a) * 0.8f, 0);
         Vec3 curl(-std::sin(a), std::cos(a), 0);
-        std::vector<Vec3> path = Bezier(ring * 0.1f + Vec3(0, 0, 0.36f), ring * 0.2f + Vec3(0, 0, 0.6f),
-                                        ring * 0.3f + curl * 0.08f + Vec3(0, 0, 0.8f),
-                                        ring * 0.22f + curl * 0.16f + Vec3(0, 0, 0.98f), 10);
+        std::vector<Vec3> path = Bezier(ring * 0.13f + Vec3(0, 0, 0.38f), ring * 0.28f + Vec3(0, 0, 0.6f),
+                                        ring * 0.4f + curl * 0.1f + Vec3(0, 0, 0.8f),
+                                        ring * 0.32f + curl * 0.2f + Vec3(0, 0, 0.98f), 10);
         std::vector<float> rad;
         for (size_t i = 0; i < path.size(); ++i)
-            rad.push_back(i + 1 == path.size() ? 0 : 0.055f * (1 - 0.8f * (float)i / (float)path.size()));
+            rad.push_back(i + 1 == path.size() ? 0 : 0.07f * (1 - 0.8f * (float)i / (float)path.size()));
         b.Tube(path, rad, 7, armMat);
     }
     for (int side = -1; side <= 1; side += 2) {

@@ -189,7 +189,7 @@ const V3 kToLight = Norm(V3{-1, 1, -1});
 
 // showBack 0 draws the front faces only (back faces culled as Direct3D does); 1 draws only the back faces,
 // in magenta, where nothing nearer was drawn: after a pass of 0 they mark holes in a surface.
-void DrawTri(Image& img, const Camera& cam, const Tri& t, const M4& world, int showBack) {
+void DrawTri(Image& img, const Camera& cam, const Tri& t, const M4& world, int showBack, float blend = 0) {
     V3 s[3], n[3];
     float zs[3];
     for (int c = 0; c < 3; ++c) {
@@ -219,6 +219,13 @@ void DrawTri(Image& img, const Camera& cam, const Tri& t, const M4& world, int s
             float z = w0 * zs[0] + w1 * zs[1] + w2 * zs[2];
             float& d = img.depth[y * img.w + x];
             if (z >= (back ? d * 0.999f : d)) continue;
+            if (blend > 0) {
+                // Translucent: mix over what is there, leave the depth alone.
+                float* px = &img.rgb[(y * img.w + x) * 3];
+                px[0] += (t.r - px[0]) * blend, px[1] += (t.g - px[1]) * blend,
+                    px[2] += (t.b - px[2]) * blend;
+                continue;
+            }
             d = z;
             if (back) {
                 img.Put(x, y, V3{1, 0, 1}); // a hole: the inside of a surface shows
@@ -411,29 +418,21 @@ int Scene(const std::string& root, int stage, const std::string& outPath, float 
         }
     for (const Placed& o : objs) {
         if (std::fabs(o.world.m[3][0] - p.x) > 150 || std::fabs(o.world.m[3][2] - p.z) > 150) continue;
-        if (o.mesh == "wakame") {
-            // The seaweed strip: a flat green quad from height 20 down to 4.
-            float x = o.world.m[3][0], z = o.world.m[3][2];
-            Tri a{{{x - 10, 20, z + 20}, {x + 10, 20, z + 20}, {x + 10, 4, z + 4}},
-                  {{0, 0.7f, -0.7f}, {0, 0.7f, -0.7f}, {0, 0.7f, -0.7f}},
-                  0.3f,
-                  0.6f,
-                  0.3f};
-            Tri b{{{x - 10, 20, z + 20}, {x + 10, 4, z + 4}, {x - 10, 4, z + 4}},
-                  {{0, 0.7f, -0.7f}, {0, 0.7f, -0.7f}, {0, 0.7f, -0.7f}},
-                  0.3f,
-                  0.6f,
-                  0.3f};
-            DrawTri(img, cam, a, M4(), 0);
-            DrawTri(img, cam, a, M4(), 1);
-            DrawTri(img, cam, b, M4(), 0);
-            DrawTri(img, cam, b, M4(), 1);
-            continue;
-        }
+        if (o.mesh == "wakame") continue; // drawn last, translucent
         auto& m = cache[o.mesh];
         if (!m) m = std::make_unique<LoadedMesh>(Load(root + "/xfile/" + o.mesh + ".x"));
         for (const Tri& t : m->tris)
             DrawTri(img, cam, t, o.world, 0);
+    }
+    // Seaweed strips: 20 wide, from height 20 down to 4, slanting towards -z; translucent.
+    for (const Placed& o : objs) {
+        if (o.mesh != "wakame") continue;
+        float x = o.world.m[3][0], z = o.world.m[3][2];
+        V3 n{0, 0.7f, -0.7f};
+        Tri a{{{x - 10, 20, z + 20}, {x + 10, 20, z + 20}, {x + 10, 4, z + 4}}, {n, n, n}, 0.3f, 0.6f, 0.3f};
+        Tri b{{{x - 10, 20, z + 20}, {x + 10, 4, z + 4}, {x - 10, 4, z + 4}}, {n, n, n}, 0.3f, 0.6f, 0.3f};
+        DrawTri(img, cam, a, M4(), 0, 0.35f);
+        DrawTri(img, cam, b, M4(), 0, 0.35f);
     }
     return img.Save(outPath) ? 0 : 1;
 }
