@@ -7,6 +7,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -140,6 +141,7 @@ class Walls {
                     if ((a.y - 0.5f) * (b.y - 0.5f) < 0)
                         cut.push_back(a + (b - a) * ((0.5f - a.y) / (b.y - a.y)));
                 }
+                m_Tris.push_back({p[0], p[1], p[2]});
                 if (cut.size() != 2) continue;
                 float len = std::sqrt(n.x * n.x + n.z * n.z);
                 m_Segs.push_back(
@@ -177,8 +179,29 @@ class Walls {
 
     const std::vector<Seg>& Segs() const { return m_Segs; }
 
+    // The nearest face that a ray from world point (x, y, z) along (dx, 0, dz) meets, in mesh space as the
+    // wall slide casts it (the terrain is scaled by 30, 20, 30). False when it meets none.
+    bool Cast(float x, float y, float z, float dx, float dz, float* dist, aiVector3D* normal) const {
+        aiVector3D o(x / 30, y / 20, z / 30), d(dx, 0, dz);
+        d.Normalize();
+        float best = 1e30f;
+        for (const auto& t : m_Tris) {
+            aiVector3D e1 = t[1] - t[0], e2 = t[2] - t[0], pv = d ^ e2;
+            float det = e1 * pv;
+            if (std::fabs(det) < 1e-12f) continue;
+            aiVector3D tv = o - t[0], qv = tv ^ e1;
+            float u = (tv * pv) / det, v = (d * qv) / det, dt = (e2 * qv) / det;
+            if (u < 0 || v < 0 || u + v > 1 || dt < 0 || dt >= best) continue;
+            best = dt;
+            *normal = e1 ^ e2;
+        }
+        *dist = best;
+        return best < 1e30f;
+    }
+
   private:
     std::vector<Seg> m_Segs;
+    std::vector<std::array<aiVector3D, 3>> m_Tris;
 };
 
 // ---- Swimming room: which parts of a stage the player can reach from its start ------------------------
@@ -341,6 +364,28 @@ TEST_F(AssetStageTest, WallsFaceThePlayAreaAndHoldTheStarts) {
         EXPECT_TRUE(w.Inside(kStarts[k][0], kStarts[k][1])) << k + 1;
         EXPECT_GT(w.Distance(kStarts[k][0], kStarts[k][1]), 30.0f) << k + 1;
         EXPECT_FALSE(w.Inside(520, 0)) << "beyond the seabed is outside";
+    }
+}
+
+// What the wall slide sees: from anywhere a swimmer starts, a ray at swimming height (the player at 6 to 12,
+// risen creatures at 13) meets a wall in every heading, and that wall faces back at the swimmer.
+TEST_F(AssetStageTest, RaysFromTheStartsAndTargetsMeetWallsFacingThem) {
+    for (int n = 1; n <= 3; ++n) {
+        std::vector<std::array<float, 2>> from = {{kStarts[n - 1][0], kStarts[n - 1][1]}};
+        for (const Record& r : Stage(n))
+            if (r.code >= 2 && r.code <= 4) from.push_back({r.x, r.z});
+        for (const auto& p : from)
+            for (float y : {6.0f, 12.0f, 13.0f})
+                for (int a = 0; a < 360; a += 15) {
+                    float h = (float)a * kPi / 180, dist = 0;
+                    aiVector3D normal;
+                    ASSERT_TRUE(s_Walls[n - 1].Cast(p[0], y, p[1], std::sin(h), std::cos(h), &dist, &normal))
+                        << "stage " << n << " from " << p[0] << "," << p[1] << " heading " << a;
+                    EXPECT_LT(normal.x * std::sin(h) + normal.z * std::cos(h), 0.0f)
+                        << "stage " << n << " from " << p[0] << "," << p[1] << " heading " << a;
+                    EXPECT_GT(dist * 30, 10.0f)
+                        << "stage " << n << ": no wall right next to a start or target";
+                }
     }
 }
 

@@ -1,6 +1,8 @@
 // assetpreview: a development viewer for the generated meshes and the stage files (not used by the tests).
 //
 //   assetpreview mesh <file.x> <out.png>          four views of one mesh; back faces show magenta
+//   assetpreview winding <file.x>                 lists faces wound against their normals
+//   assetpreview football <xfile-dir> <jaw> <out.png>   body, jaw opened by <jaw> degrees, and glow
 //   assetpreview scene <repo-root> <stage> <out.png> [x z]   the stage as the game camera sees it
 //   assetpreview map <repo-root> <stage> <out.png>   top-down map: walls (collision mesh) and objects
 //
@@ -254,11 +256,18 @@ int CheckWinding(const std::string& path) {
     return bad ? 1 : 0;
 }
 
-int MeshViews(const std::string& path, const std::string& outPath) {
-    LoadedMesh m = Load(path);
-    if (!m.ok) return 1;
-    V3 c = (m.lo + m.hi) * 0.5f;
-    float r = std::sqrt(Dot(m.hi - m.lo, m.hi - m.lo)) * 0.5f;
+// Four views of some meshes, each with its own placement.
+int Views(const std::vector<std::pair<LoadedMesh, M4>>& parts, const std::string& outPath) {
+    V3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+    for (const auto& part : parts)
+        for (const Tri& t : part.first.tris)
+            for (const V3& q : t.p) {
+                V3 p = Point(part.second, q);
+                lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+                hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+            }
+    V3 c = (lo + hi) * 0.5f;
+    float r = std::sqrt(Dot(hi - lo, hi - lo)) * 0.5f;
     const int S = 320;
     Image img(S * 2, S * 2, V3{0.12f, 0.27f, 0.36f});
     float dist = r / std::sin(15 * 0.017453292f) * 1.05f;
@@ -266,12 +275,27 @@ int MeshViews(const std::string& path, const std::string& outPath) {
     V3 dirs[4] = {Norm(V3{0, 40, -10}), Norm(V3{0, 0.15f, 1}), Norm(V3{1, 0.15f, 0}), Norm(V3{-1, 0.8f, 1})};
     for (int v = 0; v < 4; ++v) {
         Camera cam = LookAt(c + dirs[v] * dist, c, 30, (v % 2) * S, (v / 2) * S, S, S);
-        for (const Tri& t : m.tris)
-            DrawTri(img, cam, t, M4(), 0);
-        for (const Tri& t : m.tris)
-            DrawTri(img, cam, t, M4(), 1);
+        for (int pass = 0; pass < 2; ++pass)
+            for (const auto& part : parts)
+                for (const Tri& t : part.first.tris)
+                    DrawTri(img, cam, t, part.second, pass);
     }
     return img.Save(outPath) ? 0 : 1;
+}
+
+int MeshViews(const std::string& path, const std::string& outPath) {
+    LoadedMesh m = Load(path);
+    if (!m.ok) return 1;
+    return Views({{m, M4()}}, outPath);
+}
+
+// The football as its Draw puts it together: body, jaw opened by jawDeg (scaled 1.2 in z), and the glow.
+int FootballViews(const std::string& dir, float jawDeg, const std::string& outPath) {
+    LoadedMesh body = Load(dir + "/football.x"), jaw = Load(dir + "/lowerjaw.x"),
+               glow = Load(dir + "/effect.x");
+    if (!body.ok || !jaw.ok || !glow.ok) return 1;
+    return Views({{body, M4()}, {jaw, Mul(Scale(1, 1, 1.2f), RotX(jawDeg))}, {glow, Trans(0, 5, 5)}},
+                 outPath);
 }
 
 // ---- Stage files -------------------------------------------------------------------------------------
@@ -546,12 +570,14 @@ int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "mesh" && argc == 4) return MeshViews(argv[2], argv[3]);
     if (mode == "winding" && argc == 3) return CheckWinding(argv[2]);
+    if (mode == "football" && argc == 5)
+        return FootballViews(argv[2], std::strtof(argv[3], nullptr), argv[4]);
     if (mode == "scene" && (argc == 5 || argc == 7))
         return Scene(argv[2], std::atoi(argv[3]), argv[4], argc == 7 ? std::strtof(argv[5], nullptr) : 0,
                      argc == 7 ? std::strtof(argv[6], nullptr) : 0, argc == 7);
     if (mode == "map" && argc == 5) return Map(argv[2], std::atoi(argv[3]), argv[4]);
-    std::fprintf(stderr,
-                 "usage: assetpreview mesh <file.x> <out.png> | scene <root> <stage> <out.png> [x z] | "
-                 "map <root> <stage> <out.png>\n");
+    std::fprintf(stderr, "usage: assetpreview mesh <file.x> <out.png> | winding <file.x> | football "
+                         "<xfile-dir> <jaw> <out.png> | "
+                         "scene <root> <stage> <out.png> [x z] | map <root> <stage> <out.png>\n");
     return 2;
 }
