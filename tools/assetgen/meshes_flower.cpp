@@ -151,8 +151,8 @@ Mesh MakePetal() {
     Blade(
         b, 16, 18,
         [](float s) {
-            float e = (s - 0.52f) / 0.53f;
-            return 0.62f * std::sqrt(std::max(0.0f, 1 - e * e)) + 0.02f;
+            // Narrow at the base, widest past the middle, closing in a round tip.
+            return 0.64f * std::pow(std::max(0.0f, std::sin(kPi * std::pow(s, 0.75f))), 0.6f) + 0.01f;
         },
         [](float s) { return 0.15f * s + 0.62f * s * s; }, 2.35f, 0.22f, pink, paint);
     return b.Take();
