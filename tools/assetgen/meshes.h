@@ -1,0 +1,207 @@
+// Procedural mesh building for the asset generator: vector helpers, affine transforms, a builder of
+// smooth parametric surfaces (lathes, tubes, deformed spheres, fans), and the list of the game's meshes.
+#pragma once
+
+#include "tools/assetgen/xwriter.h"
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ag {
+
+const float kPi = 3.14159265358979f;
+
+inline Vec3 operator+(Vec3 a, Vec3 b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vec3 operator-(Vec3 a, Vec3 b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vec3 operator-(Vec3 a) {
+    return {-a.x, -a.y, -a.z};
+}
+inline Vec3 operator*(Vec3 a, float s) {
+    return {a.x * s, a.y * s, a.z * s};
+}
+inline Vec3 operator*(float s, Vec3 a) {
+    return a * s;
+}
+inline float Dot(Vec3 a, Vec3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+inline Vec3 Cross(Vec3 a, Vec3 b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline float Length(Vec3 a) {
+    return std::sqrt(Dot(a, a));
+}
+inline Vec3 Normalize(Vec3 a) {
+    float l = Length(a);
+    return l > 1e-12f ? a * (1.0f / l) : Vec3(0, 1, 0);
+}
+inline Vec3 Lerp(Vec3 a, Vec3 b, float t) {
+    return a + (b - a) * t;
+}
+inline float Clamp01(float v) {
+    return v < 0 ? 0 : (v > 1 ? 1 : v);
+}
+inline float Smooth(float e0, float e1, float x) {
+    float t = Clamp01((x - e0) / (e1 - e0));
+    return t * t * (3 - 2 * t);
+}
+inline float Deg(float d) {
+    return d * kPi / 180.0f;
+}
+
+// Deterministic pseudo-random values from integer coordinates and a smooth 3D value noise in [-1, 1].
+float Hash(int x, int y, int z, int seed);
+float Noise3(Vec3 p, int seed);
+
+// A small deterministic generator (no dependence on the C library's rand()).
+class Rng {
+  public:
+    explicit Rng(uint32_t seed) : m_State(seed * 2654435761u + 12345u) {}
+    uint32_t Next() {
+        m_State = m_State * 1664525u + 1013904223u;
+        return m_State >> 8;
+    }
+    float Uniform(float lo, float hi) { return lo + (hi - lo) * (float)(Next() & 0xFFFF) / 65535.0f; }
+
+  private:
+    uint32_t m_State;
+};
+
+// Affine transform p' = M p + t (column vectors). Rotations turn like D3DX's: RotY(a) takes +z to
+// (sin a, 0, cos a), RotX(a) takes +z to (0, -sin a, cos a), RotZ(a) takes +x to (cos a, sin a, 0).
+struct Xf {
+    float m[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    Vec3 t;
+
+    static Xf Scale(float x, float y, float z);
+    static Xf RotX(float rad);
+    static Xf RotY(float rad);
+    static Xf RotZ(float rad);
+    static Xf Move(Vec3 v);
+    static Xf Move(float x, float y, float z) { return Move(Vec3(x, y, z)); }
+    // A frame whose local x, y, z axes go to the given vectors and whose origin goes to o.
+    static Xf Basis(Vec3 ax, Vec3 ay, Vec3 az, Vec3 o);
+    // Local +y turned to the direction d (the other axes chosen smoothly), origin at o.
+    static Xf AlongY(Vec3 d, Vec3 o);
+
+    Xf Then(const Xf& next) const; // this one first, then next
+    Vec3 Point(Vec3 p) const;
+    Vec3 Dir(Vec3 d) const;
+    float Det() const;
+};
+
+// Per-face material choice from the face's centre in surface parameters (u, v) and in local space.
+using MatFn = std::function<uint32_t(float u, float v, Vec3 local)>;
+// Texture coordinates from the final position and normal and the surface parameters.
+using UvFn = std::function<Vec2(Vec3 pos, Vec3 nrm, float u, float v)>;
+
+struct SurfOpts {
+    bool flip = false;     // reverse the front side
+    bool twoSided = false; // also emit the back side (a thin sheet)
+    MatFn matFn;           // material per face (default: the call's material)
+    UvFn uvFn;             // texture coordinates (default: u, v of the grid)
+};
+
+// Builds one mesh from surface pieces. Every piece gets its own vertices (so creases stay sharp
+// between pieces) and smooth normals averaged over its own faces.
+class Builder {
+  public:
+    uint32_t Mat(float r, float g, float b, float a = 1, float power = 12, float spec = 0.25f,
+                 float emissive = 0);
+    uint32_t Mat(const Material& m);
+
+    void SetXf(const Xf& xf) { m_Xf = xf; }
+    void ResetXf() { m_Xf = Xf(); }
+    const Xf& GetXf() const { return m_Xf; }
+
+    // A grid of points rows[j][i]. The front side is the side of (row j+1 - row j) x (column i+1 -
+    // column i). With wrapU the last column joins the first. Rows whose points all coincide become one
+    // vertex (a pole); zero-area triangles are dropped.
+    void Grid(const std::vector<std::vector<Vec3>>& rows, bool wrapU, uint32_t mat, const SurfOpts& o = {});
+
+    // Samples f(u, v) on an (nu + 1) x (nv + 1) grid (nu x (nv + 1) with wrapU, u in [0, 1)).
+    void Surface(int nu, int nv, bool wrapU, const std::function<Vec3(float u, float v)>& f, uint32_t mat,
+                 const SurfOpts& o = {});
+
+    // Revolves the (radius, height) profile about the y axis, outward side to the right of the path
+    // when radius is horizontal and height vertical: a profile from bottom to top makes an outer wall.
+    void Lathe(const std::vector<Vec2>& profile, int segments, uint32_t mat, const SurfOpts& o = {});
+
+    // A tube along a path with a radius per path point; the ends close to a point when their radius is 0.
+    void Tube(const std::vector<Vec3>& path, const std::vector<float>& radius, int sides, uint32_t mat,
+              const SurfOpts& o = {});
+
+    // A closed ellipsoid around c with radii r, each point's distance scaled by 1 + bump(direction).
+    void Blob(Vec3 c, Vec3 r, int nu, int nv, uint32_t mat, const std::function<float(Vec3)>& bump = nullptr,
+              const SurfOpts& o = {});
+
+    // One flat triangle with its face normal (front side as given).
+    void FlatTri(Vec3 a, Vec3 b, Vec3 c, uint32_t mat);
+
+    // Finishes: compacts and returns the mesh.
+    Mesh Take();
+
+  private:
+    Mesh m_Mesh;
+    Xf m_Xf;
+};
+
+// Points on a cubic Bezier curve, n + 1 of them.
+std::vector<Vec3> Bezier(Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, int n);
+
+// Texture coordinates that look straight down on a glow texture: centre bright on top, rim at the edge.
+Vec2 TopGlowUv(Vec3 pos, Vec3 nrm, float u, float v);
+
+// The meshes of the game, by file name (without the directory).
+struct MeshEntry {
+    const char* file;
+    Mesh (*make)();
+};
+const std::vector<MeshEntry>& AllMeshes();
+
+// Writes every mesh into root/xfile/. False when a file could not be written.
+bool GenerateMeshes(const std::string& root);
+
+// Creatures and the player's side.
+Mesh MakePlayer();
+Mesh MakeEnemy();
+Mesh MakeFootball();
+Mesh MakeLowerJaw();
+Mesh MakeSquid();
+Mesh MakePercula();
+Mesh MakeAnemone();
+// Shots, effects and small things.
+Mesh MakeLamp();
+Mesh MakeBullet();
+Mesh MakeEnemyBullet();
+Mesh MakeEffect();
+Mesh MakeDull();
+Mesh MakeStar();
+Mesh MakeBubble();
+Mesh MakeHealEffect();
+// Seabed props.
+Mesh MakeRock();
+Mesh MakePearl();
+Mesh MakeStarfishA();
+Mesh MakeStarfishB();
+Mesh MakeCoralRed();
+// The flower.
+Mesh MakeFlowerOutside();
+Mesh MakeFlowerInside();
+Mesh MakeFlowerCenter();
+Mesh MakeRootSoul();
+Mesh MakePetal();
+Mesh MakeMiniFlower();
+Mesh MakeIvy();
+// Stage walls.
+Mesh MakeCollision1();
+Mesh MakeCollision2();
+Mesh MakeCollision3();
+
+} // namespace ag
