@@ -32,7 +32,7 @@ class Cells {
                 int wx = ((gx % m_N) + m_N) % m_N, wy = ((gy % m_N) + m_N) % m_N;
                 float px = (gx + m_P[2 * (wy * m_N + wx)]) * m_Size;
                 float py = (gy + m_P[2 * (wy * m_N + wx) + 1]) * m_Size;
-                float d = std::hypot(px - x, py - y);
+                float d = std::sqrt((px - x) * (px - x) + (py - y) * (py - y));
                 if (d < f1) {
                     f2 = f1;
                     f1 = d;
@@ -118,7 +118,7 @@ void MakeGroundImage(const std::string& dir) {
             for (int dx = -reach; dx <= reach; ++dx) {
                 int ix = static_cast<int>(std::floor(px)) + dx, iy = static_cast<int>(std::floor(py)) + dy;
                 float ox = ix + 0.5f - px, oy = iy + 0.5f - py;
-                float d = std::hypot(ox, oy);
+                float d = std::sqrt(ox * ox + oy * oy);
                 float cover = Clamp01(r + 0.5f - d) * strength;
                 if (cover <= 0) continue;
                 float lit = r > 1.2f ? Clamp01(0.5f - 0.5f * (ox + oy) / (r * 1.4f)) : 0.5f;

@@ -24,6 +24,10 @@ Colour WithAlpha(Colour c, float a) {
     return c;
 }
 
+namespace {
+inline float Len(float x, float y) { return std::sqrt(x * x + y * y); }
+}  // namespace
+
 float Clamp01(float x) { return x < 0 ? 0 : (x > 1 ? 1 : x); }
 
 float Smoothstep(float e0, float e1, float x) {
@@ -33,12 +37,12 @@ float Smoothstep(float e0, float e1, float x) {
 
 // ---------------------------------------------------------------------------------------------- shapes
 
-float SdCircle(float x, float y, float cx, float cy, float r) { return std::hypot(x - cx, y - cy) - r; }
+float SdCircle(float x, float y, float cx, float cy, float r) { return Len(x - cx, y - cy) - r; }
 
 float SdRoundRect(float x, float y, float cx, float cy, float halfW, float halfH, float radius) {
     float qx = std::fabs(x - cx) - halfW + radius;
     float qy = std::fabs(y - cy) - halfH + radius;
-    float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+    float outside = Len(std::max(qx, 0.0f), std::max(qy, 0.0f));
     return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 
@@ -46,7 +50,7 @@ float SdSegment(float x, float y, float ax, float ay, float bx, float by) {
     float px = x - ax, py = y - ay, dx = bx - ax, dy = by - ay;
     float len2 = dx * dx + dy * dy;
     float t = len2 > 0 ? Clamp01((px * dx + py * dy) / len2) : 0.0f;
-    return std::hypot(px - dx * t, py - dy * t);
+    return Len(px - dx * t, py - dy * t);
 }
 
 float SdPolygon(float x, float y, const std::vector<float>& xy) {
@@ -63,8 +67,8 @@ float SdPolygon(float x, float y, const std::vector<float>& xy) {
 
 float SdEllipse(float x, float y, float cx, float cy, float rx, float ry) {
     float px = (x - cx) / rx, py = (y - cy) / ry;
-    float k0 = std::hypot(px, py);
-    float k1 = std::hypot(px / rx, py / ry);
+    float k0 = Len(px, py);
+    float k1 = Len(px / rx, py / ry);
     if (k1 <= 0) return -std::min(rx, ry);
     return k0 * (k0 - 1.0f) / k1;
 }
@@ -79,7 +83,7 @@ Paint Linear(float x0, float y0, Colour c0, float x1, float y1, Colour c1) {
 }
 
 Paint Radial(float cx, float cy, float r, Colour inner, Colour outer) {
-    return [=](float x, float y) { return Mix(inner, outer, Clamp01(std::hypot(x - cx, y - cy) / r)); };
+    return [=](float x, float y) { return Mix(inner, outer, Clamp01(Len(x - cx, y - cy) / r)); };
 }
 
 // ---------------------------------------------------------------------------------------------- masks
@@ -190,28 +194,38 @@ Mask Mask::Grown(float radius) const {
     return out;
 }
 
+namespace {
+
+// One box filter of odd width 2r+1 along a line, treating everything outside as 0.
+void BoxLine(const float* in, float* out, int n, int stride, int r) {
+    const float inv = 1.0f / (2 * r + 1);
+    double acc = 0;
+    for (int i = 0; i <= r && i < n; ++i) acc += in[static_cast<size_t>(i) * stride];
+    for (int i = 0; i < n; ++i) {
+        out[static_cast<size_t>(i) * stride] = static_cast<float>(acc * inv);
+        int add = i + r + 1, drop = i - r;
+        if (add < n) acc += in[static_cast<size_t>(add) * stride];
+        if (drop >= 0) acc -= in[static_cast<size_t>(drop) * stride];
+    }
+}
+
+}  // namespace
+
 Mask Mask::Blurred(float sigma) const {
+    // Three box filters in a row approach a gaussian of the same variance.
     const float s = sigma * m_Unit;
-    if (s < 0.01f) return *this;
-    const int radius = static_cast<int>(std::ceil(s * 3.0f));
-    std::vector<float> kernel(2 * radius + 1);
-    float sum = 0;
-    for (int i = -radius; i <= radius; ++i) sum += kernel[i + radius] = std::exp(-0.5f * i * i / (s * s));
-    for (float& k : kernel) k /= sum;
-    Mask tmp(m_W, m_H, m_Unit), out(m_W, m_H, m_Unit);
-    for (int y = 0; y < m_H; ++y)
-        for (int x = 0; x < m_W; ++x) {
-            float acc = 0;
-            for (int i = -radius; i <= radius; ++i) acc += kernel[i + radius] * Get(x + i, y);
-            tmp.At(x, y) = acc;
-        }
-    for (int y = 0; y < m_H; ++y)
-        for (int x = 0; x < m_W; ++x) {
-            float acc = 0;
-            for (int i = -radius; i <= radius; ++i) acc += kernel[i + radius] * tmp.Get(x, y + i);
-            out.At(x, y) = acc;
-        }
-    return out;
+    if (s < 0.5f) return *this;
+    const int r = std::max(1, static_cast<int>(std::lround((std::sqrt(4.0f * s * s + 1.0f) - 1.0f) * 0.5f)));
+    Mask a = *this, b(m_W, m_H, m_Unit);
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int y = 0; y < m_H; ++y) BoxLine(&a.m_V[static_cast<size_t>(y) * m_W], &b.m_V[static_cast<size_t>(y) * m_W], m_W, 1, r);
+        std::swap(a.m_V, b.m_V);
+    }
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int x = 0; x < m_W; ++x) BoxLine(&a.m_V[x], &b.m_V[x], m_H, m_W, r);
+        std::swap(a.m_V, b.m_V);
+    }
+    return a;
 }
 
 Mask Mask::Shifted(float dx, float dy) const {
@@ -420,10 +434,22 @@ uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
     return h;
 }
 
+// 256 unit gradient directions, evenly spread.
+struct GradTable {
+    float x[256], y[256];
+    GradTable() {
+        for (int i = 0; i < 256; ++i) {
+            x[i] = static_cast<float>(std::cos(i * 6.283185307179586 / 256));
+            y[i] = static_cast<float>(std::sin(i * 6.283185307179586 / 256));
+        }
+    }
+};
+const GradTable kGrad;
+
 float Grad(int ix, int iy, int period, uint32_t seed, float dx, float dy) {
     int px = ((ix % period) + period) % period, py = ((iy % period) + period) % period;
-    float angle = Hash(static_cast<uint32_t>(px), static_cast<uint32_t>(py), seed) * (6.2831853f / 4294967296.0f);
-    return std::cos(angle) * dx + std::sin(angle) * dy;
+    uint32_t i = Hash(static_cast<uint32_t>(px), static_cast<uint32_t>(py), seed) >> 24;
+    return kGrad.x[i] * dx + kGrad.y[i] * dy;
 }
 
 }  // namespace
