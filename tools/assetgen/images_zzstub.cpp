@@ -1,4 +1,0 @@
-#include "tools/assetgen/images.h"
-namespace assetgen {
-}
-void GenerateSounds(const std::string&) {}
