@@ -28,11 +28,12 @@ void MakeBlack(const std::string& path) {
 // pale sand, and a soft cyan halo. The centre is clear, so it also serves as the expanding ring effects.
 void MakeCursor(const std::string& path) {
     Canvas c = DesignCanvas(32, 32);
-    const float cx = 16, cy = 16, r = 11.0f;
+    const float cx = 16, cy = 16, r = 10.8f;
     auto ring = [=](float half) {
         return [=](float x, float y) { return std::fabs(SdCircle(x, y, cx, cy, r)) - half; };
     };
-    Mask halo = c.ShapeMask(ring(1.6f)).Blurred(1.8f);
+    Mask halo = c.ShapeMask(ring(1.6f)).Blurred(1.6f);
+    halo.Intersect(c.ShapeMask([=](float x, float y) { return SdCircle(x, y, cx, cy, 14.5f); }).Blurred(0.5f));
     c.Fill(halo, Hex(0x7FF6FF), 0.85f);
     c.FillSdf(ring(2.1f), Solid(Hex(0x06324A)), 0.45f);
     c.FillSdf(ring(1.45f), [=](float x, float y) {
