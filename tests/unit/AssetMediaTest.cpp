@@ -31,23 +31,23 @@ struct ImageSpec {
 };
 
 const ImageSpec kImages[] = {
-    {"image/effect/light.png", 128, 128},          {"image/effect/black.png", 8, 4},
-    {"image/game/cursor.png", 32, 32},             {"image/game/ground.bmp", 1024, 1024},
-    {"image/title/logo.png", 256, 128},            {"image/title/start.png", 128, 64},
-    {"image/title/exit.png", 128, 64},             {"image/title/option.png", 128, 64},
-    {"image/title/arrow.png", 64, 64},             {"image/title/star.png", 256, 256},
-    {"image/title/click.png", 256, 64},            {"image/game/anemone_tentacle.png", 32, 64},
-    {"image/gameover/result.png", 256, 128},       {"image/gameover/clear.png", 256, 128},
-    {"image/gameover/dead.png", 256, 128},         {"image/gameover/score.png", 256, 128},
-    {"image/game/key.png", 256, 256},              {"image/game/mouse.png", 256, 256},
-    {"image/game/tentacle.png", 16, 64},           {"image/game/wakame.png", 64, 128},
-    {"image/effect/dust.png", 128, 128},           {"image/game/esc.png", 256, 128},
+    {"image/effect/light.png", 128, 128},    {"image/effect/black.png", 8, 4},
+    {"image/game/cursor.png", 32, 32},       {"image/game/ground.bmp", 1024, 1024},
+    {"image/title/logo.png", 256, 128},      {"image/title/start.png", 128, 64},
+    {"image/title/exit.png", 128, 64},       {"image/title/option.png", 128, 64},
+    {"image/title/arrow.png", 64, 64},       {"image/title/star.png", 256, 256},
+    {"image/title/click.png", 256, 64},      {"image/game/anemone_tentacle.png", 32, 64},
+    {"image/gameover/result.png", 256, 128}, {"image/gameover/clear.png", 256, 128},
+    {"image/gameover/dead.png", 256, 128},   {"image/gameover/score.png", 256, 128},
+    {"image/game/key.png", 256, 256},        {"image/game/mouse.png", 256, 256},
+    {"image/game/tentacle.png", 16, 64},     {"image/game/wakame.png", 64, 128},
+    {"image/effect/dust.png", 128, 128},     {"image/game/esc.png", 256, 128},
     {"image/game/ivy.png", 256, 64},
 };
 
 struct Image {
     int w = 0, h = 0, channels = 0;
-    std::vector<uint8_t> px;  // always RGBA
+    std::vector<uint8_t> px; // always RGBA
     const uint8_t* At(int x, int y) const { return &px[(static_cast<size_t>(y) * w + x) * 4]; }
 };
 
@@ -69,18 +69,21 @@ std::vector<uint8_t> ReadBytes(const fs::path& path) {
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
 }
-uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+uint16_t U16(const std::vector<uint8_t>& b, size_t at) {
+    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
 
 struct Wave {
     bool ok = false;
     std::string error;
     uint16_t format = 0, channels = 0, bits = 0;
     uint32_t rate = 0;
-    std::vector<int16_t> samples;  // first channel
+    std::vector<int16_t> samples; // first channel
     double Seconds() const { return rate ? double(samples.size()) / rate : 0; }
     int Peak() const {
         int p = 0;
-        for (int16_t s : samples) p = std::max(p, std::abs(int(s)));
+        for (int16_t s : samples)
+            p = std::max(p, std::abs(int(s)));
         return p;
     }
 };
@@ -111,7 +114,8 @@ Wave ReadWave(const fs::path& path) {
             uint32_t byteRate = U32(b, at + 16);
             uint16_t align = U16(b, at + 20);
             w.bits = U16(b, at + 22);
-            if (align != w.channels * w.bits / 8 || byteRate != w.rate * align) return fail("inconsistent format");
+            if (align != w.channels * w.bits / 8 || byteRate != w.rate * align)
+                return fail("inconsistent format");
             haveFmt = true;
         } else if (id == "data") {
             if (!haveFmt) return fail("data before fmt");
@@ -153,8 +157,8 @@ class AssetMedia : public ::testing::Test {
             std::ofstream(tmp / "done") << key << "\n";
             std::error_code ec;
             fs::rename(tmp, s_Dir, ec);
-            if (ec) fs::remove_all(tmp, ec);  // another test process finished first
-            for (const auto& old : fs::directory_iterator(work))  // outputs of earlier builds
+            if (ec) fs::remove_all(tmp, ec);                     // another test process finished first
+            for (const auto& old : fs::directory_iterator(work)) // outputs of earlier builds
                 if (old.path() != s_Dir && old.path().filename().string().rfind("tmp-", 0) != 0)
                     fs::remove_all(old.path(), ec);
         }
@@ -181,13 +185,13 @@ TEST_F(AssetMedia, GeneratorSucceedsAndEveryImageHasItsTableSize) {
         EXPECT_EQ(img.w, spec.w);
         EXPECT_EQ(img.h, spec.h);
         bool bmp = std::string(spec.path).find(".bmp") != std::string::npos;
-        EXPECT_EQ(img.channels, bmp ? 3 : 4);  // the seabed is an RGB bitmap, the rest RGBA PNGs
+        EXPECT_EQ(img.channels, bmp ? 3 : 4); // the seabed is an RGB bitmap, the rest RGBA PNGs
         if (bmp) {
             std::vector<uint8_t> b = ReadBytes(Root() / spec.path);
             ASSERT_GE(b.size(), 30u);
             EXPECT_EQ(b[0], 'B');
             EXPECT_EQ(b[1], 'M');
-            EXPECT_EQ(U16(b, 28), 24);  // bits per pixel
+            EXPECT_EQ(U16(b, 28), 24); // bits per pixel
         }
     }
 }
@@ -198,13 +202,15 @@ TEST_F(AssetMedia, SeabedTilesWithoutASeam) {
     auto columnGap = [&](int a, int b) {
         double sum = 0;
         for (int y = 0; y < g.h; ++y)
-            for (int c = 0; c < 3; ++c) sum += std::abs(int(g.At(a, y)[c]) - int(g.At(b, y)[c]));
+            for (int c = 0; c < 3; ++c)
+                sum += std::abs(int(g.At(a, y)[c]) - int(g.At(b, y)[c]));
         return sum / (g.h * 3);
     };
     auto rowGap = [&](int a, int b) {
         double sum = 0;
         for (int x = 0; x < g.w; ++x)
-            for (int c = 0; c < 3; ++c) sum += std::abs(int(g.At(x, a)[c]) - int(g.At(x, b)[c]));
+            for (int c = 0; c < 3; ++c)
+                sum += std::abs(int(g.At(x, a)[c]) - int(g.At(x, b)[c]));
         return sum / (g.w * 3);
     };
     // Across the wrap the texels differ no more than neighbours inside do.
@@ -220,19 +226,19 @@ TEST_F(AssetMedia, LightIsASoftWhiteBlob) {
     Image l = Load(Root() / "image/effect/light.png");
     ASSERT_EQ(l.w, 128);
     EXPECT_GE(l.At(64, 64)[3], 230);
-    for (int i = 0; i < 128; ++i) {  // the whole border is clear, so a quad's edges never show
+    for (int i = 0; i < 128; ++i) { // the whole border is clear, so a quad's edges never show
         EXPECT_EQ(l.At(i, 0)[3], 0);
         EXPECT_EQ(l.At(i, 127)[3], 0);
         EXPECT_EQ(l.At(0, i)[3], 0);
         EXPECT_EQ(l.At(127, i)[3], 0);
     }
     int last = 256;
-    for (int x = 64; x < 128; ++x) {  // fades steadily outwards, white throughout
+    for (int x = 64; x < 128; ++x) { // fades steadily outwards, white throughout
         EXPECT_LE(l.At(x, 64)[3], last);
         last = l.At(x, 64)[3];
         EXPECT_EQ(l.At(x, 64)[0], 255);
     }
-    EXPECT_GT(l.At(96, 64)[3], 40);  // half way out it is still clearly visible
+    EXPECT_GT(l.At(96, 64)[3], 40); // half way out it is still clearly visible
 }
 
 TEST_F(AssetMedia, CursorIsARingWithAClearCentre) {
@@ -242,9 +248,10 @@ TEST_F(AssetMedia, CursorIsARingWithAClearCentre) {
     EXPECT_EQ(c.At(0, 0)[3], 0);
     EXPECT_EQ(c.At(31, 31)[3], 0);
     int best = 0;
-    for (int x = 16; x < 32; ++x) best = std::max(best, int(c.At(x, 16)[3]));
+    for (int x = 16; x < 32; ++x)
+        best = std::max(best, int(c.At(x, 16)[3]));
     EXPECT_GE(best, 220);
-    EXPECT_EQ(c.At(0, 16)[3], 0);  // the ring stays inside the sprite
+    EXPECT_EQ(c.At(0, 16)[3], 0); // the ring stays inside the sprite
 }
 
 TEST_F(AssetMedia, FadeImageIsOpaqueBlack) {
@@ -271,12 +278,87 @@ TEST_F(AssetMedia, ClearTexelsCarryTheColourOfTheirVisibleNeighbours) {
                 if ((a[3] == 0) == (b[3] == 0)) continue;
                 const uint8_t* clear = a[3] == 0 ? a : b;
                 const uint8_t* seen = a[3] == 0 ? b : a;
-                for (int c = 0; c < 3; ++c) sum += std::abs(int(clear[c]) - int(seen[c]));
+                for (int c = 0; c < 3; ++c)
+                    sum += std::abs(int(clear[c]) - int(seen[c]));
                 pairs += 3;
             }
         if (pairs > 0) {
             EXPECT_LT(sum / pairs, 40.0);
         }
+    }
+}
+
+// Width of the run of texels with alpha of at least `level` in a row.
+int VisibleWidth(const Image& img, int y, int level = 128) {
+    int first = -1, last = -1;
+    for (int x = 0; x < img.w; ++x)
+        if (img.At(x, y)[3] >= level) {
+            if (first < 0) first = x;
+            last = x;
+        }
+    return first < 0 ? 0 : last - first + 1;
+}
+
+int VisibleHeight(const Image& img, int x, int level = 128) {
+    int first = -1, last = -1;
+    for (int y = 0; y < img.h; ++y)
+        if (img.At(x, y)[3] >= level) {
+            if (first < 0) first = y;
+            last = y;
+        }
+    return first < 0 ? 0 : last - first + 1;
+}
+
+int MaxAlphaInRow(const Image& img, int y) {
+    int m = 0;
+    for (int x = 0; x < img.w; ++x)
+        m = std::max(m, int(img.At(x, y)[3]));
+    return m;
+}
+
+TEST_F(AssetMedia, ArrowPointsRightForTheGameToMirror) {
+    Image a = Load(Root() / "image/title/arrow.png");
+    ASSERT_EQ(a.w, 64);
+    const int shaft = VisibleHeight(a, 20), head = VisibleHeight(a, 40);
+    EXPECT_GT(shaft, 0);
+    EXPECT_GT(head, shaft * 3 / 2);
+}
+
+TEST_F(AssetMedia, RibbonTexturesRunTheWayTheirStripsAreDrawn) {
+    // The jellies' tentacle: root at the top (v = 0), gone before the tip of the strip (v = 0.95).
+    Image t = Load(Root() / "image/game/tentacle.png");
+    ASSERT_EQ(t.h, 64);
+    EXPECT_GE(MaxAlphaInRow(t, 1), 120);
+    for (int y = 61; y < 64; ++y)
+        EXPECT_LE(MaxAlphaInRow(t, y), 2) << "row " << y;
+    // The anemone's tentacle: a narrow tip at the top, a wide root at the bottom.
+    Image a = Load(Root() / "image/game/anemone_tentacle.png");
+    ASSERT_EQ(a.h, 64);
+    EXPECT_LE(MaxAlphaInRow(a, 0), 8);
+    EXPECT_GT(VisibleWidth(a, 60), VisibleWidth(a, 8) * 2);
+    // The wakame blade: a point at the top, broad in the upper half, a thin stalk at the bottom.
+    Image k = Load(Root() / "image/game/wakame.png");
+    ASSERT_EQ(k.h, 128);
+    EXPECT_GT(VisibleWidth(k, 40), VisibleWidth(k, 3) * 3);
+    EXPECT_GT(VisibleWidth(k, 40), VisibleWidth(k, 124) * 3);
+    EXPECT_GT(VisibleWidth(k, 124), 0);
+    // None of them shows a hard line along the long edges of its strip.
+    for (const Image* img : {&t, &a, &k})
+        for (int y = 0; y < img->h; ++y) {
+            EXPECT_LE(img->At(0, y)[3], 8);
+            EXPECT_LE(img->At(img->w - 1, y)[3], 8);
+        }
+}
+
+TEST_F(AssetMedia, DustPuffFadesOutBeforeItsBorder) {
+    Image d = Load(Root() / "image/effect/dust.png");
+    ASSERT_EQ(d.w, 128);
+    EXPECT_GE(d.At(64, 64)[3], 150);
+    for (int i = 0; i < 128; ++i) {
+        EXPECT_EQ(d.At(i, 0)[3], 0);
+        EXPECT_EQ(d.At(i, 127)[3], 0);
+        EXPECT_EQ(d.At(0, i)[3], 0);
+        EXPECT_EQ(d.At(127, i)[3], 0);
     }
 }
 
@@ -301,13 +383,13 @@ TEST_F(AssetMedia, SoundsArePcmWavesOfTheirLengthAndLevel) {
         EXPECT_GE(w.Seconds(), spec.minSeconds);
         EXPECT_LE(w.Seconds(), spec.maxSeconds);
         const int peak = w.Peak();
-        EXPECT_LT(peak, 32000);  // headroom: never clips
+        EXPECT_LT(peak, 32000); // headroom: never clips
         bool music = std::string(spec.path) == "sound/bgm.wav";
         if (music) {
-            EXPECT_LT(peak, 32768 / 2);  // quieter than the effects
+            EXPECT_LT(peak, 32768 / 2); // quieter than the effects
             EXPECT_GT(peak, 32768 / 20);
         } else {
-            EXPECT_GT(peak, 32768 / 2);  // about -3 dB
+            EXPECT_GT(peak, 32768 / 2); // about -3 dB
             // An effect starts and ends at silence, so it never clicks.
             EXPECT_LT(std::abs(int(w.samples.front())), peak / 50);
             EXPECT_LT(std::abs(int(w.samples.back())), peak / 50);
@@ -336,7 +418,8 @@ TEST_F(AssetMedia, MusicLoopsWithoutAClick) {
     // The music plays through the loop point rather than fading out and in.
     auto rms = [&](size_t from, size_t count) {
         double sum = 0;
-        for (size_t i = from; i < from + count; ++i) sum += double(s[i]) * s[i];
+        for (size_t i = from; i < from + count; ++i)
+            sum += double(s[i]) * s[i];
         return std::sqrt(sum / count);
     };
     const size_t second = w.rate;
@@ -362,4 +445,4 @@ TEST_F(AssetMedia, TwoRunsWriteIdenticalBytes) {
     EXPECT_EQ(files, 23 + 4);
 }
 
-}  // namespace
+} // namespace

@@ -29,9 +29,13 @@ Font::Font(const std::string& path) : m_Impl(new Impl) {
     }
 }
 
-Font::~Font() { delete m_Impl; }
+Font::~Font() {
+    delete m_Impl;
+}
 
-float Font::Width(const std::string& text, float size) const { return LineWidth(text, size); }
+float Font::Width(const std::string& text, float size) const {
+    return LineWidth(text, size);
+}
 
 float Font::CapHeight(float size) const {
     int x0, y0, x1, y1;
@@ -60,7 +64,7 @@ float Font::LineWidth(const std::string& text, float size, float stretchX, float
 void Font::Draw(Mask& mask, const std::string& text, float x, float baseline, float size, float stretchX,
                 float tracking) const {
     const float unit = mask.Unit();
-    const float scale = stbtt_ScaleForPixelHeight(&m_Impl->info, size) * unit;  // font units -> mask pixels
+    const float scale = stbtt_ScaleForPixelHeight(&m_Impl->info, size) * unit; // font units -> mask pixels
     const float sx = scale * stretchX;
     float penX = x * unit;
     const float baseY = baseline * unit;
@@ -77,7 +81,8 @@ void Font::Draw(Mask& mask, const std::string& text, float x, float baseline, fl
         const int gw = x1 - x0, gh = y1 - y0;
         if (gw > 0 && gh > 0) {
             std::vector<unsigned char> bmp(static_cast<size_t>(gw) * gh);
-            stbtt_MakeCodepointBitmapSubpixel(&m_Impl->info, bmp.data(), gw, gh, gw, sx, scale, shiftX, shiftY, cp);
+            stbtt_MakeCodepointBitmapSubpixel(&m_Impl->info, bmp.data(), gw, gh, gw, sx, scale, shiftX,
+                                              shiftY, cp);
             for (int gy = 0; gy < gh; ++gy)
                 for (int gx = 0; gx < gw; ++gx) {
                     int mx = bx + x0 + gx, my = by + y0 + gy;
@@ -88,7 +93,9 @@ void Font::Draw(Mask& mask, const std::string& text, float x, float baseline, fl
         }
         penX += adv * sx;
         if (i + 1 < text.size()) {
-            penX += stbtt_GetCodepointKernAdvance(&m_Impl->info, cp, static_cast<unsigned char>(text[i + 1])) * sx;
+            penX +=
+                stbtt_GetCodepointKernAdvance(&m_Impl->info, cp, static_cast<unsigned char>(text[i + 1])) *
+                sx;
             penX += tracking * unit;
         }
     }
@@ -100,4 +107,4 @@ void Font::DrawCentred(Mask& mask, const std::string& text, float cx, float cy, 
     Draw(mask, text, cx - w * 0.5f, cy + CapHeight(size) * 0.5f, size, stretchX, tracking);
 }
 
-}  // namespace assetgen
+} // namespace assetgen

@@ -31,8 +31,8 @@ class Font {
     void Draw(Mask& mask, const std::string& text, float x, float baseline, float size, float stretchX = 1.0f,
               float tracking = 0.0f) const;
     // The same, centred horizontally on cx with the capitals centred vertically on cy.
-    void DrawCentred(Mask& mask, const std::string& text, float cx, float cy, float size, float stretchX = 1.0f,
-                     float tracking = 0.0f) const;
+    void DrawCentred(Mask& mask, const std::string& text, float cx, float cy, float size,
+                     float stretchX = 1.0f, float tracking = 0.0f) const;
     // Width including tracking and stretch.
     float LineWidth(const std::string& text, float size, float stretchX = 1.0f, float tracking = 0.0f) const;
 
@@ -41,4 +41,4 @@ class Font {
     Impl* m_Impl;
 };
 
-}  // namespace assetgen
+} // namespace assetgen

@@ -15,8 +15,12 @@ Canvas DesignCanvas(int texW, int texH, float widthFactor) {
     return Canvas(w, texH * kSupersample, static_cast<float>(kSupersample));
 }
 
-float DesignWidth(const Canvas& c) { return c.Width() / c.Unit(); }
-float DesignHeight(const Canvas& c) { return c.Height() / c.Unit(); }
+float DesignWidth(const Canvas& c) {
+    return c.Width() / c.Unit();
+}
+float DesignHeight(const Canvas& c) {
+    return c.Height() / c.Unit();
+}
 
 void SavePng(const Canvas& design, int texW, int texH, const std::string& path) {
     WritePng(path, Finish(design.Resampled(texW, texH)));
@@ -83,12 +87,13 @@ void DrawBubble(Canvas& c, float cx, float cy, float r, float opacity) {
     float w = std::max(0.35f, r * 0.14f);
     Mask ring = c.ShapeMask([=](float x, float y) { return std::fabs(SdCircle(x, y, cx, cy, r - w)) - w; });
     c.Fill(ring, Hex(0xEFFFFF, 0.85f), opacity);
-    Mask spot = c.ShapeMask(
-        [=](float x, float y) { return SdEllipse(x, y, cx - r * 0.38f, cy - r * 0.4f, r * 0.28f, r * 0.18f); });
+    Mask spot = c.ShapeMask([=](float x, float y) {
+        return SdEllipse(x, y, cx - r * 0.38f, cy - r * 0.4f, r * 0.28f, r * 0.18f);
+    });
     c.Fill(spot, Hex(0xFFFFFF), opacity);
 }
 
-}  // namespace assetgen
+} // namespace assetgen
 
 void GenerateImages(const std::string& root) {
     using namespace assetgen;
@@ -98,7 +103,7 @@ void GenerateImages(const std::string& root) {
         std::filesystem::create_directories(dir + "/" + sub, ec);
         if (ec) throw std::runtime_error("assetgen: cannot create " + dir + "/" + sub + ": " + ec.message());
     }
-    Fonts fonts;  // first, so that a missing font stops the run before any file is written
+    Fonts fonts; // first, so that a missing font stops the run before any file is written
     MakeEffectImages(dir);
     MakeGroundImage(dir);
     MakeCreatureImages(dir);

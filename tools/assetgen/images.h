@@ -28,16 +28,16 @@ struct Fonts {
 };
 
 struct TextStyle {
-    Colour top = Hex(0xFFFFFF), bottom = Hex(0xBFF3FF);  // fill, top of the capitals to the baseline
+    Colour top = Hex(0xFFFFFF), bottom = Hex(0xBFF3FF); // fill, top of the capitals to the baseline
     Colour outline = Hex(0x0B3A5A);
     float outlineWidth = 0.0f;
-    Colour outer = Hex(0x04162A);  // a second, wider outline behind the first
+    Colour outer = Hex(0x04162A); // a second, wider outline behind the first
     float outerWidth = 0.0f;
-    Colour glow = Hex(0x6FF3FF, 0.0f);  // alpha is the strength
+    Colour glow = Hex(0x6FF3FF, 0.0f); // alpha is the strength
     float glowRadius = 0.0f;
     Colour shadow = Hex(0x000000, 0.0f);
     float shadowDx = 0.0f, shadowDy = 0.0f, shadowBlur = 0.0f;
-    float gloss = 0.0f;  // white sheen on the upper half of the letters
+    float gloss = 0.0f; // white sheen on the upper half of the letters
     float stretchX = 1.0f;
     float tracking = 0.0f;
 };
@@ -51,14 +51,15 @@ struct PanelStyle {
     Colour top = Hex(0x3FD6E0), bottom = Hex(0x126A8C);
     Colour rim = Hex(0xE6FFFF);
     float rimWidth = 1.5f;
-    Colour edge = Hex(0x062A44);  // thin dark line outside the rim
+    Colour edge = Hex(0x062A44); // thin dark line outside the rim
     float edgeWidth = 1.0f;
     Colour shadow = Hex(0x00121F, 0.5f);
     float shadowBlur = 3.0f, shadowDy = 2.0f;
     float gloss = 0.35f;
 };
 // A rounded panel (button or card) centred on (cx, cy).
-void DrawPanel(Canvas& c, float cx, float cy, float halfW, float halfH, float radius, const PanelStyle& style);
+void DrawPanel(Canvas& c, float cx, float cy, float halfW, float halfH, float radius,
+               const PanelStyle& style);
 
 // A few little bubbles (ring and highlight) as decoration.
 void DrawBubble(Canvas& c, float cx, float cy, float r, float opacity);
@@ -71,4 +72,4 @@ void MakeHintImages(const std::string& imageDir, const Fonts& fonts);
 void MakeTitleImages(const std::string& imageDir, const Fonts& fonts);
 void MakeResultImages(const std::string& imageDir, const Fonts& fonts);
 
-}  // namespace assetgen
+} // namespace assetgen

@@ -44,7 +44,8 @@ void MakeTentacle(const std::string& path) {
         float by = 5.0f + k * 7.5f, r = 1.9f - k * 0.16f;
         float fade = 1.0f - Smoothstep(30.0f, 56.0f, by);
         c.FillSdf([=](float x, float y) { return SdCircle(x, y, 8.0f, by, r); },
-                  Radial(8.0f - r * 0.3f, by - r * 0.3f, r * 1.3f, Hex(0xFFFFFF), Hex(0xB4EEFF)), 0.8f * fade);
+                  Radial(8.0f - r * 0.3f, by - r * 0.3f, r * 1.3f, Hex(0xFFFFFF), Hex(0xB4EEFF)),
+                  0.8f * fade);
     }
     SavePng(c, 16, 64, path);
 }
@@ -52,7 +53,7 @@ void MakeTentacle(const std::string& path) {
 // The anemone's tentacle: its tip at the top, its root at the bottom. A tapering tube, violet at the root,
 // pink along the body, with a glowing pale tip, faint rings and a lit left side.
 void MakeAnemoneTentacle(const std::string& path) {
-    const float factor = 0.65f;  // the ribbon is drawn about 4 units wide and 13 long in the game
+    const float factor = 0.65f; // the ribbon is drawn about 4 units wide and 13 long in the game
     Canvas c = DesignCanvas(32, 64, factor);
     const float w = DesignWidth(c), cx = w * 0.5f;
     auto halfWidth = [=](float y) { return 2.4f + (w * 0.4f - 2.4f) * Smoothstep(2.0f, 64.0f, y); };
@@ -65,14 +66,16 @@ void MakeAnemoneTentacle(const std::string& path) {
     Mask body = c.ShapeMask([=](float x, float y) { return std::min(tube(x, y), tip(x, y)); });
     c.Fill(body, [=](float x, float y) {
         float t = Clamp01((y - 4.0f) / 60.0f);
-        Colour base = t < 0.5f ? Mix(Hex(0xFF9BD2), Hex(0xE0509E), t * 2) : Mix(Hex(0xE0509E), Hex(0x7A2A8C), t * 2 - 1);
-        float across = (x - cx) / halfWidth(y);  // -1 .. 1
+        Colour base = t < 0.5f ? Mix(Hex(0xFF9BD2), Hex(0xE0509E), t * 2)
+                               : Mix(Hex(0xE0509E), Hex(0x7A2A8C), t * 2 - 1);
+        float across = (x - cx) / halfWidth(y); // -1 .. 1
         float lit = 1.0f - 0.45f * Smoothstep(-0.4f, 1.0f, across) - 0.2f * Smoothstep(-0.6f, -1.0f, across);
         float ring = 0.92f + 0.08f * std::sin(y * 1.3f);
         Colour col = Mix(Hex(0x000000), base, lit * ring);
         return WithAlpha(col, 0.93f);
     });
     Mask glow = c.ShapeMask(tip).Blurred(1.2f);
+    glow.Intersect(c.ShapeMask([](float, float y) { return 1.5f - y; }));  // the top row stays clear
     c.Fill(glow, Hex(0xFFF0FA), 0.9f);
     Mask stripe = c.ShapeMask([=](float x, float y) {
         return std::max(std::fabs(x - (cx - halfWidth(y) * 0.35f)) - halfWidth(y) * 0.12f, 9.0f - y);
@@ -85,12 +88,13 @@ void MakeAnemoneTentacle(const std::string& path) {
 // A wakame blade, its tip at the top and its stalk at the bottom: broad ruffled lobes around a midrib,
 // olive green where the light passes through, browner towards the stalk.
 void MakeWakame(const std::string& path) {
-    const float factor = 1.77f;  // the strip is drawn 20 units wide and about 22 long, slanting to the camera
+    const float factor = 1.77f; // the strip is drawn 20 units wide and about 22 long, slanting to the camera
     Canvas c = DesignCanvas(64, 128, factor);
     const float w = DesignWidth(c), cx = w * 0.5f;
     auto profile = [=](float y) {
         float t = Clamp01(y / 128.0f);
-        float broad = std::sin(std::min(1.0f, t * 1.25f) * kPi);  // 0 at the tip, widest a third of the way down
+        float broad =
+            std::sin(std::min(1.0f, t * 1.25f) * kPi); // 0 at the tip, widest a third of the way down
         float lobes = 0.78f + 0.22f * std::fabs(std::sin(t * kPi * 5.5f));
         return std::max(3.0f, (w * 0.46f) * std::pow(broad, 0.7f) * lobes);
     };
@@ -146,7 +150,7 @@ void MakeIvy(const std::string& path) {
     SavePng(c, 256, 64, path);
 }
 
-}  // namespace
+} // namespace
 
 void MakeCreatureImages(const std::string& dir) {
     MakeTentacle(dir + "/game/tentacle.png");
@@ -155,4 +159,4 @@ void MakeCreatureImages(const std::string& dir) {
     MakeIvy(dir + "/game/ivy.png");
 }
 
-}  // namespace assetgen
+} // namespace assetgen

@@ -33,7 +33,8 @@ void MakeCursor(const std::string& path) {
         return [=](float x, float y) { return std::fabs(SdCircle(x, y, cx, cy, r)) - half; };
     };
     Mask halo = c.ShapeMask(ring(1.6f)).Blurred(1.6f);
-    halo.Intersect(c.ShapeMask([=](float x, float y) { return SdCircle(x, y, cx, cy, 14.5f); }).Blurred(0.5f));
+    halo.Intersect(
+        c.ShapeMask([=](float x, float y) { return SdCircle(x, y, cx, cy, 14.5f); }).Blurred(0.5f));
     c.Fill(halo, Hex(0x7FF6FF), 0.85f);
     c.FillSdf(ring(2.1f), Solid(Hex(0x06324A)), 0.45f);
     c.FillSdf(ring(1.45f), [=](float x, float y) {
@@ -74,7 +75,7 @@ void MakeDust(const std::string& path) {
     SavePng(c, 128, 128, path);
 }
 
-}  // namespace
+} // namespace
 
 void MakeEffectImages(const std::string& dir) {
     MakeLight(dir + "/effect/light.png");
@@ -83,4 +84,4 @@ void MakeEffectImages(const std::string& dir) {
     MakeCursor(dir + "/game/cursor.png");
 }
 
-}  // namespace assetgen
+} // namespace assetgen

@@ -49,7 +49,7 @@ class Cells {
     std::vector<float> m_P;
 };
 
-}  // namespace
+} // namespace
 
 void MakeGroundImage(const std::string& dir) {
     const int n = kSize;
@@ -57,24 +57,26 @@ void MakeGroundImage(const std::string& dir) {
     Cells cellsA(7, 901), cellsB(11, 902);
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) {
-            const float u = float(x) / n, v = float(y) / n;  // 0..1 over the tile
-            // One ripple train (a whole number of waves across the tile) bent by large and middle-sized noise,
-            // so that the crests curve, pinch out and fork; calmer and stronger stretches alternate.
+            const float u = float(x) / n, v = float(y) / n; // 0..1 over the tile
+            // One ripple train (a whole number of waves across the tile) bent by large and middle-sized
+            // noise, so that the crests curve, pinch out and fork; calmer and stronger stretches alternate.
             float phase = kTwoPi * (19 * u + 7 * v) + 9.0f * Fbm(u * 2, v * 2, 2, 3, 0.5f, 11) +
                           2.4f * Fbm(u * 5, v * 5, 5, 2, 0.5f, 12);
             float s = 0.5f + 0.5f * std::sin(phase);
             float strength = 0.25f + 0.75f * Smoothstep(-0.5f, 0.5f, Fbm(u * 3, v * 3, 3, 2, 0.5f, 14));
-            float h = s * s * (1.4f - 0.4f * s) * strength;  // steep lee side, gentle stoss side
-            h += 0.18f * Fbm(u * 32, v * 32, 32, 3, 0.55f, 15);  // lumps
+            float h = s * s * (1.4f - 0.4f * s) * strength;     // steep lee side, gentle stoss side
+            h += 0.18f * Fbm(u * 32, v * 32, 32, 3, 0.55f, 15); // lumps
             height[static_cast<size_t>(y) * n + x] = h;
             patch[static_cast<size_t>(y) * n + x] = Fbm(u * 3, v * 3, 3, 4, 0.55f, 16);
             // Caustics: borders of two strongly warped cell nets, thin and uneven, brighter in some places.
-            float wx = x + 55 * Fbm(u * 4, v * 4, 4, 3, 0.5f, 17), wy = y + 55 * Fbm(u * 4 + 3, v * 4, 4, 3, 0.5f, 18);
+            float wx = x + 55 * Fbm(u * 4, v * 4, 4, 3, 0.5f, 17),
+                  wy = y + 55 * Fbm(u * 4 + 3, v * 4, 4, 3, 0.5f, 18);
             float width = 0.075f + 0.04f * Fbm(u * 8, v * 8, 8, 2, 0.5f, 19);
             float a = 1.0f - Smoothstep(0.0f, width, cellsA.Border(wx, wy));
             float b = 1.0f - Smoothstep(0.0f, width * 1.3f, cellsB.Border(wy + 300, wx + 90));
             float patchLight = Smoothstep(-0.45f, 0.4f, Fbm(u * 3 + 5, v * 3, 3, 2, 0.5f, 20));
-            caustic[static_cast<size_t>(y) * n + x] = (a * a * 0.9f + b * b * 0.55f) * (0.35f + 0.65f * patchLight);
+            caustic[static_cast<size_t>(y) * n + x] =
+                (a * a * 0.9f + b * b * 0.55f) * (0.35f + 0.65f * patchLight);
         }
     Image8 img;
     img.w = img.h = n;
@@ -93,7 +95,7 @@ void MakeGroundImage(const std::string& dir) {
             float p = patch[static_cast<size_t>(y) * n + x];
             Colour c = Mix(sandDark, sandLight, shade);
             c = Mix(c, sandCool, Clamp01(0.2f + 0.4f * p));
-            float g = (grain.Uniform() - 0.5f) * 0.07f;  // fine grain
+            float g = (grain.Uniform() - 0.5f) * 0.07f; // fine grain
             float cst = caustic[static_cast<size_t>(y) * n + x] * (0.55f + 0.45f * shade);
             c = Mix(c, causticTint, Clamp01(cst * 0.5f));
             uint8_t* q = &img.rgba[(static_cast<size_t>(y) * n + x) * 4];
@@ -110,7 +112,7 @@ void MakeGroundImage(const std::string& dir) {
         bool pale = rng.Uniform() < 0.4f;
         float keep = rng.Uniform();
         if (keep > Smoothstep(-0.2f, 0.5f, Fbm(px / n * 5, py / n * 5, 5, 2, 0.5f, 21))) continue;
-        if (rng.Uniform() < 0.06f) r *= 2.0f;  // now and then a larger pebble
+        if (rng.Uniform() < 0.06f) r *= 2.0f; // now and then a larger pebble
         Colour tint = pale ? Hex(0xF4EEDA) : Hex(0x56554A);
         float strength = rng.Range(0.45f, 0.85f);
         int reach = static_cast<int>(r) + 2;
@@ -126,10 +128,11 @@ void MakeGroundImage(const std::string& dir) {
                 uint8_t* q = &img.rgba[(static_cast<size_t>((iy + n) % n) * n + (ix + n) % n) * 4];
                 const float tc[3] = {t.r, t.g, t.b};
                 for (int k = 0; k < 3; ++k)
-                    q[k] = static_cast<uint8_t>(std::lround((q[k] / 255.0f * (1 - cover) + tc[k] * cover) * 255));
+                    q[k] = static_cast<uint8_t>(
+                        std::lround((q[k] / 255.0f * (1 - cover) + tc[k] * cover) * 255));
             }
     }
     WriteBmp24(dir + "/game/ground.bmp", img);
 }
 
-}  // namespace assetgen
+} // namespace assetgen

@@ -1,7 +1,7 @@
 // The stage's boards that lie flat on the seabed ahead of the player: the movement keys hint, the mouse hint
-// and the back-to-title button. The camera looks down on them at about 45 degrees from behind, so each is drawn
-// in the proportions the player sees (wider than the texture by `factor`) and squeezed into its texture; the
-// top of each picture is the far edge of its board.
+// and the back-to-title button. The camera looks down on them at about 45 degrees from behind, so each is
+// drawn in the proportions the player sees (wider than the texture by `factor`) and squeezed into its
+// texture; the top of each picture is the far edge of its board.
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -12,8 +12,8 @@
 namespace assetgen {
 namespace {
 
-constexpr float kHintFactor = 1.15f;  // 40 x 40 boards 30 units ahead
-constexpr float kBackFactor = 0.92f;  // the 30 x 15 button beside and behind the player
+constexpr float kHintFactor = 1.15f; // 40 x 40 boards 30 units ahead
+constexpr float kBackFactor = 0.92f; // the 30 x 15 button beside and behind the player
 
 // A translucent deep-water card that keeps the hint readable on bright sand.
 void DrawCard(Canvas& c, float cx, float cy, float halfW, float halfH) {
@@ -87,12 +87,15 @@ void MakeMouse(const std::string& path, const Fonts& fonts) {
     c.Fill(shell.Grown(1.0f).Shifted(0, 3).Blurred(3.0f), Hex(0x000A14), 0.6f);
     c.Fill(shell.Grown(1.8f), Hex(0x0B1A26));
     c.Fill(shell, Linear(mx - halfW, 0, Hex(0xF4F8FB), mx + halfW, 0, Hex(0xB7C6D2)));
-    Mask left = c.ShapeMask([=](float x, float y) { return std::max(body(x, y) + 3.0f, std::max(x - (mx - 1.5f), y - split)); });
-    Mask right = c.ShapeMask([=](float x, float y) { return std::max(body(x, y) + 3.0f, std::max((mx + 1.5f) - x, y - split)); });
+    Mask left = c.ShapeMask(
+        [=](float x, float y) { return std::max(body(x, y) + 3.0f, std::max(x - (mx - 1.5f), y - split)); });
+    Mask right = c.ShapeMask(
+        [=](float x, float y) { return std::max(body(x, y) + 3.0f, std::max((mx + 1.5f) - x, y - split)); });
     c.Fill(right, Linear(0, my - halfH, Hex(0xE4ECF2), 0, split, Hex(0xC3D0DA)));
     c.Fill(left.Grown(2.0f).Blurred(4.0f), Hex(0x5FF0FF), 0.9f);
     c.Fill(left, Linear(0, my - halfH, Hex(0xC8FCFF), 0, split, Hex(0x27B8DC)));
-    c.FillSdf([=](float x, float y) { return SdRoundRect(x, y, mx, split - 16, 3.2f, 8, 3.2f); }, Solid(Hex(0x3C5566)));
+    c.FillSdf([=](float x, float y) { return SdRoundRect(x, y, mx, split - 16, 3.2f, 8, 3.2f); },
+              Solid(Hex(0x3C5566)));
     // Click rays beside the lit button.
     for (int k = 0; k < 3; ++k) {
         float a = 3.14159265f * (1.05f + 0.22f * k);
@@ -115,8 +118,8 @@ void MakeBack(const std::string& path, const Fonts& fonts) {
     PanelStyle panel;
     DrawPanel(c, w * 0.5f, cy, w * 0.5f - 8, 40, 24, panel);
     const float ax = 36;
-    std::vector<float> poly = {ax - 14, cy, ax + 2, cy - 16, ax + 2, cy - 7, ax + 16, cy - 7,
-                               ax + 16, cy + 7, ax + 2, cy + 7, ax + 2, cy + 16};
+    std::vector<float> poly = {ax - 14, cy,      ax + 2, cy - 16, ax + 2, cy - 7, ax + 16,
+                               cy - 7,  ax + 16, cy + 7, ax + 2,  cy + 7, ax + 2, cy + 16};
     Mask arrow = c.ShapeMask([poly](float x, float y) { return SdPolygon(x, y, poly) - 1.5f; });
     c.Fill(arrow.Grown(1.6f), Hex(0x06304C));
     c.Fill(arrow, Hex(0xFFFFFF));
@@ -137,7 +140,7 @@ void MakeBack(const std::string& path, const Fonts& fonts) {
     SavePng(c, 256, 128, path);
 }
 
-}  // namespace
+} // namespace
 
 void MakeHintImages(const std::string& dir, const Fonts& fonts) {
     MakeKeys(dir + "/game/key.png", fonts);
@@ -145,4 +148,4 @@ void MakeHintImages(const std::string& dir, const Fonts& fonts) {
     MakeBack(dir + "/game/esc.png", fonts);
 }
 
-}  // namespace assetgen
+} // namespace assetgen

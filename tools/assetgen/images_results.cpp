@@ -27,7 +27,8 @@ void DrawSmallStar(Canvas& c, float cx, float cy, float r, float turn) {
 
 // A soft dark pool behind a word, so that it reads on bright sand.
 void DrawBackdrop(Canvas& c, float cx, float cy, float rx, float ry, float opacity) {
-    Mask pool = c.ShapeMask([=](float x, float y) { return SdEllipse(x, y, cx, cy, rx, ry); }).Blurred(ry * 0.35f);
+    Mask pool =
+        c.ShapeMask([=](float x, float y) { return SdEllipse(x, y, cx, cy, rx, ry); }).Blurred(ry * 0.35f);
     c.Fill(pool, Hex(0x03172A), opacity);
 }
 
@@ -76,8 +77,10 @@ void MakeDead(const std::string& path, const Fonts& fonts) {
     float tw = TextWidth(fonts.bold, text, size, s);
     if (tw > w - 60) size *= (w - 60) / tw;
     DrawText(c, fonts.bold, text, cx, 62, size, s);
-    const float bubbles[][3] = {{18, 30, 5}, {26, 16, 3}, {w - 22, 98, 4.5f}, {w - 14, 84, 2.8f}, {w - 26, 110, 2.2f}};
-    for (const auto& b : bubbles) DrawBubble(c, b[0], b[1], b[2], 0.9f);
+    const float bubbles[][3] = {
+        {18, 30, 5}, {26, 16, 3}, {w - 22, 98, 4.5f}, {w - 14, 84, 2.8f}, {w - 26, 110, 2.2f}};
+    for (const auto& b : bubbles)
+        DrawBubble(c, b[0], b[1], b[2], 0.9f);
     SavePng(c, 256, 128, path);
 }
 
@@ -99,7 +102,7 @@ void MakeWord(const std::string& path, const Fonts& fonts, const std::string& te
     SavePng(c, 256, 128, path);
 }
 
-}  // namespace
+} // namespace
 
 void MakeResultImages(const std::string& dir, const Fonts& fonts) {
     MakeClear(dir + "/gameover/clear.png", fonts);
@@ -108,4 +111,4 @@ void MakeResultImages(const std::string& dir, const Fonts& fonts) {
     MakeWord(dir + "/gameover/score.png", fonts, "Score");
 }
 
-}  // namespace assetgen
+} // namespace assetgen

@@ -46,9 +46,10 @@ void MakeLogo(const std::string& path, const Fonts& fonts) {
     c.Fill(wave.Grown(1.2f).Blurred(1.5f), Hex(0x5FF0FF), 0.6f);
     c.Fill(wave, Hex(0xE6FFFF));
     DrawText(c, fonts.bold, text, w * 0.5f, 60.0f, size, s);
-    const float bubbles[][3] = {{w - 15, 40, 7.0f}, {w - 8, 20, 4.5f}, {w - 20, 9, 3.0f}, {14, 88, 6.0f},
-                                {8, 70, 3.6f},      {18, 58, 2.5f}};
-    for (const auto& b : bubbles) DrawBubble(c, b[0], b[1], b[2], 1.0f);
+    const float bubbles[][3] = {{w - 15, 40, 7.0f}, {w - 8, 20, 4.5f}, {w - 20, 9, 3.0f},
+                                {14, 88, 6.0f},     {8, 70, 3.6f},     {18, 58, 2.5f}};
+    for (const auto& b : bubbles)
+        DrawBubble(c, b[0], b[1], b[2], 1.0f);
     SavePng(c, 256, 128, path);
 }
 
@@ -100,8 +101,8 @@ void MakeArrow(const std::string& path) {
     Canvas c = DesignCanvas(64, 64, 0.92f);
     const float w = DesignWidth(c), cx = w * 0.5f;
     // Shaft and head as one polygon, rounded by 2.5 units.
-    std::vector<float> poly = {cx - 18, 25, cx + 2, 25, cx + 2, 12, cx + 22, 32,
-                               cx + 2,  52, cx + 2, 39, cx - 18, 39};
+    std::vector<float> poly = {cx - 18, 25,     cx + 2, 25,     cx + 2, 12,      cx + 22,
+                               32,      cx + 2, 52,     cx + 2, 39,     cx - 18, 39};
     Sdf arrow = [poly](float x, float y) { return SdPolygon(x, y, poly) - 2.5f; };
     Mask body = c.ShapeMask(arrow);
     c.Fill(body.Grown(2.0f).Blurred(3.0f), Hex(0x5FF0FF), 0.8f);
@@ -134,8 +135,12 @@ void MakeStar(const std::string& path) {
     Mask facets = c.NewMask();
     for (int i = 0; i < 5; ++i) {
         float a = -kPi * 0.5f + i * 2 * kPi / 5, b = a + kPi / 5;
-        std::vector<float> tri = {cx, cy, cx + (outer + 12) * std::cos(a), cy + (outer + 12) * std::sin(a),
-                                  cx + (inner + 12) * std::cos(b), cy + (inner + 12) * std::sin(b)};
+        std::vector<float> tri = {cx,
+                                  cy,
+                                  cx + (outer + 12) * std::cos(a),
+                                  cy + (outer + 12) * std::sin(a),
+                                  cx + (inner + 12) * std::cos(b),
+                                  cy + (inner + 12) * std::sin(b)};
         facets.AddSdf([tri](float x, float y) { return SdPolygon(x, y, tri); });
     }
     facets.Intersect(body);
@@ -145,8 +150,10 @@ void MakeStar(const std::string& path) {
     // Sparkle on the upper left point.
     const float sx = cx - 30, sy = cy - 38;
     Mask sparkle = c.ShapeMask([=](float x, float y) {
-        float d1 = std::max(std::fabs(x - sx) - 2.0f * Clamp01(1 - std::fabs(y - sy) / 18), std::fabs(y - sy) - 18);
-        float d2 = std::max(std::fabs(y - sy) - 2.0f * Clamp01(1 - std::fabs(x - sx) / 18), std::fabs(x - sx) - 18);
+        float d1 =
+            std::max(std::fabs(x - sx) - 2.0f * Clamp01(1 - std::fabs(y - sy) / 18), std::fabs(y - sy) - 18);
+        float d2 =
+            std::max(std::fabs(y - sy) - 2.0f * Clamp01(1 - std::fabs(x - sx) / 18), std::fabs(x - sx) - 18);
         return std::min(d1, d2);
     });
     c.Fill(sparkle.Blurred(0.8f), Hex(0xFFFFFF));
@@ -154,20 +161,20 @@ void MakeStar(const std::string& path) {
     SavePng(c, 256, 256, path);
 }
 
-}  // namespace
+} // namespace
 
 void MakeTitleImages(const std::string& dir, const Fonts& fonts) {
     MakeLogo(dir + "/title/logo.png", fonts);
     MakeClick(dir + "/title/click.png", fonts);
-    PanelStyle start;  // aqua; seen square although its texture is 2:1
+    PanelStyle start; // aqua; seen square although its texture is 2:1
     MakeButton(dir + "/title/start.png", fonts, "START", 0.5f, start, 21.0f, 0.8f);
-    PanelStyle exitStyle;  // coral; tilted towards the camera, seen at 4:3
+    PanelStyle exitStyle; // coral; tilted towards the camera, seen at 4:3
     exitStyle.top = Hex(0xFF9E80);
     exitStyle.bottom = Hex(0xC4452F);
     exitStyle.rim = Hex(0xFFE9DF);
     exitStyle.edge = Hex(0x3D0E06);
     MakeButton(dir + "/title/exit.png", fonts, "EXIT", 0.67f, exitStyle, 26.0f);
-    PanelStyle option;  // sea green; never shown, kept with the set
+    PanelStyle option; // sea green; never shown, kept with the set
     option.top = Hex(0x8FE3B0);
     option.bottom = Hex(0x2E8A68);
     option.edge = Hex(0x0B2E22);
@@ -176,4 +183,4 @@ void MakeTitleImages(const std::string& dir, const Fonts& fonts) {
     MakeStar(dir + "/title/star.png");
 }
 
-}  // namespace assetgen
+} // namespace assetgen

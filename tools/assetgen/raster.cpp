@@ -25,10 +25,14 @@ Colour WithAlpha(Colour c, float a) {
 }
 
 namespace {
-inline float Len(float x, float y) { return std::sqrt(x * x + y * y); }
-}  // namespace
+inline float Len(float x, float y) {
+    return std::sqrt(x * x + y * y);
+}
+} // namespace
 
-float Clamp01(float x) { return x < 0 ? 0 : (x > 1 ? 1 : x); }
+float Clamp01(float x) {
+    return x < 0 ? 0 : (x > 1 ? 1 : x);
+}
 
 float Smoothstep(float e0, float e1, float x) {
     float t = Clamp01((x - e0) / (e1 - e0));
@@ -37,7 +41,9 @@ float Smoothstep(float e0, float e1, float x) {
 
 // ---------------------------------------------------------------------------------------------- shapes
 
-float SdCircle(float x, float y, float cx, float cy, float r) { return Len(x - cx, y - cy) - r; }
+float SdCircle(float x, float y, float cx, float cy, float r) {
+    return Len(x - cx, y - cy) - r;
+}
 
 float SdRoundRect(float x, float y, float cx, float cy, float halfW, float halfH, float radius) {
     float qx = std::fabs(x - cx) - halfW + radius;
@@ -119,19 +125,23 @@ void Mask::CutSdf(const Sdf& sdf) {
 }
 
 void Mask::Union(const Mask& o) {
-    for (size_t i = 0; i < m_V.size(); ++i) m_V[i] = std::max(m_V[i], o.m_V[i]);
+    for (size_t i = 0; i < m_V.size(); ++i)
+        m_V[i] = std::max(m_V[i], o.m_V[i]);
 }
 
 void Mask::Intersect(const Mask& o) {
-    for (size_t i = 0; i < m_V.size(); ++i) m_V[i] *= o.m_V[i];
+    for (size_t i = 0; i < m_V.size(); ++i)
+        m_V[i] *= o.m_V[i];
 }
 
 void Mask::Subtract(const Mask& o) {
-    for (size_t i = 0; i < m_V.size(); ++i) m_V[i] *= 1.0f - o.m_V[i];
+    for (size_t i = 0; i < m_V.size(); ++i)
+        m_V[i] *= 1.0f - o.m_V[i];
 }
 
 void Mask::Scale(float f) {
-    for (float& v : m_V) v = Clamp01(v * f);
+    for (float& v : m_V)
+        v = Clamp01(v * f);
 }
 
 namespace {
@@ -158,32 +168,38 @@ void Edt1d(const std::vector<double>& f, std::vector<double>& d) {
     }
     k = 0;
     for (int q = 0; q < n; ++q) {
-        while (z[k + 1] < q) ++k;
+        while (z[k + 1] < q)
+            ++k;
         double dq = double(q - v[k]);
         d[q] = dq * dq + f[v[k]];
     }
 }
 
-}  // namespace
+} // namespace
 
 Mask Mask::Grown(float radius) const {
     const double big = 1e20;
     std::vector<double> dist(m_V.size());
-    for (size_t i = 0; i < m_V.size(); ++i) dist[i] = m_V[i] >= 0.5f ? 0.0 : big;
+    for (size_t i = 0; i < m_V.size(); ++i)
+        dist[i] = m_V[i] >= 0.5f ? 0.0 : big;
     std::vector<double> f, d;
     f.resize(m_W);
     d.resize(m_W);
     for (int y = 0; y < m_H; ++y) {
-        for (int x = 0; x < m_W; ++x) f[x] = dist[static_cast<size_t>(y) * m_W + x];
+        for (int x = 0; x < m_W; ++x)
+            f[x] = dist[static_cast<size_t>(y) * m_W + x];
         Edt1d(f, d);
-        for (int x = 0; x < m_W; ++x) dist[static_cast<size_t>(y) * m_W + x] = d[x];
+        for (int x = 0; x < m_W; ++x)
+            dist[static_cast<size_t>(y) * m_W + x] = d[x];
     }
     f.resize(m_H);
     d.resize(m_H);
     for (int x = 0; x < m_W; ++x) {
-        for (int y = 0; y < m_H; ++y) f[y] = dist[static_cast<size_t>(y) * m_W + x];
+        for (int y = 0; y < m_H; ++y)
+            f[y] = dist[static_cast<size_t>(y) * m_W + x];
         Edt1d(f, d);
-        for (int y = 0; y < m_H; ++y) dist[static_cast<size_t>(y) * m_W + x] = d[y];
+        for (int y = 0; y < m_H; ++y)
+            dist[static_cast<size_t>(y) * m_W + x] = d[y];
     }
     Mask out(m_W, m_H, m_Unit);
     const float r = radius * m_Unit;
@@ -200,7 +216,8 @@ namespace {
 void BoxLine(const float* in, float* out, int n, int stride, int r) {
     const float inv = 1.0f / (2 * r + 1);
     double acc = 0;
-    for (int i = 0; i <= r && i < n; ++i) acc += in[static_cast<size_t>(i) * stride];
+    for (int i = 0; i <= r && i < n; ++i)
+        acc += in[static_cast<size_t>(i) * stride];
     for (int i = 0; i < n; ++i) {
         out[static_cast<size_t>(i) * stride] = static_cast<float>(acc * inv);
         int add = i + r + 1, drop = i - r;
@@ -209,7 +226,7 @@ void BoxLine(const float* in, float* out, int n, int stride, int r) {
     }
 }
 
-}  // namespace
+} // namespace
 
 Mask Mask::Blurred(float sigma) const {
     // Three box filters in a row approach a gaussian of the same variance.
@@ -218,21 +235,25 @@ Mask Mask::Blurred(float sigma) const {
     const int r = std::max(1, static_cast<int>(std::lround((std::sqrt(4.0f * s * s + 1.0f) - 1.0f) * 0.5f)));
     Mask a = *this, b(m_W, m_H, m_Unit);
     for (int pass = 0; pass < 3; ++pass) {
-        for (int y = 0; y < m_H; ++y) BoxLine(&a.m_V[static_cast<size_t>(y) * m_W], &b.m_V[static_cast<size_t>(y) * m_W], m_W, 1, r);
+        for (int y = 0; y < m_H; ++y)
+            BoxLine(&a.m_V[static_cast<size_t>(y) * m_W], &b.m_V[static_cast<size_t>(y) * m_W], m_W, 1, r);
         std::swap(a.m_V, b.m_V);
     }
     for (int pass = 0; pass < 3; ++pass) {
-        for (int x = 0; x < m_W; ++x) BoxLine(&a.m_V[x], &b.m_V[x], m_H, m_W, r);
+        for (int x = 0; x < m_W; ++x)
+            BoxLine(&a.m_V[x], &b.m_V[x], m_H, m_W, r);
         std::swap(a.m_V, b.m_V);
     }
     return a;
 }
 
 Mask Mask::Shifted(float dx, float dy) const {
-    const int ox = static_cast<int>(std::lround(dx * m_Unit)), oy = static_cast<int>(std::lround(dy * m_Unit));
+    const int ox = static_cast<int>(std::lround(dx * m_Unit)),
+              oy = static_cast<int>(std::lround(dy * m_Unit));
     Mask out(m_W, m_H, m_Unit);
     for (int y = 0; y < m_H; ++y)
-        for (int x = 0; x < m_W; ++x) out.At(x, y) = Get(x - ox, y - oy);
+        for (int x = 0; x < m_W; ++x)
+            out.At(x, y) = Get(x - ox, y - oy);
     return out;
 }
 
@@ -272,7 +293,8 @@ void Canvas::Generate(const Paint& paint) {
 Mask Canvas::AlphaMask() const {
     Mask m(m_W, m_H, m_Unit);
     for (int y = 0; y < m_H; ++y)
-        for (int x = 0; x < m_W; ++x) m.At(x, y) = Pixel(x, y)[3];
+        for (int x = 0; x < m_W; ++x)
+            m.At(x, y) = Pixel(x, y)[3];
     return m;
 }
 
@@ -289,7 +311,7 @@ std::vector<std::vector<Tap>> AreaTaps(int from, int to) {
     const double ratio = double(from) / to;
     for (int i = 0; i < to; ++i) {
         double lo = i * ratio, hi = (i + 1) * ratio;
-        if (ratio < 1.0) {  // enlarging: a tent over the two nearest source cells
+        if (ratio < 1.0) { // enlarging: a tent over the two nearest source cells
             double c = (i + 0.5) * ratio - 0.5;
             int a = static_cast<int>(std::floor(c));
             float t = static_cast<float>(c - a);
@@ -304,12 +326,13 @@ std::vector<std::vector<Tap>> AreaTaps(int from, int to) {
             taps[i].push_back({s, static_cast<float>(w)});
             total += w;
         }
-        for (Tap& t : taps[i]) t.weight = static_cast<float>(t.weight / total);
+        for (Tap& t : taps[i])
+            t.weight = static_cast<float>(t.weight / total);
     }
     return taps;
 }
 
-}  // namespace
+} // namespace
 
 Canvas Canvas::Resampled(int w, int h) const {
     const float unit = m_Unit * float(h) / float(m_H);
@@ -320,7 +343,8 @@ Canvas Canvas::Resampled(int w, int h) const {
             float* d = mid.Pixel(x, y);
             for (const Tap& t : tx[x]) {
                 const float* s = Pixel(t.index, y);
-                for (int c = 0; c < 4; ++c) d[c] += s[c] * t.weight;
+                for (int c = 0; c < 4; ++c)
+                    d[c] += s[c] * t.weight;
             }
         }
     for (int y = 0; y < h; ++y)
@@ -328,7 +352,8 @@ Canvas Canvas::Resampled(int w, int h) const {
             float* d = out.Pixel(x, y);
             for (const Tap& t : ty[y]) {
                 const float* s = mid.Pixel(x, t.index);
-                for (int c = 0; c < 4; ++c) d[c] += s[c] * t.weight;
+                for (int c = 0; c < 4; ++c)
+                    d[c] += s[c] * t.weight;
             }
         }
     return out;
@@ -361,11 +386,12 @@ void BleedColour(Image8& img) {
     const int w = img.w, h = img.h;
     std::vector<uint8_t> known(static_cast<size_t>(w) * h);
     std::vector<int> frontier;
-    for (int i = 0; i < w * h; ++i) known[i] = img.rgba[static_cast<size_t>(i) * 4 + 3] > 0;
+    for (int i = 0; i < w * h; ++i)
+        known[i] = img.rgba[static_cast<size_t>(i) * 4 + 3] > 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             if (!known[y * w + x]) frontier.push_back(y * w + x);
-    if (frontier.size() == static_cast<size_t>(w) * h) return;  // nothing visible to take colour from
+    if (frontier.size() == static_cast<size_t>(w) * h) return; // nothing visible to take colour from
     while (!frontier.empty()) {
         std::vector<int> filled, rest;
         std::vector<uint8_t> rgb;
@@ -377,7 +403,8 @@ void BleedColour(Image8& img) {
                     if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
                     if (!known[ny * w + nx]) continue;
                     const uint8_t* q = &img.rgba[static_cast<size_t>(ny * w + nx) * 4];
-                    for (int c = 0; c < 3; ++c) sum[c] += q[c];
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += q[c];
                     ++n;
                 }
             if (n == 0) {
@@ -385,11 +412,13 @@ void BleedColour(Image8& img) {
                 continue;
             }
             filled.push_back(i);
-            for (int c = 0; c < 3; ++c) rgb.push_back(static_cast<uint8_t>((sum[c] + n / 2) / n));
+            for (int c = 0; c < 3; ++c)
+                rgb.push_back(static_cast<uint8_t>((sum[c] + n / 2) / n));
         }
         for (size_t k = 0; k < filled.size(); ++k) {
             uint8_t* q = &img.rgba[static_cast<size_t>(filled[k]) * 4];
-            for (int c = 0; c < 3; ++c) q[c] = rgb[k * 3 + c];
+            for (int c = 0; c < 3; ++c)
+                q[c] = rgb[k * 3 + c];
             known[filled[k]] = 1;
         }
         frontier.swap(rest);
@@ -404,7 +433,8 @@ void WritePng(const std::string& path, const Image8& img) {
 void WriteBmp24(const std::string& path, const Image8& img) {
     std::vector<uint8_t> rgb(static_cast<size_t>(img.w) * img.h * 3);
     for (size_t i = 0; i < static_cast<size_t>(img.w) * img.h; ++i)
-        for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = img.rgba[i * 4 + c];
+        for (int c = 0; c < 3; ++c)
+            rgb[i * 3 + c] = img.rgba[i * 4 + c];
     if (!stbi_write_bmp(path.c_str(), img.w, img.h, 3, rgb.data()))
         throw std::runtime_error("assetgen: cannot write " + path);
 }
@@ -418,9 +448,13 @@ uint32_t Rng::Next() {
     return static_cast<uint32_t>((z ^ (z >> 31)) >> 32);
 }
 
-float Rng::Uniform() { return (Next() >> 8) * (1.0f / 16777216.0f); }
+float Rng::Uniform() {
+    return (Next() >> 8) * (1.0f / 16777216.0f);
+}
 
-float Rng::Range(float lo, float hi) { return lo + (hi - lo) * Uniform(); }
+float Rng::Range(float lo, float hi) {
+    return lo + (hi - lo) * Uniform();
+}
 
 namespace {
 
@@ -452,14 +486,15 @@ float Grad(int ix, int iy, int period, uint32_t seed, float dx, float dy) {
     return kGrad.x[i] * dx + kGrad.y[i] * dy;
 }
 
-}  // namespace
+} // namespace
 
 float Noise(float x, float y, int period, uint32_t seed) {
     int ix = static_cast<int>(std::floor(x)), iy = static_cast<int>(std::floor(y));
     float fx = x - ix, fy = y - iy;
     float ux = fx * fx * fx * (fx * (fx * 6 - 15) + 10), uy = fy * fy * fy * (fy * (fy * 6 - 15) + 10);
     float a = Grad(ix, iy, period, seed, fx, fy), b = Grad(ix + 1, iy, period, seed, fx - 1, fy);
-    float c = Grad(ix, iy + 1, period, seed, fx, fy - 1), d = Grad(ix + 1, iy + 1, period, seed, fx - 1, fy - 1);
+    float c = Grad(ix, iy + 1, period, seed, fx, fy - 1),
+          d = Grad(ix + 1, iy + 1, period, seed, fx - 1, fy - 1);
     float ab = a + (b - a) * ux, cd = c + (d - c) * ux;
     return (ab + (cd - ab) * uy) * 1.41421356f;
 }
@@ -477,4 +512,4 @@ float Fbm(float x, float y, int period, int octaves, float gain, uint32_t seed) 
     return sum / norm;
 }
 
-}  // namespace assetgen
+} // namespace assetgen

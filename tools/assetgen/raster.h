@@ -1,10 +1,10 @@
 // Small software rasteriser for the generated pictures.
 //
 // Everything is drawn in float, premultiplied RGBA, at a supersampled resolution, with shapes given as signed
-// distance functions in "design units". A finished canvas is area-filtered down to the texture size (which may
-// have another aspect than the design: boards that the camera sees foreshortened are drawn undistorted in the
-// design space and squeezed into the texture), un-premultiplied, and its transparent texels take the colour of
-// their nearest visible neighbours so that bilinear filtering shows no dark fringes.
+// distance functions in "design units". A finished canvas is area-filtered down to the texture size (which
+// may have another aspect than the design: boards that the camera sees foreshortened are drawn undistorted in
+// the design space and squeezed into the texture), un-premultiplied, and its transparent texels take the
+// colour of their nearest visible neighbours so that bilinear filtering shows no dark fringes.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +30,8 @@ using Paint = std::function<Colour(float x, float y)>;
 float SdCircle(float x, float y, float cx, float cy, float r);
 float SdRoundRect(float x, float y, float cx, float cy, float halfW, float halfH, float radius);
 float SdSegment(float x, float y, float ax, float ay, float bx, float by);
-float SdPolygon(float x, float y, const std::vector<float>& xy);  // closed polygon, x0 y0 x1 y1 ...
-float SdEllipse(float x, float y, float cx, float cy, float rx, float ry);  // approximate, good near the edge
+float SdPolygon(float x, float y, const std::vector<float>& xy);           // closed polygon, x0 y0 x1 y1 ...
+float SdEllipse(float x, float y, float cx, float cy, float rx, float ry); // approximate, good near the edge
 
 Paint Solid(Colour c);
 Paint Linear(float x0, float y0, Colour c0, float x1, float y1, Colour c1);
@@ -49,15 +49,15 @@ class Mask {
     float Get(int x, int y) const;
     float& At(int x, int y) { return m_V[static_cast<size_t>(y) * m_W + x]; }
 
-    void AddSdf(const Sdf& sdf);           // union of coverage with a shape
-    void CutSdf(const Sdf& sdf);           // removes a shape
-    void Union(const Mask& other);         // max
-    void Intersect(const Mask& other);     // product
-    void Subtract(const Mask& other);      // this * (1 - other)
-    void Scale(float f);                   // multiply every value
-    Mask Grown(float radius) const;        // the shape dilated by radius design units (antialiased)
-    Mask Blurred(float sigma) const;       // gaussian blur, sigma in design units
-    Mask Shifted(float dx, float dy) const;  // moved by whole pixels nearest to (dx, dy) design units
+    void AddSdf(const Sdf& sdf);            // union of coverage with a shape
+    void CutSdf(const Sdf& sdf);            // removes a shape
+    void Union(const Mask& other);          // max
+    void Intersect(const Mask& other);      // product
+    void Subtract(const Mask& other);       // this * (1 - other)
+    void Scale(float f);                    // multiply every value
+    Mask Grown(float radius) const;         // the shape dilated by radius design units (antialiased)
+    Mask Blurred(float sigma) const;        // gaussian blur, sigma in design units
+    Mask Shifted(float dx, float dy) const; // moved by whole pixels nearest to (dx, dy) design units
 
   private:
     int m_W, m_H;
@@ -79,7 +79,9 @@ class Canvas {
     // Composites paint over the canvas through the mask, scaled by opacity.
     void Fill(const Mask& mask, const Paint& paint, float opacity = 1.0f);
     void Fill(const Mask& mask, Colour c, float opacity = 1.0f) { Fill(mask, Solid(c), opacity); }
-    void FillSdf(const Sdf& sdf, const Paint& paint, float opacity = 1.0f) { Fill(ShapeMask(sdf), paint, opacity); }
+    void FillSdf(const Sdf& sdf, const Paint& paint, float opacity = 1.0f) {
+        Fill(ShapeMask(sdf), paint, opacity);
+    }
     // Sets every pixel from a function of the design point (premultiplies).
     void Generate(const Paint& paint);
 
@@ -110,7 +112,7 @@ void BleedColour(Image8& image);
 
 // Writers; throw std::runtime_error naming the path when the file cannot be written.
 void WritePng(const std::string& path, const Image8& image);
-void WriteBmp24(const std::string& path, const Image8& image);  // alpha is dropped
+void WriteBmp24(const std::string& path, const Image8& image); // alpha is dropped
 
 // Deterministic helpers.
 class Rng {
@@ -118,7 +120,7 @@ class Rng {
     explicit Rng(uint64_t seed) : m_State(seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull) {}
     uint32_t Next();
     float Uniform();                 // [0, 1)
-    float Range(float lo, float hi);  // [lo, hi)
+    float Range(float lo, float hi); // [lo, hi)
 
   private:
     uint64_t m_State;
@@ -131,4 +133,4 @@ float Noise(float x, float y, int period, uint32_t seed);
 float Fbm(float x, float y, int period, int octaves, float gain, uint32_t seed);
 float Clamp01(float x);
 
-}  // namespace assetgen
+} // namespace assetgen

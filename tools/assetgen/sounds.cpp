@@ -25,14 +25,17 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
     Put16(out, v >> 16);
 }
 
-void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<uint8_t>& out, const char* tag) {
+    out.insert(out.end(), tag, tag + 4);
+}
 
 // A short fade at both ends so that an effect starts and stops at silence.
 void FadeEnds(std::vector<float>& s, int rate, double inSeconds, double outSeconds) {
     const size_t in = static_cast<size_t>(inSeconds * rate), out = static_cast<size_t>(outSeconds * rate);
-    for (size_t i = 0; i < in && i < s.size(); ++i) s[i] *= static_cast<float>(i) / in;
+    for (size_t i = 0; i < in && i < s.size(); ++i)
+        s[i] *= static_cast<float>(i) / in;
     for (size_t i = 0; i < out && i < s.size(); ++i) {
-        double t = static_cast<double>(i) / out;  // 0 at the last sample
+        double t = static_cast<double>(i) / out; // 0 at the last sample
         s[s.size() - 1 - i] *= static_cast<float>(0.5 - 0.5 * std::cos(t * kTwoPi * 0.5));
     }
 }
@@ -46,7 +49,8 @@ struct OnePole {
 
 // A bubble's ring: a sine whose pitch rises as the bubble shrinks and nears the surface, with a quick attack
 // and an exponential decay. Added into `out` from sample `start`.
-void AddBlip(std::vector<float>& out, int rate, double start, double freq, double rise, double decay, double amp) {
+void AddBlip(std::vector<float>& out, int rate, double start, double freq, double rise, double decay,
+             double amp) {
     double phase = 0;
     const size_t first = static_cast<size_t>(start * rate);
     const size_t len = static_cast<size_t>(decay * 7 * rate);
@@ -59,7 +63,7 @@ void AddBlip(std::vector<float>& out, int rate, double start, double freq, doubl
     }
 }
 
-}  // namespace
+} // namespace
 
 void WriteWav(const std::string& path, const std::vector<float>& samples, int rate) {
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
@@ -70,12 +74,12 @@ void WriteWav(const std::string& path, const std::vector<float>& samples, int ra
     PutTag(out, "WAVE");
     PutTag(out, "fmt ");
     Put32(out, 16);
-    Put16(out, 1);  // PCM
-    Put16(out, 1);  // mono
+    Put16(out, 1); // PCM
+    Put16(out, 1); // mono
     Put32(out, static_cast<uint32_t>(rate));
-    Put32(out, static_cast<uint32_t>(rate * 2));  // bytes per second
-    Put16(out, 2);                                // block align
-    Put16(out, 16);                               // bits per sample
+    Put32(out, static_cast<uint32_t>(rate * 2)); // bytes per second
+    Put16(out, 2);                               // block align
+    Put16(out, 16);                              // bits per sample
     PutTag(out, "data");
     Put32(out, dataBytes);
     for (float s : samples) {
@@ -90,10 +94,12 @@ void WriteWav(const std::string& path, const std::vector<float>& samples, int ra
 
 void Normalise(std::vector<float>& s, double peakDb) {
     float peak = 0;
-    for (float v : s) peak = std::max(peak, std::fabs(v));
+    for (float v : s)
+        peak = std::max(peak, std::fabs(v));
     if (peak <= 0) return;
     const float gain = static_cast<float>(std::pow(10.0, peakDb / 20.0) / peak);
-    for (float& v : s) v *= gain;
+    for (float& v : s)
+        v *= gain;
 }
 
 // A watery pop: a bubble-like tone that leaps up in pitch, a soft low knock under it and a tiny splash of
@@ -160,7 +166,8 @@ std::vector<float> SynthDust(int rate) {
         double puff = (low - puffHigh(low)) * 3.5 * (1.0 - std::exp(-t / 0.01)) * std::exp(-t / 0.12);
         // Grains: sparse ticks, most of them early.
         double ticksPerSecond = 700.0 * std::exp(-t / 0.12) + 30.0;
-        if (rnd.Uniform() < ticksPerSecond / rate) grain = (rnd.Uniform() * 0.6 + 0.4) * (rnd.Next() & 1 ? 1 : -1);
+        if (rnd.Uniform() < ticksPerSecond / rate)
+            grain = (rnd.Uniform() * 0.6 + 0.4) * (rnd.Next() & 1 ? 1 : -1);
         double g = grainLow2(grainLow1(grain));
         grain *= 0.5;
         double sand = (g - grainHigh(g)) * 1.2 * std::exp(-t / 0.25);
@@ -171,7 +178,7 @@ std::vector<float> SynthDust(int rate) {
     return s;
 }
 
-}  // namespace assetgen
+} // namespace assetgen
 
 void GenerateSounds(const std::string& root) {
     using namespace assetgen;

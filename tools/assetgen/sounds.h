@@ -7,8 +7,8 @@
 
 namespace assetgen {
 
-constexpr int kEffectRate = 44100;  // sound effects: mono, 16-bit
-constexpr int kMusicRate = 22050;   // music: mono, 16-bit, keeps the file small
+constexpr int kEffectRate = 44100; // sound effects: mono, 16-bit
+constexpr int kMusicRate = 22050;  // music: mono, 16-bit, keeps the file small
 constexpr double kMusicSeconds = 32.0;
 
 // Writes mono samples (nominally -1..1, clipped) as a RIFF/WAVE file: a 16-byte PCM "fmt " chunk and a
@@ -34,11 +34,11 @@ class Noise32 {
         m_State ^= m_State << 5;
         return m_State;
     }
-    double Uniform() { return Next() * (1.0 / 4294967296.0); }  // [0, 1)
-    double Signed() { return Uniform() * 2.0 - 1.0; }           // [-1, 1)
+    double Uniform() { return Next() * (1.0 / 4294967296.0); } // [0, 1)
+    double Signed() { return Uniform() * 2.0 - 1.0; }          // [-1, 1)
 
   private:
     uint32_t m_State;
 };
 
-}  // namespace assetgen
+} // namespace assetgen

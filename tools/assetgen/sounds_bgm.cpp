@@ -17,9 +17,13 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 
-double MidiHz(double note) { return 440.0 * std::pow(2.0, (note - 69.0) / 12.0); }
+double MidiHz(double note) {
+    return 440.0 * std::pow(2.0, (note - 69.0) / 12.0);
+}
 
-double RaisedCosine(double x) { return x <= 0 ? 0 : (x >= 1 ? 1 : 0.5 - 0.5 * std::cos(x * kTwoPi * 0.5)); }
+double RaisedCosine(double x) {
+    return x <= 0 ? 0 : (x >= 1 ? 1 : 0.5 - 0.5 * std::cos(x * kTwoPi * 0.5));
+}
 
 class Loop {
   public:
@@ -33,7 +37,8 @@ class Loop {
         const long n = static_cast<long>(m_Buf.size());
         const size_t first = static_cast<size_t>(((std::lround(start * m_Rate) % n) + n) % n);
         const size_t len = static_cast<size_t>(seconds * m_Rate);
-        for (size_t i = 0; i < len; ++i) m_Buf[(first + i) % m_Buf.size()] += voice(static_cast<double>(i) / m_Rate);
+        for (size_t i = 0; i < len; ++i)
+            m_Buf[(first + i) % m_Buf.size()] += voice(static_cast<double>(i) / m_Rate);
     }
 
   private:
@@ -76,7 +81,8 @@ void AddBell(Loop& loop, double note, double start, double amp) {
         double attack = 1.0 - std::exp(-t / 0.003);
         double tail = t > 3.5 ? RaisedCosine((4.0 - t) / 0.5) : 1.0;
         double v = std::sin(p) * std::exp(-t / 1.1) + 0.25 * std::sin(2 * p) * std::exp(-t / 0.45) +
-                   0.08 * std::sin(3 * p) * std::exp(-t / 0.22) + 0.05 * std::sin(4.2 * p) * std::exp(-t / 0.1);
+                   0.08 * std::sin(3 * p) * std::exp(-t / 0.22) +
+                   0.05 * std::sin(4.2 * p) * std::exp(-t / 0.1);
         return amp * attack * tail * v;
     });
 }
@@ -107,7 +113,8 @@ void Circular(std::vector<double>& x, const std::function<double(double)>& filte
     const size_t n = x.size();
     std::vector<double> out(n);
     for (int pass = 0; pass < 3; ++pass)
-        for (size_t i = 0; i < n; ++i) out[i] = filter(x[i]);
+        for (size_t i = 0; i < n; ++i)
+            out[i] = filter(x[i]);
     x.swap(out);
 }
 
@@ -117,14 +124,16 @@ class Reverb {
     explicit Reverb(int rate) {
         const int combs[8] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
         const int passes[4] = {556, 441, 341, 225};
-        for (int d : combs) m_Comb.push_back(Line(static_cast<size_t>(d * rate / 44100)));
-        for (int d : passes) m_Pass.push_back(Line(static_cast<size_t>(d * rate / 44100)));
+        for (int d : combs)
+            m_Comb.push_back(Line(static_cast<size_t>(d * rate / 44100)));
+        for (int d : passes)
+            m_Pass.push_back(Line(static_cast<size_t>(d * rate / 44100)));
     }
     double operator()(double in) {
         double sum = 0;
         for (Line& c : m_Comb) {
             double y = c.buf[c.pos];
-            c.store = y * 0.75 + c.store * 0.25;  // damping: high tones die sooner
+            c.store = y * 0.75 + c.store * 0.25; // damping: high tones die sooner
             c.buf[c.pos] = in + c.store * 0.82;
             c.pos = (c.pos + 1) % c.buf.size();
             sum += y;
@@ -150,26 +159,27 @@ class Reverb {
 };
 
 struct Chord {
-    double bass[2];   // on the first and the fifth beat of the two bars
-    double pad[4];    // the pad's voices
-    double arp[5];    // tones of the arpeggio, low to high
+    double bass[2]; // on the first and the fifth beat of the two bars
+    double pad[4];  // the pad's voices
+    double arp[5];  // tones of the arpeggio, low to high
 };
 
-}  // namespace
+} // namespace
 
 std::vector<float> SynthMusic(int rate, double seconds) {
-    const double beat = seconds / 32.0;  // 32 beats: four chords of two 4/4 bars
+    const double beat = seconds / 32.0; // 32 beats: four chords of two 4/4 bars
     const Chord chords[4] = {
-        {{38, 33}, {54, 57, 61, 64}, {62, 66, 69, 73, 76}},  // D major 9
-        {{35, 30}, {54, 57, 61, 62}, {59, 62, 66, 69, 73}},  // B minor 9
-        {{31, 38}, {54, 57, 59, 62}, {62, 66, 67, 71, 74}},  // G major 9
-        {{33, 40}, {52, 57, 59, 61}, {61, 64, 69, 71, 73}},  // A add 9
+        {{38, 33}, {54, 57, 61, 64}, {62, 66, 69, 73, 76}}, // D major 9
+        {{35, 30}, {54, 57, 61, 62}, {59, 62, 66, 69, 73}}, // B minor 9
+        {{31, 38}, {54, 57, 59, 62}, {62, 66, 67, 71, 74}}, // G major 9
+        {{33, 40}, {52, 57, 59, 61}, {61, 64, 69, 71, 73}}, // A add 9
     };
     Loop dry(rate, seconds), wet(rate, seconds), echo(rate, seconds);
     Noise32 rnd(2718);
     for (int c = 0; c < 4; ++c) {
         const double t0 = c * 8 * beat;
-        for (int v = 0; v < 4; ++v) AddPad(wet, chords[c].pad[v], t0 - 0.4, 8 * beat + 0.2, 0.055, v * 1.7 + c);
+        for (int v = 0; v < 4; ++v)
+            AddPad(wet, chords[c].pad[v], t0 - 0.4, 8 * beat + 0.2, 0.055, v * 1.7 + c);
         AddBass(dry, chords[c].bass[0], t0, 3.6 * beat, 0.15);
         AddBass(dry, chords[c].bass[1], t0 + 4 * beat, 3.6 * beat, 0.11);
         // Arpeggio in eighths, an octave up, with rests; the pattern answers itself in the second bar.
@@ -181,10 +191,11 @@ std::vector<float> SynthMusic(int rate, double seconds) {
         }
     }
     // The tune: start beat, length in beats, note.
-    const double tune[][3] = {{1, 1.5, 74},  {2.5, 1.5, 76}, {4, 3.5, 78},   {9, 1.5, 76},  {10.5, 1.5, 74},
-                              {12, 3.5, 73}, {17, 1.5, 71},  {18.5, 1.5, 74}, {20, 2, 78},   {22, 1.5, 76},
+    const double tune[][3] = {{1, 1.5, 74},  {2.5, 1.5, 76}, {4, 3.5, 78},    {9, 1.5, 76}, {10.5, 1.5, 74},
+                              {12, 3.5, 73}, {17, 1.5, 71},  {18.5, 1.5, 74}, {20, 2, 78},  {22, 1.5, 76},
                               {25, 3, 73},   {28, 1, 71},    {29, 2.5, 69}};
-    for (const auto& n : tune) AddFlute(wet, n[2], n[0] * beat, n[1] * beat, 0.06);
+    for (const auto& n : tune)
+        AddFlute(wet, n[2], n[0] * beat, n[1] * beat, 0.06);
     // Bubbles, in little clusters.
     for (int k = 0; k < 7; ++k) {
         double at = (k * 4.6 + 1.3 + rnd.Uniform() * 2.0) * beat;
@@ -208,7 +219,8 @@ std::vector<float> SynthMusic(int rate, double seconds) {
     // A low wash of water, swelling four times round the loop.
     {
         std::vector<double> water(dry.Size());
-        for (double& v : water) v = rnd.Signed();
+        for (double& v : water)
+            v = rnd.Signed();
         double y1 = 0, y2 = 0;
         const double a = 1.0 - std::exp(-kTwoPi * 320.0 / rate);
         Circular(water, [&](double in) {
@@ -222,7 +234,8 @@ std::vector<float> SynthMusic(int rate, double seconds) {
         }
     }
     std::vector<double> send(dry.Size());
-    for (size_t i = 0; i < send.size(); ++i) send[i] = wet.Samples()[i] + echo.Samples()[i];
+    for (size_t i = 0; i < send.size(); ++i)
+        send[i] = wet.Samples()[i] + echo.Samples()[i];
     std::vector<double> hall = send;
     Reverb reverb(rate);
     Circular(hall, [&](double in) { return reverb(in); });
@@ -233,4 +246,4 @@ std::vector<float> SynthMusic(int rate, double seconds) {
     return out;
 }
 
-}  // namespace assetgen
+} // namespace assetgen
