@@ -11,7 +11,6 @@
 namespace assetgen {
 
 const char* const kBoldFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-const char* const kRegularFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 struct Font::Impl {
     std::vector<unsigned char> data;
@@ -31,10 +30,6 @@ Font::Font(const std::string& path) : m_Impl(new Impl) {
 
 Font::~Font() {
     delete m_Impl;
-}
-
-float Font::Width(const std::string& text, float size) const {
-    return LineWidth(text, size);
 }
 
 float Font::CapHeight(float size) const {

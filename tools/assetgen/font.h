@@ -10,7 +10,6 @@ namespace assetgen {
 
 // The bold sans face the pictures use (Debian package fonts-dejavu-core).
 extern const char* const kBoldFontPath;
-extern const char* const kRegularFontPath;
 
 class Font {
   public:
@@ -21,8 +20,6 @@ class Font {
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
-    // Advance width of a line of text at a size (em height in design units), before any horizontal stretch.
-    float Width(const std::string& text, float size) const;
     // Height of a capital letter at a size.
     float CapHeight(float size) const;
 

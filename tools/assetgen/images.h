@@ -20,11 +20,10 @@ float DesignHeight(const Canvas& c);
 // Filters a design canvas down to the texture size and writes it as an RGBA PNG.
 void SavePng(const Canvas& design, int texW, int texH, const std::string& path);
 
-// The two fonts of the pictures, loaded once.
+// The font of the pictures, loaded once.
 struct Fonts {
-    Fonts() : bold(kBoldFontPath), regular(kRegularFontPath) {}
+    Fonts() : bold(kBoldFontPath) {}
     Font bold;
-    Font regular;
 };
 
 struct TextStyle {

@@ -75,7 +75,7 @@ void MakeAnemoneTentacle(const std::string& path) {
         return WithAlpha(col, 0.93f);
     });
     Mask glow = c.ShapeMask(tip).Blurred(1.2f);
-    glow.Intersect(c.ShapeMask([](float, float y) { return 1.5f - y; }));  // the top row stays clear
+    glow.Intersect(c.ShapeMask([](float, float y) { return 1.5f - y; })); // the top row stays clear
     c.Fill(glow, Hex(0xFFF0FA), 0.9f);
     Mask stripe = c.ShapeMask([=](float x, float y) {
         return std::max(std::fabs(x - (cx - halfWidth(y) * 0.35f)) - halfWidth(y) * 0.12f, 9.0f - y);

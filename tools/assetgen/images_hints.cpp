@@ -48,7 +48,6 @@ void DrawKeycap(Canvas& c, const Font& font, const std::string& letter, float cx
     TextStyle s;
     s.top = Hex(0x123A5C);
     s.bottom = Hex(0x0A2238);
-    font.CapHeight(1.0f);
     DrawText(c, font, letter, cx, cy - 2, half * 1.15f, s);
 }
 

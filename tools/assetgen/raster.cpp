@@ -116,14 +116,6 @@ void Mask::AddSdf(const Sdf& sdf) {
         }
 }
 
-void Mask::CutSdf(const Sdf& sdf) {
-    for (int y = 0; y < m_H; ++y)
-        for (int x = 0; x < m_W; ++x) {
-            float c = Clamp01(0.5f - sdf((x + 0.5f) / m_Unit, (y + 0.5f) / m_Unit) * m_Unit);
-            At(x, y) *= 1.0f - c;
-        }
-}
-
 void Mask::Union(const Mask& o) {
     for (size_t i = 0; i < m_V.size(); ++i)
         m_V[i] = std::max(m_V[i], o.m_V[i]);
@@ -132,11 +124,6 @@ void Mask::Union(const Mask& o) {
 void Mask::Intersect(const Mask& o) {
     for (size_t i = 0; i < m_V.size(); ++i)
         m_V[i] *= o.m_V[i];
-}
-
-void Mask::Subtract(const Mask& o) {
-    for (size_t i = 0; i < m_V.size(); ++i)
-        m_V[i] *= 1.0f - o.m_V[i];
 }
 
 void Mask::Scale(float f) {
@@ -288,14 +275,6 @@ void Canvas::Generate(const Paint& paint) {
             p[2] = c.b * a;
             p[3] = a;
         }
-}
-
-Mask Canvas::AlphaMask() const {
-    Mask m(m_W, m_H, m_Unit);
-    for (int y = 0; y < m_H; ++y)
-        for (int x = 0; x < m_W; ++x)
-            m.At(x, y) = Pixel(x, y)[3];
-    return m;
 }
 
 namespace {

@@ -50,10 +50,8 @@ class Mask {
     float& At(int x, int y) { return m_V[static_cast<size_t>(y) * m_W + x]; }
 
     void AddSdf(const Sdf& sdf);            // union of coverage with a shape
-    void CutSdf(const Sdf& sdf);            // removes a shape
     void Union(const Mask& other);          // max
     void Intersect(const Mask& other);      // product
-    void Subtract(const Mask& other);       // this * (1 - other)
     void Scale(float f);                    // multiply every value
     Mask Grown(float radius) const;         // the shape dilated by radius design units (antialiased)
     Mask Blurred(float sigma) const;        // gaussian blur, sigma in design units
@@ -85,8 +83,6 @@ class Canvas {
     // Sets every pixel from a function of the design point (premultiplies).
     void Generate(const Paint& paint);
 
-    // Alpha channel as a mask.
-    Mask AlphaMask() const;
     // Area-filtered copy at another size (any ratio per axis).
     Canvas Resampled(int w, int h) const;
 

@@ -93,7 +93,7 @@ void AddFlute(Loop& loop, double note, double start, double hold, double amp) {
     loop.Add(start, hold + release, [=](double t) {
         double env = RaisedCosine(t / 0.2) * (t < hold ? 1.0 : RaisedCosine(1.0 - (t - hold) / release));
         double depth = 0.004 * RaisedCosine((t - 0.3) / 0.6);
-        double p = kTwoPi * f * t + depth * f / 5.0 * std::sin(kTwoPi * 5.0 * t) * 1.0;
+        double p = kTwoPi * f * t + depth * f / 5.0 * std::sin(kTwoPi * 5.0 * t);
         return amp * env * (std::sin(p) + 0.12 * std::sin(2 * p) + 0.04 * std::sin(3 * p));
     });
 }
