@@ -3,21 +3,6 @@
 
 #include "app/Scene.h"
 
-// ---- Camera and seabed: stand-in until the camera lands ----
-void InitGround() {}                         // stand-in until the camera lands
-void SelectTerrain() {}                      // stand-in until the camera lands
-void DrawGround() {}                         // stand-in until the camera lands
-void TitleCameraInit() {}                    // stand-in until the camera lands
-void TitleCameraUpdate() {}                  // stand-in until the camera lands
-void StageCameraInit(const D3DXMATRIX&) {}   // stand-in until the camera lands
-void StageCameraUpdate(const D3DXMATRIX&) {} // stand-in until the camera lands
-void SetViewProjection() {}                  // stand-in until the camera lands
-
-// ---- Cursor: stand-in until the cursor lands ----
-void ResetCursor() {}  // stand-in until the cursor lands
-void UpdateCursor() {} // stand-in until the cursor lands
-void DrawCursor() {}   // stand-in until the cursor lands
-
 // ---- Title: stand-in until the title screen lands ----
 // The title's set-up starts the fade-in from black, as the real one does.
 void TitleSetup() { // stand-in until the title screen lands

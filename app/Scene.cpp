@@ -2,6 +2,7 @@
 #include "app/Scene.h"
 
 #include "app/Camera.h"
+#include "app/Cursor.h"
 #include "app/Direct3D.h"
 #include "app/Placeholders.h"
 #include "app/Shader.h"

@@ -2,6 +2,7 @@
 #include "app/Trace.h"
 
 #include "app/Camera.h"
+#include "app/Cursor.h"
 #include "app/Scene.h"
 #include "world/ObjectBase.h"
 #include "platform/windows.h"
@@ -48,6 +49,14 @@ class JsonLine {
         AppendFloat(v.y);
         m_Text += ',';
         AppendFloat(v.z);
+        m_Text += ']';
+    }
+    void Vec2(const char* key, float x, float y) {
+        Key(key);
+        m_Text += '[';
+        AppendFloat(x);
+        m_Text += ',';
+        AppendFloat(y);
         m_Text += ']';
     }
     void Open(const char* key) {
@@ -120,6 +129,7 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
         j.Null("player");
     }
     j.Vec3("cam", g_CamEye);
+    j.Vec2("cursor", g_CursorX, g_CursorY);
 }
 
 } // namespace
