@@ -3,6 +3,7 @@
 
 #include "app/Camera.h"
 #include "app/Scene.h"
+#include "world/Flower.h"
 #include "world/ObjectBase.h"
 #include "platform/windows.h"
 
@@ -48,6 +49,15 @@ class JsonLine {
         AppendFloat(v.y);
         m_Text += ',';
         AppendFloat(v.z);
+        m_Text += ']';
+    }
+    void Ints(const char* key, const long long* v, int count) {
+        Key(key);
+        m_Text += '[';
+        for (int i = 0; i < count; ++i) {
+            if (i > 0) m_Text += ',';
+            m_Text += std::to_string(v[i]);
+        }
         m_Text += ']';
     }
     void Open(const char* key) {
@@ -120,6 +130,17 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
         j.Null("player");
     }
     j.Vec3("cam", g_CamEye);
+    // The first flower of the stage, if it has one.
+    for (const CObjectBase* o : ObstacleList) {
+        const CFlower* flower = dynamic_cast<const CFlower*>(o);
+        if (!flower) continue;
+        const long long hp[2] = {flower->m_Blossom[0].Hp, flower->m_Blossom[1].Hp};
+        j.Open("flower");
+        j.Ints("hp", hp, 2);
+        j.Int("done", flower->m_bDone);
+        j.Close();
+        break;
+    }
 }
 
 } // namespace
