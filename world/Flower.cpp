@@ -47,8 +47,14 @@ void Fade(D3DXCOLOR& c, float greenFloor, float blueFloor) {
     if (c.b > blueFloor) c.b *= 0.9f;
 }
 
+// Device calls are skipped where there is no device (the world passes run without one in logic tests), as
+// the mesh drawing does.
 void SetWorld(const D3DXMATRIX& world) {
-    g_pDevice->SetTransform(D3DTS_WORLD, &world);
+    if (g_pDevice) g_pDevice->SetTransform(D3DTS_WORLD, &world);
+}
+
+void SwitchLight(BOOL on) {
+    if (g_pDevice) g_pDevice->LightEnable(1, on);
 }
 
 } // namespace
@@ -98,8 +104,8 @@ void CFlower::Init() {
     m_Light.Attenuation0 = 0.0f;
     m_Light.Attenuation1 = 0.05f;
     m_Light.Attenuation2 = 0.0f;
-    g_pDevice->SetLight(1, &m_Light);
-    g_pDevice->LightEnable(1, TRUE);
+    if (g_pDevice) g_pDevice->SetLight(1, &m_Light);
+    SwitchLight(TRUE);
 }
 
 // One piece every 50 units of the way from the blossom to the flower, each in the middle of its stretch.
@@ -187,7 +193,7 @@ void CFlower::Update() {
     if (m_bDone == 1) {
         m_InnerScale.y = 0.0f;
         m_InnerColor = D3DXCOLOR(0.2f, 0.1f, 0.0f, 1.0f);
-        g_pDevice->LightEnable(1, FALSE);
+        SwitchLight(FALSE);
     }
 
     for (Blossom& b : m_Blossom) {

@@ -324,3 +324,17 @@ TEST_F(Flower, ABlossomWithoutAVineFallsAllTheSame) {
     EXPECT_EQ(f->m_Blossom[0].WiltIndex, 0);
     EXPECT_EQ(f->m_Blossom[0].PetalAngle, 45.0f);
 }
+
+TEST_F(Flower, WithoutADeviceTheFlowerStillStandsFallsAndDraws) {
+    g_pDevice = nullptr; // as the world passes run in logic tests
+    CFlower* f = MakeFlower(0, 0, 0);
+    for (int i = 0; i < 5; ++i) {
+        ShotAt(0, kBlossom0);
+        ShotAt(0, kBlossom1);
+    }
+    f->Update();
+    f->Draw();
+    EXPECT_EQ(f->m_bDone, 1);
+    g_pDevice = m_Device;
+    EXPECT_NE(LightOn(1), TRUE);
+}
