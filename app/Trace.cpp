@@ -4,6 +4,7 @@
 #include "app/Camera.h"
 #include "app/Cursor.h"
 #include "app/Scene.h"
+#include "world/Flower.h"
 #include "world/ObjectBase.h"
 #include "platform/windows.h"
 
@@ -57,6 +58,15 @@ class JsonLine {
         AppendFloat(x);
         m_Text += ',';
         AppendFloat(y);
+        m_Text += ']';
+    }
+    void Ints(const char* key, const long long* v, int count) {
+        Key(key);
+        m_Text += '[';
+        for (int i = 0; i < count; ++i) {
+            if (i > 0) m_Text += ',';
+            m_Text += std::to_string(v[i]);
+        }
         m_Text += ']';
     }
     void Open(const char* key) {
@@ -130,6 +140,17 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
     }
     j.Vec3("cam", g_CamEye);
     j.Vec2("cursor", g_CursorX, g_CursorY);
+    // The first flower of the stage, if it has one.
+    for (const CObjectBase* o : ObstacleList) {
+        const CFlower* flower = dynamic_cast<const CFlower*>(o);
+        if (!flower) continue;
+        const long long hp[2] = {flower->m_Blossom[0].Hp, flower->m_Blossom[1].Hp};
+        j.Open("flower");
+        j.Ints("hp", hp, 2);
+        j.Int("done", flower->m_bDone);
+        j.Close();
+        break;
+    }
 }
 
 } // namespace

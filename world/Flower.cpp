@@ -1,9 +1,280 @@
 #include "world/Flower.h"
 
-void CFlower::Init() {}
-void CFlower::Update() {}
-void CFlower::Draw() {}
+#include "app/Direct3D.h"
+#include "app/Shader.h"
+#include "assets/Meshes.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+const float kDegToRad = 0.017453292f;
+const float kRadToDeg = 57.295776f;
+
+// Where the two blossoms stand, whatever the flower's own place.
+const D3DXVECTOR3 kBlossomPos[2] = {D3DXVECTOR3(-320.0f, 0.0f, 125.0f), D3DXVECTOR3(265.0f, 0.0f, -38.0f)};
+const float kRootHeight = 4.5f;
+
+D3DXMATRIX Scaling(const D3DXVECTOR3& s) {
+    D3DXMATRIX m;
+    D3DXMatrixScaling(&m, s.x, s.y, s.z);
+    return m;
+}
+
+D3DXMATRIX Translation(float x, float y, float z) {
+    D3DXMATRIX m;
+    D3DXMatrixTranslation(&m, x, y, z);
+    return m;
+}
+
+D3DXMATRIX RotationX(float degrees) {
+    D3DXMATRIX m;
+    D3DXMatrixRotationX(&m, degrees * kDegToRad);
+    return m;
+}
+
+D3DXMATRIX RotationY(float degrees) {
+    D3DXMATRIX m;
+    D3DXMatrixRotationY(&m, degrees * kDegToRad);
+    return m;
+}
+
+// A fallen blossom's petals and a wilting piece lose their colour a tenth per frame down to these floors.
+void Fade(D3DXCOLOR& c, float greenFloor, float blueFloor) {
+    if (c.r > 0.4f) c.r *= 0.9f;
+    if (c.g > greenFloor) c.g *= 0.9f;
+    if (c.b > blueFloor) c.b *= 0.9f;
+}
+
+// Device calls are skipped where there is no device (the world passes run without one in logic tests), as
+// the mesh drawing does.
+void SetWorld(const D3DXMATRIX& world) {
+    if (g_pDevice) g_pDevice->SetTransform(D3DTS_WORLD, &world);
+}
+
+void SwitchLight(BOOL on) {
+    if (g_pDevice) g_pDevice->LightEnable(1, on);
+}
+
+} // namespace
+
+void CFlower::Init() {
+    m_Type = 15;
+    m_bDead = 0;
+    m_bDone = 0;
+    m_Radius = 28.0f;
+
+    for (int i = 0; i < 2; ++i) {
+        Blossom& b = m_Blossom[i];
+        b.bFinished = 0;
+        b.Hp = 5;
+        b.PetalScale = D3DXVECTOR3(10.0f, 7.0f, 10.0f);
+        b.PetalAngle = 0.0f;
+        b.Color = D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f);
+        b.WiltIndex = 0;
+        b.RootAngle = 0.0f;
+        b.RootLife = 1.0f;
+        b.RootScale = D3DXVECTOR3(6.0f, 6.0f, 6.0f);
+        b.Pos = kBlossomPos[i];
+        b.RootPos = D3DXVECTOR3(kBlossomPos[i].x, kRootHeight, kBlossomPos[i].z);
+    }
+    InitVine(m_Blossom[0]);
+    InitVine(m_Blossom[1]);
+
+    m_InnerPos = m_Pos;
+    m_CenterPos = m_Pos;
+    D3DXMatrixTranslation(&m_mTrans, m_Pos.x, m_Pos.y, m_Pos.z);
+    D3DXMatrixRotationX(&m_mRot, 0.0f);
+
+    m_OuterScale = D3DXVECTOR3(7.5f, 6.5f, 7.5f);
+    m_InnerScale = D3DXVECTOR3(7.5f, 6.5f, 7.5f);
+    m_CenterScale = D3DXVECTOR3(7.5f, 4.5f, 7.5f);
+    D3DXMatrixScaling(&m_mScale, m_OuterScale.x, m_OuterScale.y, m_OuterScale.z);
+    m_OuterColor = D3DXCOLOR(1.0f, 1.0f, 1.0f, 0.05f);
+    m_InnerColor = D3DXCOLOR(1.0f, 1.0f, 1.0f, 0.05f);
+
+    m_Light = D3DLIGHT9{};
+    m_Light.Type = D3DLIGHT_POINT;
+    m_Light.Diffuse = {0.0f, 0.7f, 0.0f, 1.0f};
+    m_Light.Specular = {0.0f, 0.7f, 0.0f, 1.0f};
+    m_Light.Ambient = {0.0f, 0.7f, 0.0f, 1.0f};
+    m_Light.Position = {m_Pos.x, 0.0f, m_Pos.z};
+    m_Light.Range = 60.0f;
+    m_Light.Attenuation0 = 0.0f;
+    m_Light.Attenuation1 = 0.05f;
+    m_Light.Attenuation2 = 0.0f;
+    if (g_pDevice) g_pDevice->SetLight(1, &m_Light);
+    SwitchLight(TRUE);
+}
+
+// One piece every 50 units of the way from the blossom to the flower, each in the middle of its stretch.
+// A blossom 550 or more units away still gets ten pieces, spread over the whole way.
+void CFlower::InitVine(Blossom& blossom) {
+    const D3DXVECTOR3 d = m_Pos - blossom.Pos;
+    int32_t count = (int32_t)D3DXVec3Length(&d) / 50;
+    if (count > kMaxVinePieces) count = kMaxVinePieces;
+    blossom.SegCount = count;
+    for (int32_t k = 0; k < count; ++k) {
+        const int twist = rand() % 20;
+        blossom.SegTwist[k] = (float)(k % 2 == 0 ? -twist : twist);
+        blossom.SegPos[k] = blossom.Pos + d * ((float)k + 0.5f) / (float)count;
+        blossom.SegScale[k] = D3DXVECTOR3(1.0f, 1.5f, 1.0f);
+        blossom.SegTilt[k] = 0.0f;
+        blossom.SegSpin[k] = (float)(rand() % 360);
+        blossom.SegColor[k] = D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f);
+        blossom.SegSide[k] = rand() % 3;
+    }
+}
+
+void CFlower::CheckHits(Blossom& blossom) {
+    for (std::size_t i = 0; i < ShotList.size(); ++i) {
+        CObjectBase* shot = ShotList[i];
+        if (!shot || shot->m_bDead == 1 || shot->m_Kind != 0) continue;
+        const D3DXVECTOR3 at(shot->m_mTrans._41, shot->m_mTrans._42, shot->m_mTrans._43);
+        const float dz = blossom.Pos.z - at.z, dx = blossom.Pos.x - at.x;
+        if (!(dz * dz + dx * dx < 100.0f)) continue;
+        for (int j = 0; j < 8; ++j) {
+            m_Shot.Kind = 10;
+            m_Shot.Speed = 0.5f;
+            m_Shot.Life = 10;
+            m_Shot.Angle = (float)(j * 45);
+            m_Shot.Pos = at;
+            ShotRequestQueue.push_back(m_Shot);
+        }
+        blossom.Hp -= 1;
+        shot->m_bDead = 1;
+    }
+}
+
+// The piece at WiltIndex shrinks, tips over and darkens until its flower is thin enough; then the next one.
+void CFlower::Wilt(Blossom& blossom) {
+    if (blossom.SegCount <= 0) return;
+    const int32_t c = blossom.WiltIndex;
+    if (blossom.SegScale[c].x > 0.6f) {
+        blossom.SegScale[c].x *= 0.994f;
+        blossom.SegScale[c].y *= 1.01f;
+        blossom.SegScale[c].z *= 0.994f;
+        blossom.SegTilt[c] -= 1.0f;
+        Fade(blossom.SegColor[c], 0.15f, 0.0f);
+    } else if (c < blossom.SegCount - 1) {
+        blossom.WiltIndex = c + 1;
+    }
+}
+
+void CFlower::Update() {
+    for (Blossom& b : m_Blossom) {
+        // A fallen blossom no longer takes shots.
+        bool fallen = b.Hp < 1;
+        if (!fallen) {
+            CheckHits(b);
+            fallen = b.Hp < 1;
+        }
+        if (fallen) {
+            b.bFinished = 1;
+            Fade(b.Color, 0.2f, 0.1f);
+        }
+    }
+
+    if (m_Blossom[0].bFinished || m_Blossom[1].bFinished) {
+        m_OuterScale.y = 0.0f;
+        m_InnerScale.y = 3.0f;
+        m_OuterColor = D3DXCOLOR(0.2f, 0.1f, 0.0f, 1.0f);
+        for (Blossom& b : m_Blossom) {
+            if (!b.bFinished) continue;
+            if (b.PetalAngle < 45.0f) b.PetalAngle += 0.5f;
+            Wilt(b);
+        }
+    }
+
+    if (m_Blossom[0].bFinished && m_Blossom[1].bFinished) m_bDone = 1;
+
+    // Finished: kept flat, dark and unlit every frame from now on.
+    if (m_bDone == 1) {
+        m_InnerScale.y = 0.0f;
+        m_InnerColor = D3DXCOLOR(0.2f, 0.1f, 0.0f, 1.0f);
+        SwitchLight(FALSE);
+    }
+
+    for (Blossom& b : m_Blossom) {
+        if (b.Hp > 0) {
+            b.RootAngle += 1.0f;
+            if (b.RootAngle >= 360.0f) b.RootAngle = 0.0f;
+        } else if (b.RootLife >= 0.0f) {
+            // the root spirit rises and stretches for 101 frames, then it is gone
+            b.RootLife -= 0.01f;
+            b.RootPos.y += 0.1f;
+            b.RootScale.x -= 0.06f;
+            b.RootScale.z -= 0.06f;
+            b.RootScale.y += 0.2f;
+        }
+    }
+}
+
+void CFlower::DrawVine(const Blossom& blossom) {
+    const float a = std::atan2(m_Pos.z - blossom.Pos.z, blossom.Pos.x - m_Pos.x) * kRadToDeg;
+    const D3DXVECTOR3 ivyScale(4.5f, 1.5f, 4.5f);
+    for (int32_t k = 0; k < blossom.SegCount; ++k) {
+        const D3DXVECTOR3& at = blossom.SegPos[k];
+        const D3DXMATRIX world =
+            Scaling(ivyScale) * RotationY(a + blossom.SegTwist[k]) * Translation(at.x, 0.0f, at.z);
+        SetWorld(world);
+        DrawMeshColored(g_MeshIvy, world, blossom.SegColor[k], 5);
+    }
+    for (int32_t k = 0; k < blossom.SegCount; ++k) {
+        const float side = blossom.SegSide[k] == 0 ? 10.0f : blossom.SegSide[k] == 1 ? 0.0f : -10.0f;
+        const D3DXVECTOR3 across(side, 0.0f, 0.0f);
+        const D3DXMATRIX turn = RotationY(a + blossom.SegTwist[k]);
+        D3DXVECTOR3 offset;
+        D3DXVec3TransformCoord(&offset, &across, &turn);
+        const D3DXVECTOR3& at = blossom.SegPos[k];
+        const D3DXMATRIX world = Scaling(blossom.SegScale[k]) * RotationX(blossom.SegTilt[k]) *
+                                 RotationY(blossom.SegSpin[k]) *
+                                 Translation(at.x + offset.x, 2.0f, at.z + offset.z);
+        SetWorld(world);
+        DrawMeshColored(g_MeshMiniFlower, world, blossom.SegColor[k], 8);
+    }
+}
+
+void CFlower::DrawPart(MeshData& mesh, const D3DXVECTOR3& pos, const D3DXVECTOR3& scale,
+                       const D3DXCOLOR* color, int pass) {
+    D3DXMatrixTranslation(&m_mTrans, pos.x, pos.y, pos.z);
+    D3DXMatrixScaling(&m_mScale, scale.x, scale.y, scale.z);
+    m_mWorld = m_mScale * m_mRot * m_mTrans;
+    SetWorld(m_mWorld);
+    if (color)
+        DrawMeshColored(mesh, m_mWorld, *color, pass);
+    else
+        DrawMesh(mesh, m_mWorld, pass);
+}
+
+void CFlower::Draw() {
+    DrawVine(m_Blossom[0]);
+    DrawVine(m_Blossom[1]);
+
+    DrawPart(g_MeshFlowerOutside, m_Pos, m_OuterScale, &m_OuterColor, 7);
+    DrawPart(g_MeshFlowerInside, m_InnerPos, m_InnerScale, &m_InnerColor, 7);
+    if (m_bDone == 0) DrawPart(g_MeshFlowerCenter, m_CenterPos, m_CenterScale, nullptr, 0);
+
+    static const float kPetalTurns[5] = {0.0f, 72.0f, 144.0f, 216.0f, 288.0f};
+    for (const Blossom& b : m_Blossom) {
+        if (b.RootLife >= 0.0f) {
+            const D3DXMATRIX world = Scaling(b.RootScale) * RotationY(b.RootAngle) *
+                                     Translation(b.RootPos.x, b.RootPos.y, b.RootPos.z);
+            SetWorld(world);
+            DrawMesh(g_MeshRootSoul, world, 0);
+        }
+        for (float turn : kPetalTurns) {
+            const D3DXMATRIX world = Scaling(b.PetalScale) * RotationX(b.PetalAngle) * RotationY(turn) *
+                                     Translation(b.Pos.x, b.Pos.y, b.Pos.z);
+            SetWorld(world);
+            DrawMeshColored(g_MeshPetal, world, b.Color, 8);
+        }
+    }
+}
+
 void CFlower::DrawAlpha() {}
+
 int CFlower::Shoot() {
     return 0;
 }
