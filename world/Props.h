@@ -3,6 +3,11 @@
 
 #include "world/ObjectBase.h"
 
+// Sets the four corners of the object's shadow quad, w wide (x) and d deep (z), flat at height 0.1, in fan
+// order: (-w/2, d/2), (w/2, d/2), (w/2, -d/2), (-w/2, -d/2). Colours and texture coordinates stay as they
+// are.
+void SetShadowQuad(CObjectBase* object, float w, float d);
+
 class CPearl : public CObjectBase {
   public:
     void Init() override;
