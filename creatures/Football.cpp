@@ -425,8 +425,8 @@ void CFootball::Draw() {
     float pulse = (std::sin(g_GlowPhase) + 1.0f) * 0.25f;
     g_GlowPhase += m_PulseSpeed;
     if (m_bDying == 1) pulse = 0.0f;
-    DrawMeshColored(g_MeshEffect, Translation(0.0f, 5.0f, 5.0f) * m_mWorld, D3DXCOLOR(1.0f, 1.0f, 1.0f, pulse + 0.5f),
-                    4);
+    DrawMeshColored(g_MeshEffect, Translation(0.0f, 5.0f, 5.0f) * m_mWorld,
+                    D3DXCOLOR(1.0f, 1.0f, 1.0f, pulse + 0.5f), 4);
 }
 
 // Four stars when the stun begins; one goes at each quarter of the stun.
@@ -440,14 +440,16 @@ void CFootball::DrawStars() {
     for (int i = 0; i < n; ++i) {
         float a = (float)(i * step) + m_StarSpin;
         if (a > 360.0f) a -= 360.0f;
-        const D3DXMATRIX world = RotationX((float)step) * RotationY(a + m_Angle) * Translation(0.0f, 0.0f, 2.0f) *
-                                 RotationY(a) * Translation(0.0f, 5.0f, 3.0f) * m_mWorld;
+        const D3DXMATRIX world = RotationX((float)step) * RotationY(a + m_Angle) *
+                                 Translation(0.0f, 0.0f, 2.0f) * RotationY(a) *
+                                 Translation(0.0f, 5.0f, 3.0f) * m_mWorld;
         DrawMesh(g_MeshStar, world, 0);
     }
 }
 
 // The shadow lies flat just above the seabed under the body, whatever its height, roll or shake.
 void CFootball::DrawAlpha() {
+    if (!g_pDevice) return; // nothing to draw on
     D3DXMATRIX world = m_mTrans;
     world._42 = 0.1f;
     g_pDevice->SetTexture(0, g_pTexLight);

@@ -130,11 +130,13 @@ TEST_F(FootballDraw, TheShadowIsA70By70QuadFlatOnTheSeabedUnderTheBody) {
     pp.BackBufferFormat = D3DFMT_X8R8G8B8;
     pp.Windowed = TRUE;
     IDirect3DDevice9* dev = nullptr;
-    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &dev), D3D_OK);
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &dev),
+              D3D_OK);
     IDirect3DDevice9* savedDevice = g_pDevice;
     IDirect3DTexture9* savedLight = g_pTexLight;
     g_pDevice = dev;
-    ASSERT_EQ(dev->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &g_pTexLight, nullptr), D3D_OK);
+    ASSERT_EQ(dev->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &g_pTexLight, nullptr),
+              D3D_OK);
 
     CFootball* f = AddCreature<CFootball>(D3DXVECTOR3(7.0f, 13.0f, -9.0f));
     f->m_ShakeTime = 15; // the shadow does not shake

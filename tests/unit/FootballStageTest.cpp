@@ -50,7 +50,8 @@ class FootballStage : public ::testing::Test {
         SetObjectArena(ObjectArena::Program);
     }
     void EnterStage(int stageNo, const std::string& records) {
-        std::ofstream(m_Dir / "data" / ("stage" + std::to_string(stageNo) + ".csv")) << "type,x,y,z\n" << records;
+        std::ofstream(m_Dir / "data" / ("stage" + std::to_string(stageNo) + ".csv")) << "type,x,y,z\n"
+                                                                                     << records;
         AppInit();
         g_StageNo = stageNo;
         g_SceneId = 1;

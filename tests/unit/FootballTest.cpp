@@ -79,7 +79,8 @@ TEST_F(FootballTest, AFarShotWakesItWithTheDustSound) {
     wavetest::TempDir dir;
     ASSERT_FALSE(dir.path.empty());
     const std::string dustWav = dir.File("dust.wav");
-    ASSERT_TRUE(wavetest::WriteFile(dustWav, wavetest::PcmWave(2, 44100, 16, wavetest::Constant16(2 * 2000, -2000))));
+    ASSERT_TRUE(
+        wavetest::WriteFile(dustWav, wavetest::PcmWave(2, 44100, 16, wavetest::Constant16(2 * 2000, -2000))));
     DirectSoundUseManualMixer(true);
     InitSound();
     ASSERT_NE(g_pDSound, nullptr);
@@ -191,8 +192,7 @@ TEST_F(FootballTest, ChaseTurnsAtMostFiveDegreesAndTurnsIntoAChargeAfter200Frame
     for (int i = 0; i < 60; ++i)
         f->Update();
     // Facing the player now; the acos of a dot product of about 1 gives no turn and no NaN.
-    const float towards =
-        std::atan2(player->m_Pos.x - f->m_Pos.x, player->m_Pos.z - f->m_Pos.z) * 57.295776f;
+    const float towards = std::atan2(player->m_Pos.x - f->m_Pos.x, player->m_Pos.z - f->m_Pos.z) * 57.295776f;
     EXPECT_TRUE(std::isfinite(f->m_Angle));
     EXPECT_NEAR(f->m_Angle, towards, 0.2f);
     f->m_StateTimer = 200;

@@ -96,7 +96,8 @@ TEST_F(SquidTest, DrawsItsOwnMeshWithoutJawOrGlowAndLeavesTheGlowPhaseAlone) {
     ASSERT_EQ(rec.draws.size(), 1u);
     EXPECT_EQ(rec.draws[0].mesh, "squid");
     EXPECT_EQ(rec.draws[0].pass, 0u);
-    ExpectMatrixNear(rec.draws[0].world, Scale(5.0f, 5.0f, 5.0f) * RotY(180.0f) * Translate(3.0f, 0.0f, 4.0f));
+    ExpectMatrixNear(rec.draws[0].world,
+                     Scale(5.0f, 5.0f, 5.0f) * RotY(180.0f) * Translate(3.0f, 0.0f, 4.0f));
     EXPECT_EQ(g_GlowPhase, 2.0f);
 }
 
