@@ -3,10 +3,13 @@
 
 #include "app/Camera.h"
 #include "app/Cursor.h"
+#include "app/Direct3D.h"
 #include "app/Scene.h"
+#include "creatures/Football.h"
+#include "creatures/Squid.h"
+#include "platform/windows.h"
 #include "world/Flower.h"
 #include "world/ObjectBase.h"
-#include "platform/windows.h"
 
 #include <cmath>
 #include <cstdio>
@@ -78,6 +81,22 @@ class JsonLine {
         m_Text += '}';
         m_First.pop_back();
     }
+    // A list under a key; its elements are objects begun with OpenItem and ended with Close.
+    void OpenList(const char* key) {
+        Key(key);
+        m_Text += '[';
+        m_First.push_back(true);
+    }
+    void OpenItem() {
+        if (!m_First.back()) m_Text += ',';
+        m_First.back() = false;
+        m_Text += '{';
+        m_First.push_back(true);
+    }
+    void CloseList() {
+        m_Text += ']';
+        m_First.pop_back();
+    }
     std::string Done() const { return m_Text + "}"; }
 
   private:
@@ -105,6 +124,31 @@ class JsonLine {
     std::string m_Text;
     std::vector<bool> m_First;
 };
+
+// The creatures of ActorList, in list order: type, behaviour state, hit points and where they stand.
+void AppendCreatures(JsonLine& j) {
+    j.OpenList("creatures");
+    for (const CObjectBase* actor : ActorList) {
+        const char* type = nullptr;
+        int ai = 0;
+        if (const CSquid* squid = dynamic_cast<const CSquid*>(actor)) {
+            type = "squid";
+            ai = squid->m_AiState;
+        } else if (const CFootball* football = dynamic_cast<const CFootball*>(actor)) {
+            type = "football";
+            ai = football->m_AiState;
+        }
+        if (!type) continue;
+        j.OpenItem();
+        j.Str("type", type);
+        j.Int("ai", ai);
+        j.Int("hp", actor->m_Hp);
+        j.Float("x", actor->m_Pos.x);
+        j.Float("z", actor->m_Pos.z);
+        j.Close();
+    }
+    j.CloseList();
+}
 
 // Every key of a trace line, in order. Units that land add their keys here, at the end.
 void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
@@ -151,6 +195,13 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
         j.Close();
         break;
     }
+    // The fog colour the device holds (it turns red while the player dies).
+    DWORD fog = 0;
+    if (g_pDevice && g_pDevice->GetRenderState(D3DRS_FOGCOLOR, &fog) == D3D_OK)
+        j.Int("fog", fog);
+    else
+        j.Null("fog");
+    AppendCreatures(j);
 }
 
 } // namespace

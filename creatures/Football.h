@@ -3,6 +3,17 @@
 
 #include "world/ObjectBase.h"
 
+// Behaviour states of a football (m_AiState).
+enum FootballAi {
+    FOOTBALL_DORMANT = 0,
+    FOOTBALL_RISING = 1,
+    FOOTBALL_WANDER = 2,
+    FOOTBALL_CHASE = 3,
+    FOOTBALL_DEAD = 4,
+    FOOTBALL_CHARGE = 5,
+    FOOTBALL_STUNNED = 6,
+};
+
 class CFootball : public CObjectBase {
   public:
     CFootball();
@@ -30,6 +41,31 @@ class CFootball : public CObjectBase {
     int32_t m_AiState = 0;     // behaviour state 0..6
     D3DXMATRIX m_mShake{};     // shake translation after a hit
     int32_t m_ShakeTime = 0;   // frames of shaking left
+
+  protected:
+    // True when this creature's death lowers the stage's target count (one per bubble of its burst).
+    virtual bool IsTargetOfStage() const;
+    // The stars circling a stunned creature, drawn with the world matrix of its body.
+    void DrawStars();
+
+  private:
+    void StepDormant();
+    void StepRising();
+    void StepWander();
+    void StepChase();
+    void StepDead();
+    void StepCharge();
+    void StepStunned();
+    void StepShotHits();
+    void StepBite();
+    void StepDeath();
+    void StepShake();
+    // Wakes up: the dust ring, the dust sound, and rising from the next frame on.
+    void Wake();
+    void TurnToward(const D3DXVECTOR3& point);
+    void SwimForward(bool still);
+    // m_mRot and m_mTrans from the heading and the position, m_mWorld = m_mRot x m_mTrans.
+    void BuildWorld();
 };
 
 // The glow phase all footballs share.

@@ -7,4 +7,8 @@ class CSquid : public CFootball {
   public:
     void Init() override;
     void Draw() override;
+
+  protected:
+    // The squids are the targets of stage 3; in stage 1 they count as the footballs do.
+    bool IsTargetOfStage() const override;
 };
