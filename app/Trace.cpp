@@ -3,6 +3,8 @@
 
 #include "app/Camera.h"
 #include "app/Scene.h"
+#include "creatures/Anemone.h"
+#include "creatures/Percula.h"
 #include "world/ObjectBase.h"
 #include "platform/windows.h"
 
@@ -57,6 +59,22 @@ class JsonLine {
     }
     void Close() {
         m_Text += '}';
+        m_First.pop_back();
+    }
+    // An array of objects: OpenArray, then OpenElement ... Close for each element, then CloseArray.
+    void OpenArray(const char* key) {
+        Key(key);
+        m_Text += '[';
+        m_First.push_back(true);
+    }
+    void OpenElement() {
+        if (!m_First.back()) m_Text += ',';
+        m_First.back() = false;
+        m_Text += '{';
+        m_First.push_back(true);
+    }
+    void CloseArray() {
+        m_Text += ']';
         m_First.pop_back();
     }
     std::string Done() const { return m_Text + "}"; }
@@ -120,6 +138,26 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
         j.Null("player");
     }
     j.Vec3("cam", g_CamEye);
+    // The creatures of ActorList in list order: anemones with the number of their fish, and fish placed by the
+    // stage file.
+    j.OpenArray("creatures");
+    for (const CObjectBase* actor : ActorList) {
+        if (const auto* anemone = dynamic_cast<const CAnemone*>(actor)) {
+            j.OpenElement();
+            j.Str("type", "anemone");
+            j.Int("mode", anemone->m_Mode);
+            j.Int("hp", anemone->m_Hp);
+            j.Int("fish", (long long)anemone->m_Fish.size());
+            j.Close();
+        } else if (const auto* fish = dynamic_cast<const CPercula*>(actor)) {
+            j.OpenElement();
+            j.Str("type", "percula");
+            j.Int("ai", fish->m_AiState);
+            j.Int("hp", fish->m_Hp);
+            j.Close();
+        }
+    }
+    j.CloseArray();
 }
 
 } // namespace
