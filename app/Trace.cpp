@@ -138,8 +138,8 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
         j.Null("player");
     }
     j.Vec3("cam", g_CamEye);
-    // The creatures of ActorList in list order: anemones with the number of their fish, and fish placed by the
-    // stage file.
+    // The creatures of ActorList in list order: anemones with the number of their fish, and fish placed by
+    // the stage file.
     j.OpenArray("creatures");
     for (const CObjectBase* actor : ActorList) {
         if (const auto* anemone = dynamic_cast<const CAnemone*>(actor)) {

@@ -101,7 +101,8 @@ void CAnemone::Update() {
     const CObjectBase* player = ActorList.empty() ? nullptr : ActorList[0];
     if (player && m_Mode == 0 && HorizontalDistSq(player->m_Pos, m_Pos) < 900.0f) {
         m_Mode = 1;
-    } else if (player && m_Mode == 3 && player->m_Hp > 0 && HorizontalDistSq(player->m_Pos, m_Pos) >= 22500.0f) {
+    } else if (player && m_Mode == 3 && player->m_Hp > 0 &&
+               HorizontalDistSq(player->m_Pos, m_Pos) >= 22500.0f) {
         m_Mode = 0;
     }
 
@@ -289,6 +290,7 @@ void CAnemoneTentacle::Draw() {}
 
 // A ribbon 4 wide from height 10, depth 12.5 (row 0) down to height 2, depth 2.5 (row 4), bent at each row.
 void CAnemoneTentacle::DrawAlpha() {
+    if (!g_pDevice) return; // a world run without a device (logic only) draws nothing
     g_pDevice->SetTransform(D3DTS_WORLD, &m_mWorld);
     g_pDevice->SetTexture(0, g_pTexAnemoneTentacle);
     g_pDevice->SetFVF(D3DFVF_VERTEX3D);

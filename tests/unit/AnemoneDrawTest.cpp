@@ -20,9 +20,9 @@ class AnemoneDraw : public CreatureFixture {
         pp.BackBufferWidth = 640;
         pp.BackBufferHeight = 480;
         pp.Windowed = TRUE;
-        ASSERT_EQ(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
-                                      &m_Dev),
-                  D3D_OK);
+        ASSERT_EQ(
+            m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_Dev),
+            D3D_OK);
         m_SavedDevice = g_pDevice;
         g_pDevice = m_Dev;
     }

@@ -272,8 +272,8 @@ TEST_F(PerculaSound, TwentyShotsKillAFishWithEightSlowSpraysAndABubbleOneFrameLa
     // Nineteen hits in one frame: each counts, each makes eight quick sprays at the shot.
     for (int i = 0; i < 19; ++i)
         AddShot(at + D3DXVECTOR3(0.5f * static_cast<float>(i % 5), 0.0f, 0.0f));
-    AddShot(at, 1);                                  // an enemy shot passes through
-    AddShot(at + D3DXVECTOR3(10.0f, 0.0f, 0.0f));    // exactly at the radius: a miss
+    AddShot(at, 1);                               // an enemy shot passes through
+    AddShot(at + D3DXVECTOR3(10.0f, 0.0f, 0.0f)); // exactly at the radius: a miss
     fish->Update();
     EXPECT_EQ(fish->m_Hp, 1);
     EXPECT_EQ(fish->m_AiState, 1); // a hit wakes a wandering fish
