@@ -5,7 +5,9 @@
 #include "app/Cursor.h"
 #include "app/Direct3D.h"
 #include "app/Scene.h"
+#include "creatures/Anemone.h"
 #include "creatures/Football.h"
+#include "creatures/Percula.h"
 #include "creatures/Squid.h"
 #include "platform/windows.h"
 #include "world/Flower.h"
@@ -138,14 +140,28 @@ void AppendCreatures(JsonLine& j) {
             type = "football";
             ai = football->m_AiState;
         }
-        if (!type) continue;
-        j.OpenItem();
-        j.Str("type", type);
-        j.Int("ai", ai);
-        j.Int("hp", actor->m_Hp);
-        j.Float("x", actor->m_Pos.x);
-        j.Float("z", actor->m_Pos.z);
-        j.Close();
+        if (type) {
+            j.OpenItem();
+            j.Str("type", type);
+            j.Int("ai", ai);
+            j.Int("hp", actor->m_Hp);
+            j.Float("x", actor->m_Pos.x);
+            j.Float("z", actor->m_Pos.z);
+            j.Close();
+        } else if (const auto* anemone = dynamic_cast<const CAnemone*>(actor)) {
+            j.OpenItem();
+            j.Str("type", "anemone");
+            j.Int("mode", anemone->m_Mode);
+            j.Int("hp", anemone->m_Hp);
+            j.Int("fish", (long long)anemone->m_Fish.size());
+            j.Close();
+        } else if (const auto* fish = dynamic_cast<const CPercula*>(actor)) {
+            j.OpenItem();
+            j.Str("type", "percula");
+            j.Int("ai", fish->m_AiState);
+            j.Int("hp", fish->m_Hp);
+            j.Close();
+        }
     }
     j.CloseList();
 }

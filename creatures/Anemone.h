@@ -8,8 +8,12 @@
 class CPercula;
 class CAnemoneTentacle;
 
+// A fixed creature of the seabed that the player destroys by shooting it. Shots send its fish after the
+// player; as it weakens it breeds more fish and, once, calls them all home, each fish that arrives healing it
+// by 20. Only the anemone is in ActorList: it updates and draws its tentacles and fish itself.
 class CAnemone : public CObjectBase {
   public:
+    CAnemone();
     ~CAnemone() override;
     void Init() override;
     void Update() override;
@@ -17,18 +21,36 @@ class CAnemone : public CObjectBase {
     void DrawAlpha() override;
     int Shoot() override;
 
+    // The crown: 72 tentacles, the outer ring (radius 12, every 10 degrees from 0) first, then the inner ring
+    // (radius 5, every 10 degrees from 5), around m_Pos. An earlier crown is discarded first; its objects are
+    // set up afresh rather than made anew, so a display rebuilt at every visit of the title keeps 72.
+    void BuildTentacles();
+    // The tentacles in drawing order: depth key m_Radius + z - g_CamEye.z, largest first; among equal keys
+    // the later created first.
+    std::vector<CAnemoneTentacle*> TentaclesFarToNear() const;
+
     int32_t m_Mode = 0;      // 0 calm, 1 player noticed, 2 dead, 3 provoked
     BYTE m_bDying = 0;       // the death has been handled
     D3DXMATRIX m_mShake{};   // shake translation after a hit
     int32_t m_ShakeTime = 0; // frames of shaking left
     BYTE m_bHealCalled = 0;  // the fish have been called home
-    // The anemone's fish and tentacles, in creation order. They are in no global list; like every object they
-    // are owned by the arena of the scene that created them, so these pointers stay valid for the whole
-    // scene.
+    // The anemone's fish and tentacles, in creation order. They are in no global list; they are owned by the
+    // arena that owns the anemone, so they are destroyed together with it and never earlier. A fish that came
+    // home or died leaves m_Fish at the end of the anemone's frame.
     std::vector<CPercula*> m_Fish;
     std::vector<CAnemoneTentacle*> m_Tentacles;
+
+  private:
+    void TakeShots();
+    void BreedFish(); // one fish at the centre, 9 above the anemone
+    void Burst();     // the 36 bubbles of the death
+    void UpdateFish();
+    void UpdateTentacles();
+
+    ObjectArena m_Arena; // the arena the anemone was created in: its fish and tentacles go there too
 };
 
+// One swaying ribbon of the anemone's crown.
 class CAnemoneTentacle : public CObjectBase {
   public:
     CAnemoneTentacle();
@@ -43,6 +65,7 @@ class CAnemoneTentacle : public CObjectBase {
     float m_SwayDir[5]{};  // 0.0 moving towards +x, 1.0 towards -x
 };
 
+// The rising, fading column over an anemone that a fish has healed.
 class CAnemoneHeal : public CObjectBase {
   public:
     void Init() override;
@@ -51,6 +74,6 @@ class CAnemoneHeal : public CObjectBase {
     void DrawAlpha() override;
     int Shoot() override;
 
-    D3DXVECTOR3 m_Scale{};
-    D3DXCOLOR m_Color{};
+    D3DXVECTOR3 m_Scale{}; // x and z 20, y grows from 1
+    D3DXCOLOR m_Color{};   // white, alpha falls from 1
 };

@@ -284,8 +284,9 @@ TEST_F(StageLoader, StageCyclesLeaveNoObjectBehind) {
         ShootAll();
         DrawAll();
         DrawAlphaAll();
-        // the player, three jellies, football, anemone, rock, flower, seaweed, the shot
-        EXPECT_EQ(ArenaObjectCount(ObjectArena::Stage), 10u);
+        // the player, three jellies, football, anemone (with its 8 fish and 72 tentacles), rock, flower,
+        // seaweed, the shot
+        EXPECT_EQ(ArenaObjectCount(ObjectArena::Stage), 10u + 8u + 72u);
         ReleaseObjects();
         EXPECT_EQ(ArenaObjectCount(ObjectArena::Stage), 0u);
     }
