@@ -80,7 +80,7 @@ TEST_F(FlowerE2E, AStandingFlowerIsInTheTraceOfEveryStageFrame) {
             << l;
         EXPECT_NE(l.find("\"obstacles\":2,"), std::string::npos) << l;
         // Nobody shoots here: both blossoms keep their five hit points and the way stays shut.
-        EXPECT_NE(l.find(",\"flower\":{\"hp\":[5,5],\"done\":0}}"), std::string::npos) << l;
+        EXPECT_NE(l.find(",\"flower\":{\"hp\":[5,5],\"done\":0}"), std::string::npos) << l;
     }
     // Every part of the flower had its mesh.
     std::ifstream err(dir / "stderr.txt");

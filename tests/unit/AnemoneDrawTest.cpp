@@ -10,10 +10,10 @@
 
 namespace {
 
-class AnemoneDraw : public CreatureFixture {
+class AnemoneDraw : public ReefFixture {
   protected:
     void SetUp() override {
-        CreatureFixture::SetUp();
+        ReefFixture::SetUp();
         m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(m_D3D, nullptr);
         D3DPRESENT_PARAMETERS pp{};
@@ -30,7 +30,7 @@ class AnemoneDraw : public CreatureFixture {
         g_pDevice = m_SavedDevice;
         if (m_Dev) m_Dev->Release();
         if (m_D3D) m_D3D->Release();
-        CreatureFixture::TearDown();
+        ReefFixture::TearDown();
     }
 
     // A tentacle placed at pos and initialised, not yet in any crown.

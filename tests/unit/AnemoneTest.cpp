@@ -12,7 +12,7 @@
 
 namespace {
 
-class Anemone : public CreatureFixture {
+class Anemone : public ReefFixture {
   protected:
     // An anemone created the way the stage loader does, in ActorList behind the player, initialised.
     static CAnemone* AddAnemone(const D3DXVECTOR3& pos) {
@@ -165,7 +165,7 @@ TEST_F(Anemone, ItBreedsOnlyEverySixHundredFramesAtOrBelowFourHundredAndTwiceBel
     // A bred fish starts at the centre, 9 higher, with the anemone as its home; inside it, it does not sink.
     const CPercula* young = anemone->m_Fish.back();
     EXPECT_EQ(young->m_Home, anemone->m_Pos);
-    EXPECT_LT(CreatureFixture::HorizontalDist(young->m_Pos, anemone->m_Pos), 27.5f);
+    EXPECT_LT(ReefFixture::HorizontalDist(young->m_Pos, anemone->m_Pos), 27.5f);
 
     // Hit points below 0 breed no more.
     anemone->m_bDying = 1;
@@ -250,7 +250,7 @@ TEST_F(Anemone, ItsDeathReleasesThirtySixBubblesAndLowersTheTargetsByThirtySixIn
     ASSERT_EQ(CountOf<CBubble>(EffectList), 36);
     ASSERT_EQ(EffectList.size(), 36u);
     for (CObjectBase* bubble : EffectList) {
-        EXPECT_LT(CreatureFixture::HorizontalDist(bubble->m_Pos, at), 19.0f + 1e-3f);
+        EXPECT_LT(ReefFixture::HorizontalDist(bubble->m_Pos, at), 19.0f + 1e-3f);
         EXPECT_GE(bubble->m_Pos.y, at.y - 5.0f);
         EXPECT_LE(bubble->m_Pos.y, at.y + 4.0f);
     }

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 
-class CreatureFixture : public WorldFixture {
+class ReefFixture : public WorldFixture {
   protected:
     void SetUp() override {
         WorldFixture::SetUp();

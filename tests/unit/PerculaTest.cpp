@@ -15,7 +15,7 @@
 
 namespace {
 
-class Percula : public CreatureFixture {
+class Percula : public ReefFixture {
   protected:
     // A fish with its own home, initialised, in no list (as an anemone keeps it).
     static CPercula* MakeFish(const D3DXVECTOR3& pos, const D3DXVECTOR3& home) {
