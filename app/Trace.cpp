@@ -3,6 +3,8 @@
 
 #include "app/Camera.h"
 #include "app/Scene.h"
+#include "player/Player.h"
+#include "ui/Interface.h"
 #include "world/ObjectBase.h"
 #include "platform/windows.h"
 
@@ -115,11 +117,17 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
         j.Float("y", player->m_Pos.y);
         j.Float("z", player->m_Pos.z);
         j.Float("angle", player->m_Angle);
+        j.Float("vx", player->m_Vel.x);
+        j.Float("vz", player->m_Vel.z);
+        j.Float("maxspeed", player->m_MaxSpeed);
+        const CPlayer* cplayer = dynamic_cast<const CPlayer*>(player);
+        j.Int("shotwait", cplayer ? cplayer->m_ShotWait : 0);
         j.Close();
     } else {
         j.Null("player");
     }
     j.Vec3("cam", g_CamEye);
+    j.Int("page", g_TutorialPage);
 }
 
 } // namespace
