@@ -60,8 +60,11 @@ TEST_F(Bullet, EachKindHasItsMeshAndColourThroughPassThree) {
         int kind;
         const char* mesh;
         float r, g, b;
-    } cases[] = {{0, "bullet", 1, 1, 0}, {1, "bullet", 1, 1, 0}, {10, "effect", 1, 1, 0},
-                 {11, "dull", 1, 0.5f, 0}, {13, "effect", 1, 0, 0}};
+    } cases[] = {{0, "bullet", 1, 1, 0},
+                 {1, "bullet", 1, 1, 0},
+                 {10, "effect", 1, 1, 0},
+                 {11, "dull", 1, 0.5f, 0},
+                 {13, "effect", 1, 0, 0}};
     for (const Case& c : cases) {
         CBullet* shot = Spawn(c.kind, 30.0f, 0.6f, 40);
         shot->Update();

@@ -48,7 +48,7 @@ TEST_F(Interface, SetupLaysOutEveryBoardHiddenAroundThePlayer) {
     SetupInterface();
     EXPECT_EQ(g_TutorialPage, 0);
     for (UiBase* b : std::initializer_list<UiBase*>{&g_KeysHint, &g_MouseHint, &g_ClearImage, &g_DeadImage,
-                                                     &g_BackImage}) {
+                                                    &g_BackImage}) {
         EXPECT_EQ(b->m_FadeState, 0);
         EXPECT_EQ(b->m_Alpha, 0);
         EXPECT_EQ(b->m_Quad[0].color, 0x00FFFFFFu);
@@ -129,7 +129,8 @@ TEST_F(Interface, TheMousePageFollowsAndEndsTheTutorial) {
 TEST_F(Interface, TheHintsAreDrawnAtThePlayerOnTheSeabed) {
     IDirect3DTexture9** slots[5] = {&g_pTexKey, &g_pTexMouse, &g_pTexDead, &g_pTexClear, &g_pTexEsc};
     for (IDirect3DTexture9** slot : slots)
-        ASSERT_EQ(g_pDevice->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, slot, nullptr), D3D_OK);
+        ASSERT_EQ(g_pDevice->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, slot, nullptr),
+                  D3D_OK);
     g_pDevice->EnableCallLog(true);
     DrawHints();
     std::vector<DeviceCall> draws = Draws();

@@ -96,7 +96,7 @@ TEST_F(PlayerScene, DeathShowsTheResultBoardAndItsBackButtonLeadsToTheTitle) {
     ASSERT_EQ(g_StageState, 1);
     EXPECT_EQ(player->m_Hp, 0);
     EXPECT_EQ(hits, 51); // 50 land; the last is still in flight when the state turns
-    Pass(); // the tutorial is switched off on the frame after the state left 0
+    Pass();              // the tutorial is switched off on the frame after the state left 0
     EXPECT_EQ(g_bTutorial, 0);
     int burst = 0;
     for (CObjectBase* s : ShotList)

@@ -310,9 +310,9 @@ TEST_F(Player, AimsFromTheScreenCentreTowardTheCursor) {
         int x, y;
         float yaw, angle, dx, dz;
     } cases[] = {
-        {500, 240, 0.0f, 90.0f, 5.0f, 0.0f},     // right: east
-        {100, 240, 0.0f, -90.0f, -5.0f, 0.0f},   // left: west
-        {320, 400, 0.0f, 180.0f, 0.0f, -5.0f},   // below: south
+        {500, 240, 0.0f, 90.0f, 5.0f, 0.0f},      // right: east
+        {100, 240, 0.0f, -90.0f, -5.0f, 0.0f},    // left: west
+        {320, 400, 0.0f, 180.0f, 0.0f, -5.0f},    // below: south
         {320, 10, 30.0f, 30.0f, 2.5f, 4.330127f}, // up, with the camera turned
     };
     for (const Case& c : cases) {
