@@ -28,11 +28,9 @@ class PlayerScene : public ::testing::Test {
     }
     void TearDown() override {
         HarnessSetReplay({}, false);
-        ReleaseObjects();
+        AppUninit(); // sounds, textures, meshes, objects and the sprite
         ShotRequestQueue.clear();
         SetObjectArena(ObjectArena::Program);
-        if (g_pSprite) g_pSprite->Release();
-        g_pSprite = nullptr;
         if (g_pEffect) g_pEffect->Release();
         g_pEffect = nullptr;
         ReleaseDirect3D();
