@@ -17,10 +17,3 @@ void DrawTitlePanels() {}     // stand-in until the title screen lands
 void DrawEffectListAlpha() {} // stand-in until the title screen lands
 void DrawEffectList() {}      // stand-in until the title screen lands
 void DrawTitleCreatures() {}  // stand-in until the title screen lands
-
-// ---- Interface: stand-in until the interface screens land ----
-void SetupInterface() {}     // stand-in until the interface screens land
-void UpdateInterface(int) {} // stand-in until the interface screens land
-void TutorialStep() {}       // stand-in until the interface screens land
-void DrawInterface(int) {}   // stand-in until the interface screens land
-void DrawHints() {}          // stand-in until the interface screens land

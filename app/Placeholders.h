@@ -16,10 +16,3 @@ void DrawTitlePanels();
 void DrawEffectListAlpha();
 void DrawEffectList();
 void DrawTitleCreatures();
-
-// ---- Interface: stand-in until the interface screens land (ui/Interface.h) ----
-void SetupInterface();
-void UpdateInterface(int stageState);
-void TutorialStep();
-void DrawInterface(int stageState);
-void DrawHints();

@@ -10,6 +10,7 @@
 #include "assets/Sound.h"
 #include "assets/Textures.h"
 #include "player/Player.h"
+#include "ui/Interface.h"
 #include "world/ObjectBase.h"
 #include "world/Stage.h"
 #include "world/World.h"

@@ -10,6 +10,8 @@
 #include "creatures/Percula.h"
 #include "creatures/Squid.h"
 #include "platform/windows.h"
+#include "player/Player.h"
+#include "ui/Interface.h"
 #include "world/Flower.h"
 #include "world/ObjectBase.h"
 
@@ -194,6 +196,11 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
         j.Float("y", player->m_Pos.y);
         j.Float("z", player->m_Pos.z);
         j.Float("angle", player->m_Angle);
+        j.Float("vx", player->m_Vel.x);
+        j.Float("vz", player->m_Vel.z);
+        j.Float("maxspeed", player->m_MaxSpeed);
+        const CPlayer* cplayer = dynamic_cast<const CPlayer*>(player);
+        j.Int("shotwait", cplayer ? cplayer->m_ShotWait : 0);
         j.Close();
     } else {
         j.Null("player");
@@ -218,6 +225,7 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
     else
         j.Null("fog");
     AppendCreatures(j);
+    j.Int("page", g_TutorialPage);
 }
 
 } // namespace

@@ -11,6 +11,11 @@ struct Tentacle {
     int32_t Counter = 0;      // frames since creation, wraps before 3601
 };
 
+// Every period frames the root's frame (translation to Root, then body) is pushed onto the history.
+void UpdateTentacle(Tentacle& t, int32_t period, D3DXMATRIX body);
+// Draws the ribbon: 19 quads, 2 units wide, between consecutive history frames.
+void DrawTentacle(Tentacle& t);
+
 class CPlayer : public CObjectBase {
   public:
     void Init() override;
@@ -26,4 +31,11 @@ class CPlayer : public CObjectBase {
     int32_t m_ShakeTime = 0; // frames of shaking left
     D3DXCOLOR m_Color{};     // free colour of the body mesh
     BYTE m_bDeathDone = 0;   // the death burst has been fired
+
+    // Unit direction of the last steered velocity; (0, 0, 1) at program start, kept across stages.
+    static D3DXVECTOR3 s_MoveDir;
+
+  private:
+    void HitByShots();
+    void Move();
 };
