@@ -71,7 +71,7 @@ TEST_F(Bullet, EachKindHasItsMeshAndColourThroughPassThree) {
         g_MeshDraws.clear();
         shot->Draw();
         ASSERT_EQ(g_MeshDraws.size(), 1u) << c.kind;
-        const MeshDraw& d = g_MeshDraws[0];
+        const PlayerMeshDraw& d = g_MeshDraws[0];
         EXPECT_EQ(d.mesh, c.mesh) << c.kind;
         EXPECT_EQ(d.pass, 3);
         EXPECT_EQ(d.color[0], c.r);

@@ -77,7 +77,8 @@ TEST_F(CameraScene, StageCameraStandsStillDuringTheFadeAndRisesAfterIt) {
     win32::SetKey('W', false);
     EXPECT_NEAR(g_CamRise, 6.0f, 1e-4f);
     EXPECT_NEAR(g_CamEye.y - PlayerPos().y - 40.0f, 6.0f, 1e-4f);
-    EXPECT_NEAR(g_CamEye.z, PlayerPos().z - 10.0f, 1e-4f);
+    // The camera follows the player's translation of the frame before, one swim step behind at most.
+    EXPECT_NEAR(g_CamEye.z, PlayerPos().z - 10.0f, 0.21f);
 }
 
 TEST_F(CameraScene, EveryStageFrameDrawsTheSeabedAndTheCursorLast) {

@@ -21,14 +21,14 @@
 #include <vector>
 
 // One mesh draw as the effect saw it.
-struct MeshDraw {
+struct PlayerMeshDraw {
     std::string mesh; // the name of the fake mesh drawn
     int pass = -1;
     D3DXMATRIX world{};
     float color[4] = {};
 };
 
-inline std::vector<MeshDraw> g_MeshDraws;
+inline std::vector<PlayerMeshDraw> g_MeshDraws;
 
 // An effect that remembers the world matrix, the free colour and the pass of each draw.
 struct DrawRecordingEffect : public ID3DXEffect {
@@ -76,7 +76,7 @@ struct NamedMesh : public ID3DXMesh {
     HRESULT GetAttributeTable(D3DXATTRIBUTERANGE*, DWORD*) override { return E_FAIL; }
     HRESULT CloneMeshFVF(DWORD, DWORD, IDirect3DDevice9*, ID3DXMesh**) override { return E_FAIL; }
     HRESULT DrawSubset(DWORD) override {
-        MeshDraw d;
+        PlayerMeshDraw d;
         d.mesh = name;
         d.pass = effect->pass;
         d.world = effect->world;
