@@ -1,5 +1,6 @@
 // The cameras, the view and projection of the frame, and the seabed.
 #include "app/Camera.h"
+#include "world/WorldMath.h"
 
 #include "app/Direct3D.h"
 #include "app/Scene.h"
@@ -23,7 +24,6 @@ float g_TerrainScale = 30.0f;
 namespace {
 
 constexpr float kTitlePitch = 1.0471976f; // 60 degrees
-constexpr float kDegToRad = 0.017453292f;
 constexpr float kRiseMax = 15.0f;        // the stage camera climbs at most this much
 constexpr float kRiseStep = 0.2f;        // per frame while a movement key is held
 constexpr float kSinkStep = 0.1f;        // per frame once the hold has run out

@@ -8,6 +8,7 @@
 #include "creatures/Percula.h"
 #include "player/Effects.h"
 #include "world/Props.h"
+#include "world/WorldMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
 
 // Creates objects in another arena for as long as it lives.
 class ArenaScope {
@@ -29,11 +29,6 @@ class ArenaScope {
   private:
     ObjectArena m_Previous;
 };
-
-float HorizontalDistSq(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    const float dx = a.x - b.x, dz = a.z - b.z;
-    return dx * dx + dz * dz;
-}
 
 } // namespace
 
@@ -99,10 +94,10 @@ void CAnemone::BuildTentacles() {
 
 void CAnemone::Update() {
     const CObjectBase* player = ActorList.empty() ? nullptr : ActorList[0];
-    if (player && m_Mode == 0 && HorizontalDistSq(player->m_Pos, m_Pos) < 900.0f) {
+    if (player && m_Mode == 0 && FlatDistanceSq(player->m_Pos, m_Pos) < 900.0f) {
         m_Mode = 1;
     } else if (player && m_Mode == 3 && player->m_Hp > 0 &&
-               HorizontalDistSq(player->m_Pos, m_Pos) >= 22500.0f) {
+               FlatDistanceSq(player->m_Pos, m_Pos) >= 22500.0f) {
         m_Mode = 0;
     }
 
@@ -146,7 +141,7 @@ void CAnemone::TakeShots() {
         CObjectBase* shot = ShotList[i];
         if (!shot || shot->m_bDead == 1 || shot->m_Kind != 0) continue;
         const D3DXVECTOR3 at(shot->m_mTrans._41, shot->m_mTrans._42, shot->m_mTrans._43);
-        if (!(HorizontalDistSq(at, m_Pos) < m_Radius * m_Radius)) continue;
+        if (!(FlatDistanceSq(at, m_Pos) < m_Radius * m_Radius)) continue;
         for (int k = 0; k < 8; ++k) {
             m_Shot.Angle = 45.0f * static_cast<float>(k);
             m_Shot.Pos = at;

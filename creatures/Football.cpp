@@ -13,6 +13,7 @@
 #include "player/Effects.h"
 #include "world/Collision.h"
 #include "world/Props.h"
+#include "world/WorldMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,8 +23,6 @@ float g_GlowPhase = 0.0f;
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
-constexpr float kRadToDeg = 57.295776f;
 
 constexpr float kWakeRangeSq = 900.0f;    // a dormant football wakes when the player comes within 30
 constexpr float kRiseTop = 13.0f;         // height at which rising ends
@@ -44,40 +43,11 @@ CObjectBase* Player() {
     return ActorList.empty() ? nullptr : ActorList[0];
 }
 
-float FlatDistanceSq(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    const float dx = a.x - b.x;
-    const float dz = a.z - b.z;
-    return dx * dx + dz * dz;
-}
-
-D3DXVECTOR3 Heading(float degrees) {
-    const float r = degrees * kDegToRad;
-    return D3DXVECTOR3(std::sin(r), 0.0f, std::cos(r));
-}
-
 // Once: above 360 take 360 away, below 0 add 360.
 float WrapOnce(float degrees) {
     if (degrees > 360.0f) degrees -= 360.0f;
     if (degrees < 0.0f) degrees += 360.0f;
     return degrees;
-}
-
-D3DXMATRIX Translation(float x, float y, float z) {
-    D3DXMATRIX m;
-    D3DXMatrixTranslation(&m, x, y, z);
-    return m;
-}
-
-D3DXMATRIX RotationX(float degrees) {
-    D3DXMATRIX m;
-    D3DXMatrixRotationX(&m, degrees * kDegToRad);
-    return m;
-}
-
-D3DXMATRIX RotationY(float degrees) {
-    D3DXMATRIX m;
-    D3DXMatrixRotationY(&m, degrees * kDegToRad);
-    return m;
 }
 
 } // namespace
@@ -104,7 +74,7 @@ void CFootball::Init() {
     m_CircleDir = 0;
     m_Speed = 0.03f;
     D3DXMatrixTranslation(&m_mTrans, m_Pos.x, m_Pos.y, m_Pos.z);
-    m_mRot = RotationY(180.0f);
+    m_mRot = MatRotationY(180.0f);
     D3DXMatrixIdentity(&m_mRoll);
     D3DXMatrixIdentity(&m_mShake);
     D3DXMatrixScaling(&m_mScale, 2.5f, 2.5f, 2.5f);
@@ -235,7 +205,7 @@ void CFootball::StepCharge() {
     }
     if (m_ChargePhase == 1) {
         m_StateTimer += 1;
-        m_ChargeVel = Heading(m_Angle) * -0.2f;
+        m_ChargeVel = HeadingVector(m_Angle) * -0.2f;
         m_Pos += m_ChargeVel;
         PushOutOfRocks(m_Pos, m_Radius);
         if (m_Jaw < kJawOpen) m_Jaw += 0.5f;
@@ -243,7 +213,7 @@ void CFootball::StepCharge() {
             m_StateTimer = 0;
             m_ChargePhase = 2;
             m_bBiting = 1;
-            m_ChargeVel = Heading(m_Angle) * 4.0f;
+            m_ChargeVel = HeadingVector(m_Angle) * 4.0f;
         }
     }
     if (m_ChargePhase == 2) {
@@ -342,7 +312,7 @@ void CFootball::StepDeath() {
     for (int a = 0; a < 360; a += 10) {
         const float r1 = (float)(rand() % 20);
         const float r2 = (float)(rand() % 10);
-        const D3DXVECTOR3 dir = Heading((float)a);
+        const D3DXVECTOR3 dir = HeadingVector((float)a);
         CBubble* bubble = NewObject<CBubble>();
         bubble->m_Pos = D3DXVECTOR3(m_Pos.x + r1 * dir.x, m_Pos.y + r2 - 5.0f, m_Pos.z + r1 * dir.z);
         bubble->Init();
@@ -353,7 +323,7 @@ void CFootball::StepDeath() {
 
 void CFootball::StepShake() {
     if (m_ShakeTime >= 1 && m_Hp >= 0) {
-        const D3DXVECTOR3 offset = Heading((float)(rand() % 360)) * 0.5f;
+        const D3DXVECTOR3 offset = HeadingVector((float)(rand() % 360)) * 0.5f;
         D3DXMatrixTranslation(&m_mShake, offset.x, 0.0f, offset.z);
         m_ShakeTime -= 1;
     } else {
@@ -367,7 +337,7 @@ bool CFootball::IsTargetOfStage() const {
 
 void CFootball::Wake() {
     for (int i = 0; i < 8; ++i) {
-        const D3DXVECTOR3 dir = Heading(45.0f * (float)i);
+        const D3DXVECTOR3 dir = HeadingVector(45.0f * (float)i);
         CDust* dust = NewObject<CDust>();
         dust->m_Pos = D3DXVECTOR3(m_Pos.x + 10.0f * dir.x, 10.0f, m_Pos.z + 10.0f * dir.z);
         dust->m_bDead = 0;
@@ -381,7 +351,7 @@ void CFootball::Wake() {
 
 // At most 5 degrees a frame, the short way round.
 void CFootball::TurnToward(const D3DXVECTOR3& point) {
-    const D3DXVECTOR3 f = Heading(m_Angle);
+    const D3DXVECTOR3 f = HeadingVector(m_Angle);
     D3DXVECTOR3 t = point - m_Pos;
     t.y = 0.0f;
     D3DXVec3Normalize(&t, &t);
@@ -399,7 +369,7 @@ void CFootball::TurnToward(const D3DXVECTOR3& point) {
 }
 
 void CFootball::SwimForward(bool still) {
-    const D3DXVECTOR3 d = still ? D3DXVECTOR3(0.0f, 0.0f, 0.0f) : Heading(m_Angle);
+    const D3DXVECTOR3 d = still ? D3DXVECTOR3(0.0f, 0.0f, 0.0f) : HeadingVector(m_Angle);
     const D3DXVECTOR3 a = d * m_Speed;
     m_Vel = m_Vel * 0.95f + a * 0.95f;
     m_MaxSpeed = 0.05f;
@@ -410,7 +380,7 @@ void CFootball::SwimForward(bool still) {
 }
 
 void CFootball::BuildWorld() {
-    m_mRot = RotationY(m_Angle);
+    m_mRot = MatRotationY(m_Angle);
     D3DXMatrixTranslation(&m_mTrans, m_Pos.x, m_Pos.y, m_Pos.z);
     m_mWorld = m_mRot * m_mTrans;
 }
@@ -419,13 +389,13 @@ void CFootball::Draw() {
     DrawMesh(g_MeshFootball, m_mWorld, 0);
     D3DXMATRIX jawScale;
     D3DXMatrixScaling(&jawScale, 1.0f, 1.0f, 1.2f);
-    DrawMesh(g_MeshLowerJaw, jawScale * RotationX(m_Jaw) * m_mWorld, 0);
+    DrawMesh(g_MeshLowerJaw, jawScale * MatRotationX(m_Jaw) * m_mWorld, 0);
     DrawStars();
     // The glow pulses between 0.5 and 1.0, in step with every other football; a dead one stays at 0.5.
     float pulse = (std::sin(g_GlowPhase) + 1.0f) * 0.25f;
     g_GlowPhase += m_PulseSpeed;
     if (m_bDying == 1) pulse = 0.0f;
-    DrawMeshColored(g_MeshEffect, Translation(0.0f, 5.0f, 5.0f) * m_mWorld,
+    DrawMeshColored(g_MeshEffect, MatTranslation(0.0f, 5.0f, 5.0f) * m_mWorld,
                     D3DXCOLOR(1.0f, 1.0f, 1.0f, pulse + 0.5f), 4);
 }
 
@@ -440,9 +410,9 @@ void CFootball::DrawStars() {
     for (int i = 0; i < n; ++i) {
         float a = (float)(i * step) + m_StarSpin;
         if (a > 360.0f) a -= 360.0f;
-        const D3DXMATRIX world = RotationX((float)step) * RotationY(a + m_Angle) *
-                                 Translation(0.0f, 0.0f, 2.0f) * RotationY(a) *
-                                 Translation(0.0f, 5.0f, 3.0f) * m_mWorld;
+        const D3DXMATRIX world = MatRotationX((float)step) * MatRotationY(a + m_Angle) *
+                                 MatTranslation(0.0f, 0.0f, 2.0f) * MatRotationY(a) *
+                                 MatTranslation(0.0f, 5.0f, 3.0f) * m_mWorld;
         DrawMesh(g_MeshStar, world, 0);
     }
 }

@@ -5,6 +5,7 @@
 #include "assets/Meshes.h"
 #include "assets/Sound.h"
 #include "world/Collision.h"
+#include "world/WorldMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,22 +13,10 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
-constexpr float kRadToDeg = 57.295776f;
 
 // The player is always the first actor of a stage; elsewhere (the title) there is none.
 const CObjectBase* Player() {
     return ActorList.empty() ? nullptr : ActorList[0];
-}
-
-float HorizontalDistSq(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    const float dx = a.x - b.x, dz = a.z - b.z;
-    return dx * dx + dz * dz;
-}
-
-D3DXVECTOR3 Heading(float angleDeg) {
-    const float h = angleDeg * kDegToRad;
-    return D3DXVECTOR3(std::sin(h), 0.0f, std::cos(h));
 }
 
 void WrapAngle(float& angle) {
@@ -136,9 +125,9 @@ int CPercula::Shoot() {
 
 void CPercula::Wander() {
     const CObjectBase* player = Player();
-    if (player && player->m_Hp > 0 && HorizontalDistSq(player->m_Pos, m_Pos) < 1600.0f) m_AiState = 1;
+    if (player && player->m_Hp > 0 && FlatDistanceSq(player->m_Pos, m_Pos) < 1600.0f) m_AiState = 1;
 
-    if (HorizontalDistSq(m_Home, m_Pos) >= 3600.0f) {
+    if (FlatDistanceSq(m_Home, m_Pos) >= 3600.0f) {
         TurnToward(m_Home, 1.0f);
     } else if (m_CircleDir == 0) {
         m_Angle += 0.2f;
@@ -160,7 +149,7 @@ void CPercula::Chase() {
         m_AiState = 3;
         m_StateTimer = 0;
     }
-    if (player && player->m_Hp > 0 && HorizontalDistSq(player->m_Pos, m_Pos) >= 10000.0f) m_AiState = 0;
+    if (player && player->m_Hp > 0 && FlatDistanceSq(player->m_Pos, m_Pos) >= 10000.0f) m_AiState = 0;
 
     bool still = false;
     if (player) {
@@ -224,7 +213,7 @@ void CPercula::ReturnHome() {
     }
     Swim(1.0f, 0.2f, still);
     Move(false);
-    if (HorizontalDistSq(m_Home, m_Pos) < 225.0f && m_bAtHome == 0) m_bAtHome = 1;
+    if (FlatDistanceSq(m_Home, m_Pos) < 225.0f && m_bAtHome == 0) m_bAtHome = 1;
 }
 
 // Bursts into slow sprays with the bubble sound and leaves its list at the end of the frame.
@@ -241,7 +230,7 @@ void CPercula::TakeShots() {
         CObjectBase* shot = ShotList[i];
         if (!shot || shot->m_bDead == 1 || shot->m_Kind != 0) continue;
         const D3DXVECTOR3 at(shot->m_mTrans._41, shot->m_mTrans._42, shot->m_mTrans._43);
-        if (HorizontalDistSq(at, m_Pos) < m_Radius * m_Radius) {
+        if (FlatDistanceSq(at, m_Pos) < m_Radius * m_Radius) {
             PushSprays(*this, at, 0.5f, 10);
             if (m_AiState == 0) m_AiState = 1;
             m_Hp -= 1;
@@ -257,7 +246,7 @@ void CPercula::Bite() {
     for (std::size_t i = 0; i < ActorList.size(); ++i) {
         CObjectBase* actor = ActorList[i];
         if (!actor || actor->m_State != 2 || actor->m_bDead == 1) continue;
-        if (HorizontalDistSq(actor->m_Pos, m_Pos) < 100.0f) {
+        if (FlatDistanceSq(actor->m_Pos, m_Pos) < 100.0f) {
             m_bBiting = 0;
             actor->m_bHit = 1;
             actor->m_Hp -= 20;
@@ -268,7 +257,7 @@ void CPercula::Bite() {
 void CPercula::TurnToward(const D3DXVECTOR3& point, float maxStep) {
     D3DXVECTOR3 t(point.x - m_Pos.x, 0.0f, point.z - m_Pos.z);
     if (t.x != 0.0f || t.z != 0.0f) { // right on the point there is no way to face
-        const D3DXVECTOR3 f = Heading(m_Angle);
+        const D3DXVECTOR3 f = HeadingVector(m_Angle);
         D3DXVec3Normalize(&t, &t);
         const float dot = std::max(-1.0f, std::min(1.0f, D3DXVec3Dot(&f, &t)));
         const float between = std::acos(dot) * kRadToDeg;
@@ -281,7 +270,7 @@ void CPercula::TurnToward(const D3DXVECTOR3& point, float maxStep) {
 }
 
 void CPercula::Swim(float accel, float maxSpeed, bool still) {
-    const D3DXVECTOR3 push = still ? D3DXVECTOR3(0.0f, 0.0f, 0.0f) : Heading(m_Angle) * accel;
+    const D3DXVECTOR3 push = still ? D3DXVECTOR3(0.0f, 0.0f, 0.0f) : HeadingVector(m_Angle) * accel;
     m_Vel = m_Vel * 0.95f + push * 0.95f;
     m_MaxSpeed = maxSpeed;
     const float length = D3DXVec3Length(&m_Vel);

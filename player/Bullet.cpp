@@ -2,10 +2,10 @@
 
 #include "app/Shader.h"
 #include "assets/Meshes.h"
+#include "world/WorldMath.h"
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
 
 } // namespace
 

@@ -9,8 +9,9 @@
 #include "assets/Meshes.h"
 #include "assets/Sound.h"
 #include "assets/Textures.h"
-#include "world/Collision.h"
 #include "platform/windows.h"
+#include "world/Collision.h"
+#include "world/WorldMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,26 +21,6 @@ D3DXVECTOR3 CPlayer::s_MoveDir(0.0f, 0.0f, 1.0f);
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
-constexpr float kRadToDeg = 57.295776f;
-
-D3DXMATRIX RotationYDeg(float degrees) {
-    D3DXMATRIX m;
-    D3DXMatrixRotationY(&m, degrees * kDegToRad);
-    return m;
-}
-
-D3DXMATRIX Translation(const D3DXVECTOR3& p) {
-    D3DXMATRIX m;
-    D3DXMatrixTranslation(&m, p.x, p.y, p.z);
-    return m;
-}
-
-D3DXMATRIX Identity() {
-    D3DXMATRIX m;
-    D3DXMatrixIdentity(&m);
-    return m;
-}
 
 bool KeyHeld(int vk) {
     return (GetAsyncKeyState(vk) & 0x8000) != 0;
@@ -83,7 +64,7 @@ void CPlayer::Init() {
         m_Pos = D3DXVECTOR3(100.0f, 6.0f, -120.0f);
     else
         m_Pos = D3DXVECTOR3(0.0f, 6.0f, 0.0f); // stage 4: the middle of the seabed
-    m_mTrans = Translation(m_Pos);
+    m_mTrans = MatTranslation(m_Pos);
 
     const float uv[4][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
     for (int i = 0; i < 4; ++i) {
@@ -93,7 +74,7 @@ void CPlayer::Init() {
     for (int i = 0; i < 8; ++i) {
         Tentacle& t = m_Tentacles[i];
         const D3DXVECTOR3 front(0.0f, 0.0f, 1.5f);
-        const D3DXMATRIX rot = RotationYDeg(45.0f * (float)i);
+        const D3DXMATRIX rot = MatRotationY(45.0f * (float)i);
         D3DXVec3TransformCoord(&t.Root, &front, &rot);
         for (D3DXMATRIX& h : t.History)
             h = m_mTrans;
@@ -130,7 +111,7 @@ void CPlayer::Move() {
                  {'S', D3DXVECTOR3(0.0f, 0.0f, -1.0f)},
                  {'D', D3DXVECTOR3(1.0f, 0.0f, 0.0f)},
                  {'A', D3DXVECTOR3(-1.0f, 0.0f, 0.0f)}};
-    const D3DXMATRIX camRot = RotationYDeg(g_CamYaw);
+    const D3DXMATRIX camRot = MatRotationY(g_CamYaw);
     for (const auto& k : keys) {
         if (!KeyHeld(k.key)) continue;
         D3DXVECTOR3 v;
@@ -171,8 +152,8 @@ void CPlayer::Move() {
     PushOutOfAnemones(m_Pos, m_Radius);
     WallSlide(m_Pos, m_Angle);
 
-    m_mTrans = Translation(m_Pos);
-    m_mRot = RotationYDeg(m_Angle);
+    m_mTrans = MatTranslation(m_Pos);
+    m_mRot = MatRotationY(m_Angle);
 
     // The body turns at most 10 degrees a frame toward the last steered direction, also after the keys
     // are released.
@@ -248,13 +229,13 @@ void CPlayer::Update() {
 
     // After a hit the body shakes and shows red; afterwards the colour comes back slowly.
     if (m_ShakeTime < 1) {
-        m_mShake = Identity();
+        m_mShake = MatIdentity();
         if (m_Color.g < 1.0f) m_Color.g += 0.01f;
         if (m_Color.b < 1.0f) m_Color.b += 0.01f;
     } else {
         const float a = (float)(rand() % 360);
         const D3DXVECTOR3 half(0.0f, 0.0f, 0.5f);
-        const D3DXMATRIX rot = RotationYDeg(a);
+        const D3DXMATRIX rot = MatRotationY(a);
         D3DXVECTOR3 v;
         D3DXVec3TransformCoord(&v, &half, &rot);
         D3DXMatrixTranslation(&m_mShake, v.x, 0.0f, v.z);
@@ -296,7 +277,7 @@ int CPlayer::Shoot() {
 
     if (KeyHeld(VK_LBUTTON) && m_ShotWait < 1) {
         const D3DXVECTOR3 muzzleLocal(0.0f, 4.0f, 5.0f);
-        const D3DXMATRIX m = RotationYDeg(aim) * m_mTrans;
+        const D3DXMATRIX m = MatRotationY(aim) * m_mTrans;
         D3DXVECTOR3 muzzle;
         D3DXVec3TransformCoord(&muzzle, &muzzleLocal, &m);
         m_Shot.Angle = aim;
@@ -313,7 +294,7 @@ int CPlayer::Shoot() {
 }
 
 void UpdateTentacle(Tentacle& t, int32_t period, D3DXMATRIX body) {
-    const D3DXMATRIX root = Translation(t.Root);
+    const D3DXMATRIX root = MatTranslation(t.Root);
     if (period != 0 && t.Counter % period == 0) {
         for (int i = 19; i > 0; --i)
             t.History[i] = t.History[i - 1];
@@ -324,7 +305,7 @@ void UpdateTentacle(Tentacle& t, int32_t period, D3DXMATRIX body) {
 }
 
 void DrawTentacle(Tentacle& t) {
-    const D3DXMATRIX identity = Identity();
+    const D3DXMATRIX identity = MatIdentity();
     g_pDevice->SetTransform(D3DTS_WORLD, &identity);
     g_pDevice->SetTexture(0, g_pTexTentacle);
     g_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

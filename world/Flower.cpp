@@ -3,42 +3,17 @@
 #include "app/Direct3D.h"
 #include "app/Shader.h"
 #include "assets/Meshes.h"
+#include "world/WorldMath.h"
 
 #include <cmath>
 #include <cstdlib>
 
 namespace {
 
-const float kDegToRad = 0.017453292f;
-const float kRadToDeg = 57.295776f;
 
 // Where the two blossoms stand, whatever the flower's own place.
 const D3DXVECTOR3 kBlossomPos[2] = {D3DXVECTOR3(-320.0f, 0.0f, 125.0f), D3DXVECTOR3(265.0f, 0.0f, -38.0f)};
 const float kRootHeight = 4.5f;
-
-D3DXMATRIX Scaling(const D3DXVECTOR3& s) {
-    D3DXMATRIX m;
-    D3DXMatrixScaling(&m, s.x, s.y, s.z);
-    return m;
-}
-
-D3DXMATRIX Translation(float x, float y, float z) {
-    D3DXMATRIX m;
-    D3DXMatrixTranslation(&m, x, y, z);
-    return m;
-}
-
-D3DXMATRIX RotationX(float degrees) {
-    D3DXMATRIX m;
-    D3DXMatrixRotationX(&m, degrees * kDegToRad);
-    return m;
-}
-
-D3DXMATRIX RotationY(float degrees) {
-    D3DXMATRIX m;
-    D3DXMatrixRotationY(&m, degrees * kDegToRad);
-    return m;
-}
 
 // A fallen blossom's petals and a wilting piece lose their colour a tenth per frame down to these floors.
 void Fade(D3DXCOLOR& c, float greenFloor, float blueFloor) {
@@ -217,20 +192,20 @@ void CFlower::DrawVine(const Blossom& blossom) {
     for (int32_t k = 0; k < blossom.SegCount; ++k) {
         const D3DXVECTOR3& at = blossom.SegPos[k];
         const D3DXMATRIX world =
-            Scaling(ivyScale) * RotationY(a + blossom.SegTwist[k]) * Translation(at.x, 0.0f, at.z);
+            MatScaling(ivyScale) * MatRotationY(a + blossom.SegTwist[k]) * MatTranslation(at.x, 0.0f, at.z);
         SetWorld(world);
         DrawMeshColored(g_MeshIvy, world, blossom.SegColor[k], 5);
     }
     for (int32_t k = 0; k < blossom.SegCount; ++k) {
         const float side = blossom.SegSide[k] == 0 ? 10.0f : blossom.SegSide[k] == 1 ? 0.0f : -10.0f;
         const D3DXVECTOR3 across(side, 0.0f, 0.0f);
-        const D3DXMATRIX turn = RotationY(a + blossom.SegTwist[k]);
+        const D3DXMATRIX turn = MatRotationY(a + blossom.SegTwist[k]);
         D3DXVECTOR3 offset;
         D3DXVec3TransformCoord(&offset, &across, &turn);
         const D3DXVECTOR3& at = blossom.SegPos[k];
-        const D3DXMATRIX world = Scaling(blossom.SegScale[k]) * RotationX(blossom.SegTilt[k]) *
-                                 RotationY(blossom.SegSpin[k]) *
-                                 Translation(at.x + offset.x, 2.0f, at.z + offset.z);
+        const D3DXMATRIX world = MatScaling(blossom.SegScale[k]) * MatRotationX(blossom.SegTilt[k]) *
+                                 MatRotationY(blossom.SegSpin[k]) *
+                                 MatTranslation(at.x + offset.x, 2.0f, at.z + offset.z);
         SetWorld(world);
         DrawMeshColored(g_MeshMiniFlower, world, blossom.SegColor[k], 8);
     }
@@ -259,14 +234,14 @@ void CFlower::Draw() {
     static const float kPetalTurns[5] = {0.0f, 72.0f, 144.0f, 216.0f, 288.0f};
     for (const Blossom& b : m_Blossom) {
         if (b.RootLife >= 0.0f) {
-            const D3DXMATRIX world = Scaling(b.RootScale) * RotationY(b.RootAngle) *
-                                     Translation(b.RootPos.x, b.RootPos.y, b.RootPos.z);
+            const D3DXMATRIX world = MatScaling(b.RootScale) * MatRotationY(b.RootAngle) *
+                                     MatTranslation(b.RootPos.x, b.RootPos.y, b.RootPos.z);
             SetWorld(world);
             DrawMesh(g_MeshRootSoul, world, 0);
         }
         for (float turn : kPetalTurns) {
-            const D3DXMATRIX world = Scaling(b.PetalScale) * RotationX(b.PetalAngle) * RotationY(turn) *
-                                     Translation(b.Pos.x, b.Pos.y, b.Pos.z);
+            const D3DXMATRIX world = MatScaling(b.PetalScale) * MatRotationX(b.PetalAngle) * MatRotationY(turn) *
+                                     MatTranslation(b.Pos.x, b.Pos.y, b.Pos.z);
             SetWorld(world);
             DrawMeshColored(g_MeshPetal, world, b.Color, 8);
         }
