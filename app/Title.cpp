@@ -137,8 +137,8 @@ void SpawnBubbleRing(float centreX) {
         D3DXVECTOR3 offset;
         D3DXVec3TransformNormal(&offset, &ahead, &turn);
         CBubble* bubble = NewObject<CBubble>();
-        bubble->m_Pos = D3DXVECTOR3(centreX + offset.x, (float)(std::rand() % 20) - 10.0f,
-                                    g_CamAt.z + 10.0f + offset.z);
+        bubble->m_Pos =
+            D3DXVECTOR3(centreX + offset.x, (float)(std::rand() % 20) - 10.0f, g_CamAt.z + 10.0f + offset.z);
         bubble->m_Speed = 2.0f;
         bubble->Init();
         EffectList.push_back(bubble);
@@ -278,7 +278,8 @@ void DrawFootballDisplay(CFootball& football, float x, float z) {
     DrawMesh(g_MeshLowerJaw, Scaling(1.0f, 1.0f, 1.2f) * RotationX(football.m_Jaw * kDegToRad) * world, 0);
     const float glow = (std::sin(g_TitleGlowPhase) + 1.0f) * 0.25f + 0.5f;
     g_TitleGlowPhase += football.m_PulseSpeed;
-    DrawMeshColored(g_MeshEffect, Translation(0.0f, 5.0f, 5.0f) * world, D3DXCOLOR(1.0f, 1.0f, 1.0f, glow), 4);
+    DrawMeshColored(g_MeshEffect, Translation(0.0f, 5.0f, 5.0f) * world, D3DXCOLOR(1.0f, 1.0f, 1.0f, glow),
+                    4);
 }
 
 void DrawAnemoneDisplay(CAnemone& anemone, float x, float z) {

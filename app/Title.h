@@ -20,15 +20,15 @@ struct TitlePanel {
     int32_t Alpha;     // arrows: opacity 0 to 255
 };
 
-extern int32_t g_TitlePhase;    // 0 waiting for the first input, 1 gliding to the selector, 2 selector active
-extern float g_TitleSpeed;      // speed of the glide or of the sideways slide
-extern int32_t g_StageSel;      // selected stage item, 0 or 1 (stage g_StageSel + 1)
-extern BYTE g_bSelMoving;       // 1 while the camera slides to the selected item; input waits meanwhile
-extern int32_t g_TitleFrame;    // 0 to 3600, times the bubble rings
-extern BYTE g_bEnterLatch;      // Enter was already handled while held
-extern int32_t g_bClickLatch;   // the left button was already handled while held
-extern float g_BobStep;         // the stage items' bobbing step; 0.05 at start, kept between visits
-extern float g_TitleGlowPhase;  // the pulse of the football display's glow; kept between visits
+extern int32_t g_TitlePhase;   // 0 waiting for the first input, 1 gliding to the selector, 2 selector active
+extern float g_TitleSpeed;     // speed of the glide or of the sideways slide
+extern int32_t g_StageSel;     // selected stage item, 0 or 1 (stage g_StageSel + 1)
+extern BYTE g_bSelMoving;      // 1 while the camera slides to the selected item; input waits meanwhile
+extern int32_t g_TitleFrame;   // 0 to 3600, times the bubble rings
+extern BYTE g_bEnterLatch;     // Enter was already handled while held
+extern int32_t g_bClickLatch;  // the left button was already handled while held
+extern float g_BobStep;        // the stage items' bobbing step; 0.05 at start, kept between visits
+extern float g_TitleGlowPhase; // the pulse of the football display's glow; kept between visits
 
 extern TitlePanel g_PanelLogo;    // "image/title/logo.png", 60 x 20
 extern TitlePanel g_PanelPrompt;  // "image/title/click.png", 20 x 10

@@ -102,7 +102,8 @@ class TitleE2E : public ::testing::Test {
 
     int Run(const std::string& replay, const std::string& args) {
         std::ofstream(dir / "replay.txt") << replay;
-        const std::string cmd = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy '" BW_BINARY
+        const std::string cmd = "cd '" + dir.string() +
+                                "' && SDL_AUDIODRIVER=dummy '" BW_BINARY
                                 "' --headless --fast --windowed --seed 5 --replay replay.txt " +
                                 args + " > stdout.txt 2> stderr.txt";
         const int status = std::system(cmd.c_str());
@@ -149,13 +150,13 @@ TEST_F(TitleE2E, ClickToGlidePickStageTwoPlayComeBackAndQuitFromExit) {
     const ScreenPoint exit = ProjectOnTitle(0.0, 10.0, 30.0, 5.0, 20.0);
     std::ostringstream replay;
     replay << "0 mouse 320 300\n"
-           << "80 down LBUTTON\n82 up LBUTTON\n"                         // the glide to the selector
-           << "160 down D\n161 up D\n"                                   // to stage 2
-           << "258 mouse " << start.x << " " << start.y << "\n"          // start
-           << "260 down LBUTTON\n261 up LBUTTON\n"                       // stage 2 from about pass 326
-           << "500 down ESCAPE\n501 up ESCAPE\n"                         // back to the title
-           << "650 down LBUTTON\n652 up LBUTTON\n"                       // the glide again
-           << "720 mouse " << exit.x << " " << exit.y << "\n"            // exit
+           << "80 down LBUTTON\n82 up LBUTTON\n"                // the glide to the selector
+           << "160 down D\n161 up D\n"                          // to stage 2
+           << "258 mouse " << start.x << " " << start.y << "\n" // start
+           << "260 down LBUTTON\n261 up LBUTTON\n"              // stage 2 from about pass 326
+           << "500 down ESCAPE\n501 up ESCAPE\n"                // back to the title
+           << "650 down LBUTTON\n652 up LBUTTON\n"              // the glide again
+           << "720 mouse " << exit.x << " " << exit.y << "\n"   // exit
            << "730 down LBUTTON\n731 up LBUTTON\n";
     ASSERT_EQ(Run(replay.str(), "--frames 1200 --trace t.jsonl --shot-at 75,150,255,292 --shot-dir shots"), 0)
         << ReadText(dir / "stderr.txt");

@@ -44,6 +44,7 @@ class TitleScreenFixture : public ::testing::Test {
         if (m_AppStarted) AppUninit();
         ReleaseObjects();
         ReleaseTitleObjects();
+        ReleaseProgramObjects(); // the creature displays too (their pointers go back to null)
         SetObjectArena(ObjectArena::Program);
         if (g_pSprite) g_pSprite->Release();
         g_pSprite = nullptr;
