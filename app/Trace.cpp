@@ -5,6 +5,7 @@
 #include "app/Cursor.h"
 #include "app/Direct3D.h"
 #include "app/Scene.h"
+#include "app/Title.h"
 #include "creatures/Anemone.h"
 #include "creatures/Football.h"
 #include "creatures/Percula.h"
@@ -226,6 +227,19 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
         j.Null("fog");
     AppendCreatures(j);
     j.Int("page", g_TutorialPage);
+    // The title's menu state, on the title only (null in a stage): phase 0 waiting, 1 gliding, 2 selector;
+    // the selected item; whether the camera slides; the glide or slide speed; the look-at point's x and z.
+    if (g_SceneId == 0) {
+        j.Open("title");
+        j.Int("phase", g_TitlePhase);
+        j.Int("sel", g_StageSel);
+        j.Int("moving", g_bSelMoving);
+        j.Float("speed", g_TitleSpeed);
+        j.Vec2("at", g_CamAt.x, g_CamAt.z);
+        j.Close();
+    } else {
+        j.Null("title");
+    }
 }
 
 } // namespace

@@ -161,12 +161,14 @@ TEST_F(ShellE2E, HeadlessRunReachesTheTitleFadeAndQuits) {
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 480);
     ASSERT_TRUE(Pixel(dir / "out/pass-000100.png", 320, 240, rgb100));
-    // Pass 100: the fade is over; the seabed lies under the centre, 50 units from the eye in the title's fog
-    // (30 to 60, colour 0xFF1E1EAA), so two thirds of it is fog whatever the ground image: blue >= 113.
-    EXPECT_GE(rgb100[2], 113 - 2);
-    EXPECT_GE(rgb100[0], 20 - 2);
-    EXPECT_GE(rgb100[1], 20 - 2);
-    // Pass 10: the black overlay at opacity 215 over the same scene: 0x1E x (255 - 215) / 255 = 4.7.
+    // Pass 100: the fade is over and the title still waits for its first input; the logo lies across the
+    // centre of the view. Its letters are blue and cyan (green well above red, blue above green), unlike the
+    // sandy seabed (red about green) and the fog (0xFF1E1EAA, red equal to green) around it.
+    if (fs::exists(fs::path(BW_SOURCE_DIR) / "image/title/logo.png")) {
+        EXPECT_GE(rgb100[1], rgb100[0] + 20) << rgb100[0] << "," << rgb100[1] << "," << rgb100[2];
+        EXPECT_GE(rgb100[2], rgb100[1]);
+    }
+    // Pass 10: the black overlay at opacity 215 over the same scene: every channel x (255 - 215) / 255.
     for (int c = 0; c < 3; ++c)
         EXPECT_NEAR(rgb10[c], rgb100[c] * (255 - 215) / 255.0, 2) << c;
     EXPECT_FALSE(fs::exists(dir / "out/pass-000011.png"));

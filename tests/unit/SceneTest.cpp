@@ -1,8 +1,8 @@
 // The scene chain on a recording device: fades, the frame clock, Escape, the clear and death tests and
 // the death fog.
 #include "app/Direct3D.h"
-#include "app/Placeholders.h"
 #include "app/Scene.h"
+#include "app/Title.h"
 #include "world/ObjectBase.h"
 #include "world/World.h"
 #include "app/WinMain.h"

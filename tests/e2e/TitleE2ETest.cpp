@@ -1,0 +1,256 @@
+// The title as a player meets it, headless with the generated assets: click to glide, pick stage 2 with the
+// keys, click the start button where it is drawn, play, Escape back to the title, and quit from its exit
+// button. Screenshots of the logo, the selector on each item and the fade-out are checked on the way.
+#include "stb_image.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> TextLines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+// The raw text of the first value under key in one trace line: a number, a string with its quotes, null,
+// [..] or {..}.
+std::string RawValue(const std::string& line, const std::string& key) {
+    const std::string needle = "\"" + key + "\":";
+    size_t at = line.find(needle);
+    if (at == std::string::npos) return "<missing>";
+    at += needle.size();
+    size_t end = at;
+    int depth = 0;
+    for (; end < line.size(); ++end) {
+        const char c = line[end];
+        if (c == '[' || c == '{') ++depth;
+        if (c == ']' || c == '}') {
+            if (depth == 0) break;
+            --depth;
+        }
+        if (c == ',' && depth == 0) break;
+    }
+    return line.substr(at, end - at);
+}
+
+long long IntValue(const std::string& line, const std::string& key) {
+    return std::atoll(RawValue(line, key).c_str());
+}
+
+// The "title" object of a trace line, or "null".
+std::string TitleOf(const std::string& line) {
+    return RawValue(line, "title");
+}
+
+// The title camera looks down at 60 degrees onto (ax, 0, atZ) from 50 units away, with a 90-degree vertical
+// field of view at 4:3: where a world point lands in 640 x 480 space.
+struct ScreenPoint {
+    int x, y;
+};
+ScreenPoint ProjectOnTitle(double ax, double atZ, double px, double py, double pz) {
+    const double eyeY = 50.0 * std::sin(1.0471976), eyeZ = atZ - 50.0 * std::cos(1.0471976);
+    // View axes: forward (0, -sin 60, cos 60), right (1, 0, 0), up (0, cos 60, sin 60).
+    const double dx = px - ax, dy = py - eyeY, dz = pz - eyeZ;
+    const double s = std::sin(1.0471976), c = std::cos(1.0471976);
+    const double depth = -dy * s + dz * c;
+    const double up = dy * c + dz * s;
+    const double ndcX = dx * 0.75 / depth, ndcY = up / depth;
+    return {(int)std::lround((ndcX + 1.0) * 320.0), (int)std::lround((1.0 - ndcY) * 240.0)};
+}
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+class TitleE2E : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const fs::path src = BW_SOURCE_DIR;
+        for (const char* need : {"image/title/logo.png", "image/title/start.png", "xfile/football.x"})
+            if (!fs::exists(src / need))
+                GTEST_SKIP() << "the generated assets are missing (run build/assetgen .): " << need;
+        char tmpl[] = "/tmp/bw-title-e2e-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        for (const char* sub : {"data", "image", "xfile", "sound"})
+            fs::create_directory_symlink(src / sub, dir / sub);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!dir.empty()) fs::remove_all(dir, ec);
+    }
+
+    int Run(const std::string& replay, const std::string& args) {
+        std::ofstream(dir / "replay.txt") << replay;
+        const std::string cmd = "cd '" + dir.string() +
+                                "' && SDL_AUDIODRIVER=dummy '" BW_BINARY
+                                "' --headless --fast --windowed --seed 5 --replay replay.txt " +
+                                args + " > stdout.txt 2> stderr.txt";
+        const int status = std::system(cmd.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Pixels of one screenshot.
+    bool Load(long long pass) {
+        char name[32];
+        std::snprintf(name, sizeof name, "pass-%06lld.png", pass);
+        int n = 0;
+        unsigned char* data = stbi_load((dir / "shots" / name).c_str(), &width, &height, &n, 3);
+        if (!data) return false;
+        pixels.assign(data, data + width * height * 3);
+        stbi_image_free(data);
+        return width == 640 && height == 480;
+    }
+    Rgb At(int x, int y) const {
+        const unsigned char* p = &pixels[(size_t(y) * width + size_t(x)) * 3];
+        return {p[0], p[1], p[2]};
+    }
+    double Mean() const {
+        double sum = 0.0;
+        for (unsigned char v : pixels)
+            sum += v;
+        return sum / (double)pixels.size();
+    }
+
+    fs::path dir;
+    int width = 0, height = 0;
+    std::vector<unsigned char> pixels;
+};
+
+int Distance(const Rgb& a, const Rgb& b) {
+    return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
+}
+
+} // namespace
+
+TEST_F(TitleE2E, ClickToGlidePickStageTwoPlayComeBackAndQuitFromExit) {
+    // The buttons where they are drawn: start over the selected item (bobbing 0 to 3 above 5), exit to the
+    // right and behind, both with the camera resting on its item.
+    const ScreenPoint start = ProjectOnTitle(100.0, 10.0, 100.0, 6.5, -5.0);
+    const ScreenPoint exit = ProjectOnTitle(0.0, 10.0, 30.0, 5.0, 20.0);
+    std::ostringstream replay;
+    replay << "0 mouse 320 300\n"
+           << "80 down LBUTTON\n82 up LBUTTON\n"                // the glide to the selector
+           << "160 down D\n161 up D\n"                          // to stage 2
+           << "258 mouse " << start.x << " " << start.y << "\n" // start
+           << "260 down LBUTTON\n261 up LBUTTON\n"              // stage 2 from about pass 326
+           << "500 down ESCAPE\n501 up ESCAPE\n"                // back to the title
+           << "650 down LBUTTON\n652 up LBUTTON\n"              // the glide again
+           << "720 mouse " << exit.x << " " << exit.y << "\n"   // exit
+           << "730 down LBUTTON\n731 up LBUTTON\n";
+    ASSERT_EQ(Run(replay.str(), "--frames 1200 --trace t.jsonl --shot-at 75,150,255,292 --shot-dir shots"), 0)
+        << ReadText(dir / "stderr.txt");
+    const std::vector<std::string> lines = TextLines(ReadText(dir / "t.jsonl"));
+    ASSERT_GT(lines.size(), 732u);
+    ASSERT_LT(lines.size(), 1200u) << "the program must end by itself";
+
+    // The first visit: waiting, gliding from the click, the selector, the slide to stage 2.
+    EXPECT_EQ(TitleOf(lines[79]), "{\"phase\":0,\"sel\":0,\"moving\":0,\"speed\":0,\"at\":[0,-100]}");
+    EXPECT_EQ(IntValue(TitleOf(lines[80]), "phase"), 1);
+    EXPECT_EQ(RawValue(TitleOf(lines[150]), "at"), "[0,10]");
+    EXPECT_EQ(IntValue(TitleOf(lines[150]), "phase"), 2);
+    EXPECT_EQ(IntValue(lines[150], "menu"), -1); // the click that started the glide pressed nothing
+    EXPECT_EQ(IntValue(TitleOf(lines[160]), "sel"), 1);
+    EXPECT_EQ(IntValue(TitleOf(lines[160]), "moving"), 1);
+    EXPECT_NE(TitleOf(lines[255]).find("\"sel\":1,\"moving\":0"), std::string::npos) << lines[255];
+    EXPECT_EQ(RawValue(TitleOf(lines[255]), "at"), "[100,10]");
+
+    // The start click chose stage 2: the fade-out, TitleUninit, then GameInit of stage 2.
+    EXPECT_EQ(IntValue(lines[260], "menu"), 0);
+    EXPECT_EQ(IntValue(lines[260], "stage"), 2);
+    size_t gameInit = 0;
+    for (size_t i = 0; i < lines.size() && !gameInit; ++i)
+        if (RawValue(lines[i], "proc") == "\"GameInit\"") gameInit = i;
+    ASSERT_GT(gameInit, 260u);
+    EXPECT_EQ(gameInit, 326u);
+    EXPECT_EQ(RawValue(lines[gameInit - 1], "proc"), "\"TitleUninit\"");
+    EXPECT_EQ(IntValue(lines[gameInit], "stage"), 2);
+    EXPECT_EQ(IntValue(lines[gameInit], "scene"), 1);
+    EXPECT_EQ(TitleOf(lines[gameInit]), "null");
+    EXPECT_EQ(RawValue(lines[gameInit + 100], "proc"), "\"GameUpdate\"");
+    EXPECT_NE(RawValue(lines[gameInit + 100], "player"), "null");
+
+    // Escape in the stage: the fade-out, then the title again from its start.
+    size_t back = 0;
+    for (size_t i = gameInit; i < lines.size() && !back; ++i)
+        if (RawValue(lines[i], "proc") == "\"TitleInit\"") back = i;
+    ASSERT_GT(back, 500u);
+    EXPECT_EQ(RawValue(lines[back - 1], "proc"), "\"GameUninit\"");
+    EXPECT_EQ(IntValue(TitleOf(lines[back]), "phase"), 0);
+    EXPECT_EQ(RawValue(TitleOf(lines[back]), "at"), "[0,-100]");
+    EXPECT_EQ(IntValue(TitleOf(lines[720]), "phase"), 2);
+    EXPECT_EQ(IntValue(TitleOf(lines[720]), "sel"), 0);
+
+    // The exit click: menu 1, the fade-out, TitleUninit, and QuitScene ends the program.
+    EXPECT_EQ(IntValue(lines[730], "menu"), 1);
+    EXPECT_EQ(IntValue(lines[730], "fade"), 2);
+    EXPECT_EQ(RawValue(lines.back(), "proc"), "\"QuitScene\"");
+    EXPECT_EQ(IntValue(lines.back(), "scene"), 3);
+    EXPECT_EQ(RawValue(lines[lines.size() - 2], "proc"), "\"TitleUninit\"");
+    EXPECT_EQ(lines.size(), 730u + 65u + 2u);
+
+    // Pass 75, the logo: bright blue and cyan letters across the middle, over sand below and fog above.
+    ASSERT_TRUE(Load(75));
+    const Rgb letter = At(320, 250), sand = At(320, 440), fog = At(320, 60);
+    EXPECT_GE(letter.b, 200) << letter.r << "," << letter.g << "," << letter.b;
+    EXPECT_GE(letter.g, letter.r + 25);
+    EXPECT_GE(sand.r, sand.b);
+    EXPECT_GE(fog.b, fog.r + 100);
+
+    // Passes 150 and 255, the selector on each item: the buttons stand at the same place on the screen, but
+    // the stars and the arrows change. A star is orange through the fog (red above green); the seabed and
+    // the fog are not.
+    const ScreenPoint oneStar = ProjectOnTitle(0.0, 10.0, 0.0, 5.0, 10.0);
+    const ScreenPoint leftStar = ProjectOnTitle(100.0, 10.0, 92.5, 5.0, 10.0);
+    const ScreenPoint rightArrow = ProjectOnTitle(0.0, 10.0, 30.0, 5.0, -5.0);
+    const ScreenPoint leftArrow = ProjectOnTitle(0.0, 10.0, -30.0, 5.0, -5.0);
+    ASSERT_TRUE(Load(150));
+    const Rgb star1 = At(oneStar.x, oneStar.y), noStar1 = At(leftStar.x, leftStar.y);
+    const Rgb right1 = At(rightArrow.x, rightArrow.y), left1 = At(leftArrow.x, leftArrow.y);
+    const Rgb start1 = At(start.x, start.y + 25), exit1 = At(exit.x, exit.y);
+    ASSERT_TRUE(Load(255));
+    const Rgb star2 = At(leftStar.x, leftStar.y), noStar2 = At(oneStar.x, oneStar.y);
+    const Rgb right2 = At(rightArrow.x, rightArrow.y), left2 = At(leftArrow.x, leftArrow.y);
+    const Rgb start2 = At(start.x, start.y + 25), exit2 = At(exit.x, exit.y);
+    EXPECT_GE(star1.r, star1.g + 15) << "one star in the middle over stage 1";
+    EXPECT_GE(star2.r, star2.g + 15) << "the left one of two stars over stage 2";
+    EXPECT_LT(noStar1.r, noStar1.g + 5) << "no star left of the middle over stage 1";
+    EXPECT_LT(noStar2.r, noStar2.g + 5) << "no star in the middle over stage 2";
+    // An arrow is light blue (green well above red); where it has faded the seabed shows (red about green).
+    EXPECT_GE(right1.g, right1.r + 40) << "the right arrow leads to stage 2";
+    EXPECT_LT(std::abs(right2.g - right2.r), 10) << "and fades out there";
+    EXPECT_LT(std::abs(left1.g - left1.r), 10) << "the left arrow is faded out on stage 1";
+    EXPECT_GE(left2.g, left2.r + 40) << "and shows on stage 2";
+    EXPECT_GE(start1.b, start1.r + 60) << "the start button is blue";
+    EXPECT_LT(Distance(start1, start2), 40) << "and follows the camera";
+    EXPECT_LT(Distance(exit1, exit2), 20) << "so does the exit button";
+
+    // Pass 292, half-way through the fade-out: the same view darkened by the overlay's opacity.
+    ASSERT_TRUE(Load(255));
+    const double bright = Mean();
+    ASSERT_TRUE(Load(292));
+    const long long alpha = IntValue(lines[292], "alpha");
+    EXPECT_GT(alpha, 100);
+    EXPECT_LT(alpha, 160);
+    EXPECT_NEAR(Mean(), bright * (255.0 - (double)alpha) / 255.0, 4.0);
+}
