@@ -314,7 +314,10 @@ void CJelly::FormationStep() {
             a = (float)k * 16.363636f;
             d = (float)m_Jitter + 4.0f;
         } else {
-            const int32_t outer = std::max(1, g_FollowCount - 8); // never a division by zero
+            // A slot past 22 with a count of exactly 8 does not come from a recount; should the counters
+            // ever say so, the place must not become a division by zero (and the jelly lost with it).
+            int32_t outer = g_FollowCount - 8;
+            if (outer == 0) outer = 1;
             a = (float)k * 360.0f / (float)outer;
             d = (float)m_Jitter * 0.5f + 6.0f;
         }

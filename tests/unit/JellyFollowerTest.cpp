@@ -59,6 +59,13 @@ TEST_F(JellyFollower, FollowersTakeTheBodyThenBearingsOf45DegreesThenTheRingOf22
         }
     }
     EXPECT_EQ(g_FollowSlot, 25);
+
+    // Counters that disagree (a slot past 22, a count of 8) still give a place somewhere.
+    g_FollowCount = 8;
+    g_FollowSlot = 23;
+    followers[0]->Update();
+    EXPECT_TRUE(std::isfinite(followers[0]->m_Target.x) && std::isfinite(followers[0]->m_Target.z));
+    EXPECT_TRUE(std::isfinite(followers[0]->m_Pos.x) && std::isfinite(followers[0]->m_Pos.z));
 }
 
 TEST_F(JellyFollower, AFollowerOutOfPlaceSetsOffInProportionToTheDistanceAndRestsInPlace) {
