@@ -11,6 +11,7 @@
 #include "creatures/Percula.h"
 #include "creatures/Squid.h"
 #include "platform/windows.h"
+#include "player/Jelly.h"
 #include "player/Player.h"
 #include "ui/Interface.h"
 #include "world/Flower.h"
@@ -240,6 +241,16 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
     } else {
         j.Null("title");
     }
+    // Jellies still astray (rescuing ones among them) and those whose rescue animation runs.
+    long long strays = 0, rescuing = 0;
+    for (const CObjectBase* actor : ActorList) {
+        const CJelly* jelly = dynamic_cast<const CJelly*>(actor);
+        if (!jelly) continue;
+        if (jelly->m_State == 1) ++strays;
+        if (jelly->m_bRescuing == 1) ++rescuing;
+    }
+    j.Int("strays", strays);
+    j.Int("rescuing", rescuing);
 }
 
 } // namespace

@@ -32,6 +32,16 @@ class CJelly : public CObjectBase {
     int32_t m_ShakeTime = 0;
     D3DXCOLOR m_Color{};
     int32_t m_HideTime = 0; // frames in which the tentacles are hidden
+
+  private:
+    void Move();
+    void FormationStep();
+    void HitByShots();
+    void KnockOut();
+    void BubbleRing();
+    void RescueStep();
+    void StrayShoot();
+    void FollowerShoot();
 };
 
 extern int32_t g_FirePhase;  // next stagger slot handed to a follower
