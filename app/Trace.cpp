@@ -9,6 +9,7 @@
 #include "creatures/Football.h"
 #include "creatures/Percula.h"
 #include "creatures/Squid.h"
+#include "platform/harness.h"
 #include "platform/windows.h"
 #include "player/Player.h"
 #include "ui/Interface.h"
@@ -226,6 +227,7 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
         j.Null("fog");
     AppendCreatures(j);
     j.Int("page", g_TutorialPage);
+    if (Harness().traceRss) j.Int("rss_kb", ResidentMemoryKb());
 }
 
 } // namespace
