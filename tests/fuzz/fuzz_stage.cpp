@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path g_Dir;
+fs::path g_Dir, g_CallerDir; // the scratch folder inputs are run in, and the caller's
 
 void WriteSeeds(const fs::path& dir) {
     fs::create_directories(dir);
@@ -71,6 +71,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     for (const char* sub : {"xfile", "image", "sound"})
         if (fs::exists(src / sub)) fs::create_directory_symlink(src / sub, g_Dir / sub, ec);
     fs::create_symlink(src / "data" / "shader.fx", g_Dir / "data" / "shader.fx", ec);
+    // The game reads relative to the working folder; libFuzzer reads the caller's paths after this returns.
+    g_CallerDir = fs::current_path();
     fs::current_path(g_Dir);
     std::atexit([] {
         std::error_code ec;
@@ -82,10 +84,15 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     AppInit();
     LoadStageMeshes();
     LoadStageTextures();
+    fs::current_path(g_CallerDir);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    struct InScratch {
+        InScratch() { fs::current_path(g_Dir); }
+        ~InScratch() { fs::current_path(g_CallerDir); }
+    } inScratch;
     const int stageNo = size > 0 ? 1 + data[0] % 4 : 1;
     {
         std::ofstream out(StageFilePath(stageNo), std::ios::binary | std::ios::trunc);

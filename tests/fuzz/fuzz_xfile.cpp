@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path g_Dir;
+fs::path g_Dir, g_CallerDir; // the scratch folder inputs are run in, and the caller's
 std::string g_Path;
 
 void WriteSeeds(const fs::path& dir) {
@@ -47,29 +47,47 @@ void WriteSeeds(const fs::path& dir) {
             fs::copy_file(e.path(), dir / e.path().filename(), fs::copy_options::overwrite_existing, ec);
 }
 
+// A promise of the loader that does not hold: says which on standard output (standard error belongs to
+// libFuzzer), then crashes so that the input is kept.
+[[noreturn]] void Broken(const char* promise) {
+    std::printf("fuzz_xfile: broken: %s\n", promise);
+    std::fflush(stdout);
+    __builtin_trap();
+}
+
 void CheckLoadedMesh(ID3DXMesh* mesh, ID3DXBuffer* adjacency, ID3DXBuffer* materials, DWORD numMaterials) {
     const DWORD faces = mesh->GetNumFaces(), vertices = mesh->GetNumVertices();
-    if (faces == 0 || vertices == 0 || vertices > 65535) __builtin_trap();
-    if (!materials || materials->GetBufferSize() != numMaterials * sizeof(D3DXMATERIAL)) __builtin_trap();
-    if (!adjacency || adjacency->GetBufferSize() != faces * 3 * sizeof(DWORD)) __builtin_trap();
-    const D3DXMATERIAL* mats = static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer());
-    volatile size_t sink = 0;
-    for (DWORD i = 0; i < numMaterials; ++i)
-        if (mats[i].pTextureFilename) sink = sink + std::strlen(mats[i].pTextureFilename);
+    if (faces == 0 || vertices == 0 || vertices > 65535)
+        Broken("a loaded mesh has faces and at most 65535 vertices");
+    // The records, then the texture names they point at, all inside the one buffer.
+    if (!materials || materials->GetBufferSize() < numMaterials * sizeof(D3DXMATERIAL))
+        Broken("the material buffer holds the material count");
+    if (!adjacency || adjacency->GetBufferSize() != faces * 3 * sizeof(DWORD))
+        Broken("the adjacency has three entries a face");
+    const char* base = static_cast<const char*>(materials->GetBufferPointer());
+    const char* names = base + numMaterials * sizeof(D3DXMATERIAL);
+    const char* end = base + materials->GetBufferSize();
+    const D3DXMATERIAL* mats = reinterpret_cast<const D3DXMATERIAL*>(base);
+    for (DWORD i = 0; i < numMaterials; ++i) {
+        const char* name = mats[i].pTextureFilename;
+        if (name && (name < names || name >= end || !std::memchr(name, 0, (size_t)(end - name))))
+            Broken("every texture name lies in the material buffer");
+    }
     WORD* indices = nullptr;
     if (mesh->LockIndexBuffer(D3DLOCK_READONLY, reinterpret_cast<void**>(&indices)) != D3D_OK)
-        __builtin_trap();
+        Broken("the index buffer locks");
     for (DWORD i = 0; i < faces * 3; ++i)
-        if (indices[i] >= vertices) __builtin_trap(); // every corner names a vertex of the mesh
+        if (indices[i] >= vertices) Broken("every corner names a vertex of the mesh");
     mesh->UnlockIndexBuffer();
     DWORD* attributes = nullptr;
-    if (mesh->LockAttributeBuffer(D3DLOCK_READONLY, &attributes) != D3D_OK) __builtin_trap();
+    if (mesh->LockAttributeBuffer(D3DLOCK_READONLY, &attributes) != D3D_OK)
+        Broken("the attribute buffer locks");
     for (DWORD f = 0; f < faces; ++f)
-        if (attributes[f] >= numMaterials) __builtin_trap(); // every face has a material of the file
+        if (attributes[f] >= numMaterials) Broken("every face has a material of the file");
     mesh->UnlockAttributeBuffer();
     const DWORD* adj = static_cast<const DWORD*>(adjacency->GetBufferPointer());
     for (DWORD i = 0; i < faces * 3; ++i)
-        if (adj[i] != 0xFFFFFFFF && adj[i] >= faces) __builtin_trap();
+        if (adj[i] != 0xFFFFFFFF && adj[i] >= faces) Broken("every adjacency entry names a face");
 
     DWORD ranges = 0;
     mesh->GetAttributeTable(nullptr, &ranges);
@@ -79,7 +97,7 @@ void CheckLoadedMesh(ID3DXMesh* mesh, ID3DXBuffer* adjacency, ID3DXBuffer* mater
     ID3DXBuffer* all = nullptr;
     const D3DXVECTOR3 from(0.0f, 100.0f, 0.0f), down(0.0f, -1.0f, 0.0f);
     D3DXIntersect(mesh, &from, &down, &hit, &face, &u, &v, &dist, &all, &hits);
-    if (hit && face >= faces) __builtin_trap();
+    if (hit && face >= faces) Broken("the ray hits a face of the mesh");
     if (all) all->Release();
     ID3DXMesh* clone = nullptr;
     if (SUCCEEDED(mesh->CloneMeshFVF(D3DXMESH_MANAGED,
@@ -102,7 +120,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (tmp && *tmp ? tmp : "/tmp");
     g_Dir = fs::path(base) / ("fuzz_xfile-" + std::to_string(getpid()));
     fs::create_directories(g_Dir);
-    fs::current_path(g_Dir);
+    g_CallerDir = fs::current_path(); // libFuzzer reads the caller's paths after this returns
     g_Path = "input.x";
     std::atexit([] {
         std::error_code ec;
@@ -114,6 +132,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    struct InScratch {
+        InScratch() { fs::current_path(g_Dir); }
+        ~InScratch() { fs::current_path(g_CallerDir); }
+    } inScratch;
     {
         std::ofstream out(g_Path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), (std::streamsize)size);
@@ -125,10 +147,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const HRESULT hr = D3DXLoadMeshFromXA(g_Path.c_str(), D3DXMESH_MANAGED, g_pDevice, &adjacency, &materials,
                                           &effects, &numMaterials, &mesh);
     if (FAILED(hr)) {
-        if (mesh || adjacency || materials || effects || numMaterials) __builtin_trap();
+        if (mesh || adjacency || materials || effects || numMaterials)
+            Broken("a failed load leaves every output null");
         return 0;
     }
-    if (!mesh) __builtin_trap();
+    if (!mesh) Broken("a load that succeeds gives a mesh");
     CheckLoadedMesh(mesh, adjacency, materials, numMaterials);
     mesh->Release();
     if (adjacency) adjacency->Release();
@@ -138,8 +161,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The game's own loading of the same file.
     MeshData record;
     LoadMesh(record, g_Path.c_str());
-    if (!record.pMesh || record.NumMaterials != numMaterials) __builtin_trap();
+    if (!record.pMesh || record.NumMaterials != numMaterials)
+        Broken("LoadMesh loads what loads, with its materials");
     ReleaseMesh(record);
-    if (record.pMesh || record.pMaterials || record.ppTextures) __builtin_trap();
+    if (record.pMesh || record.pMaterials || record.ppTextures) Broken("ReleaseMesh leaves nothing behind");
     return 0;
 }
