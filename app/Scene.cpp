@@ -237,6 +237,9 @@ void GameUninit() {
     ReleaseStageMeshes();
     ReleaseStageTextures();
     ReleaseObjects();
+    // A stage left by Escape while its tutorial runs ends the tutorial too; otherwise the next stage,
+    // whichever it is, would show the hints from its first frame.
+    g_bTutorial = 0;
     g_pDevice->LightEnable(1, FALSE);
     g_SceneProc = TitleInit;
     g_SceneId = 0;

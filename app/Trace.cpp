@@ -10,6 +10,7 @@
 #include "creatures/Football.h"
 #include "creatures/Percula.h"
 #include "creatures/Squid.h"
+#include "platform/harness.h"
 #include "platform/windows.h"
 #include "player/Jelly.h"
 #include "player/Player.h"
@@ -251,6 +252,7 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
     }
     j.Int("strays", strays);
     j.Int("rescuing", rescuing);
+    if (Harness().traceRss) j.Int("rss_kb", ResidentMemoryKb());
 }
 
 } // namespace

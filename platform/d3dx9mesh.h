@@ -73,7 +73,8 @@ UINT D3DXGetFVFVertexSize(DWORD fvf);
 HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf,
                           IDirect3DDevice9* device, ID3DXMesh** out);
 
-// Loads a DirectX .x file (text, binary or compressed). The frames' transforms are applied to the
+// Loads a DirectX .x file in the text format (binary and compressed ones are refused: they cannot be
+// checked before the import). The frames' transforms are applied to the
 // vertices; positions, normals, texture coordinates and face winding come out as written in the file.
 // Every material of the file becomes a subset in the order the file defines them (subset i uses
 // material i); materials come back in *materials as D3DXMATERIAL records. Polygons are split into fans.

@@ -73,6 +73,7 @@ const char* HarnessUsage() {
            "  --replay FILE         take the keyboard and mouse only from FILE\n"
            "  --record FILE         write the input to FILE in the replay format\n"
            "  --trace FILE          write one JSON line of game state after every pass\n"
+           "  --trace-rss           add the process's resident memory to every trace line\n"
            "  --shot-at P1,P2,...   write the back buffer after these passes ...\n"
            "  --shot-dir DIR        ... as DIR/pass-NNNNNN.png (default: the working directory)\n"
            "  --help                show this text\n"
@@ -127,6 +128,9 @@ ParseOutcome ParseHarnessArgs(const std::vector<std::string>& args, HarnessOptio
         } else if (flag == "--no-render") {
             if (!noValue()) return ParseOutcome::Error;
             o.noRender = true;
+        } else if (flag == "--trace-rss") {
+            if (!noValue()) return ParseOutcome::Error;
+            o.traceRss = true;
         } else if (flag == "--seed") {
             if (!needValue(value)) return ParseOutcome::Error;
             if (!ParseInt(value, 0, 4294967295LL, n)) {
@@ -345,4 +349,15 @@ void HarnessStop() {
 
 bool HarnessShotAt(long long pass) {
     return std::binary_search(s_Options.shotAt.begin(), s_Options.shotAt.end(), pass);
+}
+
+long long ResidentMemoryKb() {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return -1;
+    char line[256];
+    long long kb = -1;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "VmRSS: %lld kB", &kb) == 1) break;
+    std::fclose(f);
+    return kb;
 }

@@ -26,6 +26,7 @@ struct HarnessOptions {
     std::string tracePath;
     std::string shotDir;
     std::vector<long long> shotAt; // passes whose back buffer is written out
+    bool traceRss = false;         // the trace also carries the resident memory of the process
 };
 
 enum class ParseOutcome { Run, Help, Error };
@@ -69,3 +70,5 @@ void HarnessRecord(const ReplayEvent& e);
 void HarnessStop();
 // True when the back buffer is to be written out after pass.
 bool HarnessShotAt(long long pass);
+// The resident memory of this process in kilobytes (VmRSS of /proc/self/status), -1 when unknown.
+long long ResidentMemoryKb();

@@ -87,8 +87,10 @@ void CFlower::Init() {
 // A blossom 550 or more units away still gets ten pieces, spread over the whole way.
 void CFlower::InitVine(Blossom& blossom) {
     const D3DXVECTOR3 d = m_Pos - blossom.Pos;
-    int32_t count = (int32_t)D3DXVec3Length(&d) / 50;
-    if (count > kMaxVinePieces) count = kMaxVinePieces;
+    // The distance is capped before it becomes an integer: a flower placed far out in its stage file may
+    // be farther away than an int can count (or overflow to infinity).
+    const float length = D3DXVec3Length(&d);
+    int32_t count = length < 50.0f * (float)kMaxVinePieces ? (int32_t)length / 50 : kMaxVinePieces;
     blossom.SegCount = count;
     for (int32_t k = 0; k < count; ++k) {
         const int twist = rand() % 20;
