@@ -114,6 +114,7 @@ void D3D9Device::Flush() {
         if (m_Renderer) {
             m_Renderer->MakeCurrent();
             m_Renderer->Draw(m_BatchKey, m_BatchTexture, m_Batch.data(), m_Batch.size());
+            if (m_BatchKey.topology == kTopologyTriangles) m_TriangleCount += UINT(m_Batch.size() / 3);
         }
         ++m_BatchCount;
         m_Batch.clear();
@@ -398,6 +399,10 @@ D3DMATRIX CurrentTransform(IDirect3DDevice9* device, D3DTRANSFORMSTATETYPE which
 
 void CountExternalDraw(IDirect3DDevice9* device) {
     if (device) AsDevice(device)->CountExternalDraw();
+}
+
+void CountExternalTriangles(IDirect3DDevice9* device, UINT triangles) {
+    if (device) AsDevice(device)->CountExternalTriangles(triangles);
 }
 
 } // namespace gldevice

@@ -142,6 +142,7 @@ class Mesh final : public ID3DXMesh {
             if (m_Layout.diffuse < 0) glVertexAttrib4f(3, 1, 1, 1, 1);
             glDrawElements(GL_TRIANGLES, (GLsizei)(r.faceCount * 3), GL_UNSIGNED_SHORT,
                            (const void*)(uintptr_t)(r.firstFace * 3 * sizeof(WORD)));
+            BridgeCountTriangles(m_Device, r.faceCount);
             glBindVertexArray(0);
             break;
         }
