@@ -267,6 +267,10 @@ void D3D9Device::DrawSpriteQuad(IDirect3DTexture9* texture, const GpuVertex corn
     key.projection._44 = 1.0f;
     key.viewport = vp;
 
+    // A blended sprite of colour alpha 0 has alpha 0 in every pixel, which the alpha test drops, and it
+    // writes no depth: it changes nothing (the fade overlay is drawn so every frame while no fade runs).
+    if (alphaBlend && (color >> 24) == 0) return;
+
     if (m_Batch.empty() || m_BatchTexture != texture || std::memcmp(&key, &m_BatchKey, sizeof key) != 0) {
         Flush();
         BeginBatch(key, texture);
