@@ -164,7 +164,8 @@ std::string FixedFunctionShaderSource(const FixedFunctionVariant& v, bool vertex
                       "const int uLighting = %u;\n"
                       "const ivec3 uColorSource = ivec3(%u, %u, %u);\n"
                       "const int uLightCount = %u;\n",
-                      v.lighting, v.diffuseFromVertex, v.ambientFromVertex, v.emissiveFromVertex, v.lightCount);
+                      v.lighting, v.diffuseFromVertex, v.ambientFromVertex, v.emissiveFromVertex,
+                      v.lightCount);
         return std::string(head) + kVertexBody;
     }
     std::snprintf(head, sizeof head,
