@@ -2,12 +2,13 @@
 //
 // One line per pass, fields separated by single spaces, times in microseconds of a monotonic clock counted
 // from the start of the process (its static initialisation):
-//   pass <n> <proc> <begin> <work> <paced> <batches> <triangles>
+//   pass <n> <proc> <begin> <work> <paced> <batches> <triangles> <cpu>
 //     begin    when the scene procedure was called
 //     work     from begin to the pacing step before its sleep (paced 1), or to the end of the pass when the
 //              procedure does not pace (paced 0: set-up and leave steps)
 //     batches  draw batches the device issued during the pass (mesh draws included)
 //     triangles  triangles those batches handed to GL (0 without rendering)
+//     cpu      processor time the whole process (the GL rasteriser's threads included) spent during work
 // and at the end of the run:
 //   first-present <us since the process started> <us of the system's real-time clock>
 //   peak-rss-kb <kilobytes>
