@@ -1,6 +1,7 @@
 // The scene chain, the screen fade, the stage state and its fog, and the frame clock.
 #include "app/Scene.h"
 
+#include "app/Bench.h"
 #include "app/Camera.h"
 #include "app/Cursor.h"
 #include "app/Direct3D.h"
@@ -298,6 +299,7 @@ void FrameClockCount() {
 // Frame k of a window may not end before k x 16.67 ms after the window's start; a late frame is followed
 // by frames without sleep, and a window that overruns is not made up (the next one starts afresh).
 void FrameClockPace() {
+    BenchPace(); // the frame's work ends here, before the sleep
     const float product = (float)g_FrameCount * 16.666666f;
     const int32_t target = (int32_t)product;
     const uint32_t elapsed = timeGetTime() - g_FrameWindowStart;

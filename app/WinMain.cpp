@@ -2,6 +2,7 @@
 // idle pass to the current scene procedure.
 #include "app/WinMain.h"
 
+#include "app/Bench.h"
 #include "app/Direct3D.h"
 #include "app/Scene.h"
 #include "app/Trace.h"
@@ -23,6 +24,7 @@ long long s_Pass = 0; // idle passes so far; pass 0 is the first scene procedure
 // Our harness after each idle pass: the trace line, and the back buffer when asked for.
 void AfterIdlePass(SceneProcType proc) {
     const long long pass = s_Pass++;
+    BenchPassEnd(pass, SceneProcName(proc));
     TraceWritePass(pass, SceneProcName(proc));
     if (HarnessShotAt(pass)) {
         char name[32];
@@ -117,6 +119,7 @@ int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int n
             GetClientRect(g_hWnd, &g_rcClient);
             GetWindowRect(g_hWnd, &g_rcWindow);
             const SceneProcType proc = g_SceneProc;
+            BenchPassBegin();
             g_SceneProc();
             AfterIdlePass(proc);
         }

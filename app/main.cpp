@@ -1,4 +1,5 @@
 // Entry point: reads the harness flags, then runs the game.
+#include "app/Bench.h"
 #include "app/Direct3D.h"
 #include "app/Trace.h"
 #include "app/WinMain.h"
@@ -33,6 +34,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brinewisp: %s: cannot write the trace file\n", opt.tracePath.c_str());
         return 2;
     }
+    if (!opt.benchPath.empty() && !BenchOpen(opt.benchPath.c_str())) {
+        std::fprintf(stderr, "brinewisp: %s: cannot write the bench file\n", opt.benchPath.c_str());
+        return 2;
+    }
     if (!opt.shotAt.empty() && !opt.shotDir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(opt.shotDir, ec);
@@ -47,6 +52,7 @@ int main(int argc, char** argv) {
     const int code = WinMain(nullptr, nullptr, commandLine.data(), SW_SHOWDEFAULT);
     ReleaseDirect3D(); // the device lives until the process ends
     TraceClose();
+    BenchClose();
     HarnessStop();
     return code;
 }

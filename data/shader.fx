@@ -103,6 +103,8 @@ vec3 Fog(vec3 rgb) { return mix(bw_FogColor.rgb, rgb, FogFactor()); }
 }}
 
 technique RenderScene
+# Every pass places a vertex at p x g_mWorld x g_mWorldViewProjection, so meshes out of view are skipped.
+bounds g_mWorld g_mWorldViewProjection
 
 # 0: solid meshes (rocks, pearls, starfish, bubbles, squid, percula, football, stars...): texture x diffuse,
 #    lit by light 0 and light 1, fogged.

@@ -183,6 +183,8 @@ struct IDirect3DDevice9 : public IUnknown {
     // on a recording device too) and frames presented.
     virtual UINT BatchCount() const = 0;
     virtual UINT PresentCount() const = 0;
+    // Triangles handed to GL by those draws (device batches and mesh subsets; 0 on a recording device).
+    virtual UINT TriangleCount() const = 0;
 };
 
 struct IDirect3D9 : public IUnknown {

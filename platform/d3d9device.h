@@ -108,6 +108,7 @@ class D3D9Device final : public IDirect3DDevice9 {
     bool SaveBackBuffer(const char* pngPath) override;
     UINT BatchCount() const override { return m_BatchCount; }
     UINT PresentCount() const override { return m_PresentCount; }
+    UINT TriangleCount() const override { return m_TriangleCount; }
 
     // ---- Platform-internal ----
     GlRenderer* Renderer() const { return m_Renderer.get(); }
@@ -120,6 +121,7 @@ class D3D9Device final : public IDirect3DDevice9 {
     // Called by a texture before its pixels change, so that queued draws still see the old pixels.
     void OnTextureChanging(const IDirect3DTexture9* texture);
     void CountExternalDraw() { ++m_BatchCount; }
+    void CountExternalTriangles(UINT triangles) { m_TriangleCount += triangles; }
     gldevice::RasterState CurrentRasterState() const;
     gldevice::FogParams CurrentFog() const;
     gldevice::LightParams CurrentLight(DWORD index) const;
@@ -179,6 +181,7 @@ class D3D9Device final : public IDirect3DDevice9 {
     std::vector<GpuVertex> m_Scratch;
     UINT m_BatchCount = 0;
     UINT m_PresentCount = 0;
+    UINT m_TriangleCount = 0;
 };
 
 // The device's class behind an interface pointer (null for null).

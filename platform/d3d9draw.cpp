@@ -114,6 +114,7 @@ void D3D9Device::Flush() {
         if (m_Renderer) {
             m_Renderer->MakeCurrent();
             m_Renderer->Draw(m_BatchKey, m_BatchTexture, m_Batch.data(), m_Batch.size());
+            if (m_BatchKey.topology == kTopologyTriangles) m_TriangleCount += UINT(m_Batch.size() / 3);
         }
         ++m_BatchCount;
         m_Batch.clear();
@@ -266,6 +267,10 @@ void D3D9Device::DrawSpriteQuad(IDirect3DTexture9* texture, const GpuVertex corn
     key.projection._44 = 1.0f;
     key.viewport = vp;
 
+    // A blended sprite of colour alpha 0 has alpha 0 in every pixel, which the alpha test drops, and it
+    // writes no depth: it changes nothing (the fade overlay is drawn so every frame while no fade runs).
+    if (alphaBlend && (color >> 24) == 0) return;
+
     if (m_Batch.empty() || m_BatchTexture != texture || std::memcmp(&key, &m_BatchKey, sizeof key) != 0) {
         Flush();
         BeginBatch(key, texture);
@@ -398,6 +403,10 @@ D3DMATRIX CurrentTransform(IDirect3DDevice9* device, D3DTRANSFORMSTATETYPE which
 
 void CountExternalDraw(IDirect3DDevice9* device) {
     if (device) AsDevice(device)->CountExternalDraw();
+}
+
+void CountExternalTriangles(IDirect3DDevice9* device, UINT triangles) {
+    if (device) AsDevice(device)->CountExternalTriangles(triangles);
 }
 
 } // namespace gldevice

@@ -7,6 +7,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -132,7 +133,8 @@ class Mesh final : public ID3DXMesh {
     HRESULT DrawSubset(DWORD attribId) override {
         MeshPassHook* pass = GetMeshPass();
         if (!pass || !m_Device || !BridgeHasGL(m_Device)) return D3D_OK;
-        if (!pass->PrepareMeshDraw()) return D3D_OK;
+        if (!m_BoundsValid) ComputeBounds();
+        if (!pass->PrepareMeshDraw(m_NumVertices ? &m_Bounds : nullptr)) return D3D_OK;
         if (m_GpuDirty && !Upload()) return E_FAIL;
         for (const Range& r : m_Ranges) {
             if (r.attrib != attribId) continue;
@@ -142,6 +144,7 @@ class Mesh final : public ID3DXMesh {
             if (m_Layout.diffuse < 0) glVertexAttrib4f(3, 1, 1, 1, 1);
             glDrawElements(GL_TRIANGLES, (GLsizei)(r.faceCount * 3), GL_UNSIGNED_SHORT,
                            (const void*)(uintptr_t)(r.firstFace * 3 * sizeof(WORD)));
+            BridgeCountTriangles(m_Device, r.faceCount);
             glBindVertexArray(0);
             break;
         }
@@ -166,12 +169,41 @@ class Mesh final : public ID3DXMesh {
     GLuint m_Vao = 0, m_Vbo = 0, m_Ibo = 0;
     bool m_GpuDirty = true;
     std::vector<Range> m_Ranges;
+    // The sphere round every vertex (all subsets), for the pass to skip meshes out of view.
+    MeshBounds m_Bounds{};
+    bool m_BoundsValid = false;
 
     HRESULT Lock(DWORD flags, void* buffer, void** data) {
         if (!data) return D3DERR_INVALIDCALL;
         *data = buffer;
-        if (!(flags & D3DLOCK_READONLY)) m_GpuDirty = true;
+        if (!(flags & D3DLOCK_READONLY)) m_GpuDirty = true, m_BoundsValid = false;
         return D3D_OK;
+    }
+
+    // Centre of the box round the vertices, radius to the farthest vertex.
+    void ComputeBounds() {
+        float lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+        for (DWORD v = 0; v < m_NumVertices; ++v) {
+            float p[3];
+            std::memcpy(p, &m_Vertices[(size_t)v * m_Layout.size], sizeof p);
+            for (int k = 0; k < 3; ++k) {
+                lo[k] = v == 0 || p[k] < lo[k] ? p[k] : lo[k];
+                hi[k] = v == 0 || p[k] > hi[k] ? p[k] : hi[k];
+            }
+        }
+        float r2 = 0.0f;
+        for (int k = 0; k < 3; ++k)
+            m_Bounds.center[k] = 0.5f * (lo[k] + hi[k]);
+        for (DWORD v = 0; v < m_NumVertices; ++v) {
+            float p[3], d2 = 0.0f;
+            std::memcpy(p, &m_Vertices[(size_t)v * m_Layout.size], sizeof p);
+            for (int k = 0; k < 3; ++k)
+                d2 += (p[k] - m_Bounds.center[k]) * (p[k] - m_Bounds.center[k]);
+            r2 = std::max(r2, d2);
+        }
+        // A hair more than the farthest vertex, so that rounding never drops a mesh that touches the view.
+        m_Bounds.radius = std::sqrt(r2) * 1.0001f + 1e-4f;
+        m_BoundsValid = true;
     }
 
     bool Upload() {

@@ -15,6 +15,10 @@ void BridgeBeginExternalDraw(IDirect3DDevice9* device) {
     gldevice::CountExternalDraw(device);
 }
 
+void BridgeCountTriangles(IDirect3DDevice9* device, unsigned triangles) {
+    gldevice::CountExternalTriangles(device, triangles);
+}
+
 BridgeFixedState BridgeQueryState(IDirect3DDevice9* device) {
     BridgeFixedState s{};
     if (!device) return s;

@@ -50,6 +50,9 @@ bool BridgeHasGL(IDirect3DDevice9* device);
 // state as unknown, re-applying its own state before its next draw.
 void BridgeBeginExternalDraw(IDirect3DDevice9* device);
 
+// Counts triangles a mesh drew in the device's TriangleCount.
+void BridgeCountTriangles(IDirect3DDevice9* device, unsigned triangles);
+
 // The device's current fog, light and render states (see BridgeFixedState).
 BridgeFixedState BridgeQueryState(IDirect3DDevice9* device);
 

@@ -7,14 +7,18 @@
 
 namespace {
 
-const char* const kPrelude = R"GLSL(
+// The built-ins a specialised program may have as constants instead (see effect_program.h).
+const char* const kSpecialisableBuiltins = R"GLSL(
 uniform bool bw_FogEnable;
 uniform int bw_FogMode;
+uniform bool bw_LightEnable[2];
+uniform int bw_LightType[2];
+)GLSL";
+
+const char* const kPrelude = R"GLSL(
 uniform vec4 bw_FogColor;
 uniform vec3 bw_FogParams;
 uniform vec4 bw_Ambient;
-uniform bool bw_LightEnable[2];
-uniform int bw_LightType[2];
 uniform vec4 bw_LightDiffuse[2];
 uniform vec4 bw_LightSpecular[2];
 uniform vec4 bw_LightAmbient[2];
@@ -186,7 +190,8 @@ bool ParseEffectFile(const std::string& text, const std::string& path, EffectFil
                 return fail("the previous pass lacks vertex or fragment code");
             for (const EffectTechniqueSource& other : out->techniques)
                 if (other.name == w[1]) return fail("technique '" + w[1] + "' is declared twice");
-            out->techniques.push_back(EffectTechniqueSource{w[1], {}});
+            out->techniques.emplace_back();
+            out->techniques.back().name = w[1];
             tech = &out->techniques.back();
             pass = nullptr;
             continue;
@@ -201,6 +206,14 @@ bool ParseEffectFile(const std::string& text, const std::string& path, EffectFil
             tech->passes.emplace_back();
             pass = &tech->passes.back();
             pass->line = lineNo;
+            continue;
+        }
+        if (key == "bounds") {
+            if (!tech) return fail("'bounds' belongs inside a technique");
+            if (w.size() != 3) return fail("'bounds' takes the world and the view-projection parameter");
+            if (!tech->boundsWorld.empty()) return fail("the technique already has its bounds");
+            tech->boundsWorld = w[1];
+            tech->boundsViewProj = w[2];
             continue;
         }
         if (key == "state") {
@@ -221,12 +234,14 @@ bool ParseEffectFile(const std::string& text, const std::string& path, EffectFil
 }
 
 std::string BuildStageSource(const EffectFileSource& file, const EffectCode& code, bool vertexStage,
-                             const std::vector<std::pair<std::string, std::string>>& macros) {
+                             const std::vector<std::pair<std::string, std::string>>& macros,
+                             const char* builtinConstants) {
     std::string s = "#version 330 core\n";
     s += vertexStage ? "#define BW_VERTEX 1\n" : "#define BW_FRAGMENT 1\n";
     for (const auto& m : macros)
         s += "#define " + m.first + " " + m.second + "\n";
     if (vertexStage) s += kVertexInputs;
+    s += builtinConstants ? builtinConstants : kSpecialisableBuiltins;
     s += kPrelude;
     for (const EffectCode& c : file.common)
         s += "#line " + std::to_string(c.line) + " 0\n" + c.text;

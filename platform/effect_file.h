@@ -32,6 +32,9 @@ struct EffectPassSource {
 struct EffectTechniqueSource {
     std::string name;
     std::vector<EffectPassSource> passes;
+    // "bounds WORLD VIEWPROJ": every pass places a vertex at p x WORLD x VIEWPROJ (D3D clip space), so a
+    // mesh whose bounding sphere lies wholly outside that view volume need not be drawn. Empty: never skip.
+    std::string boundsWorld, boundsViewProj;
 };
 
 struct EffectFileSource {
@@ -45,5 +48,8 @@ bool ParseEffectFile(const std::string& text, const std::string& path, EffectFil
 
 // The complete GLSL source of one stage: the built-in prelude, the macros, every common block and the
 // stage's code, with #line directives so that compiler messages name lines of the effect file.
+// builtinConstants, when given, replaces the uniforms bw_FogEnable, bw_FogMode, bw_LightEnable[2] and
+// bw_LightType[2] (declarations of constants of those names).
 std::string BuildStageSource(const EffectFileSource& file, const EffectCode& code, bool vertexStage,
-                             const std::vector<std::pair<std::string, std::string>>& macros);
+                             const std::vector<std::pair<std::string, std::string>>& macros,
+                             const char* builtinConstants = nullptr);

@@ -88,7 +88,8 @@ D3DMATRIX CurrentTransform(IDirect3DDevice9* device, D3DTRANSFORMSTATETYPE which
 // Compiles and links a "#version 330 core" vertex and fragment shader pair with the context current.
 // Returns the program name, or 0 with the compiler's text in log.
 unsigned CompileProgram(const char* vertexSource, const char* fragmentSource, std::string* log);
-// Counts one external draw in the device's BatchCount.
+// Counts one external draw in the device's BatchCount, and triangles it drew in its TriangleCount.
 void CountExternalDraw(IDirect3DDevice9* device);
+void CountExternalTriangles(IDirect3DDevice9* device, UINT triangles);
 
 } // namespace gldevice

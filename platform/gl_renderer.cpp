@@ -97,6 +97,29 @@ void ColorOf(D3DCOLOR c, float out[4]) {
     out[3] = float(c >> 24) / 255.0f;
 }
 
+// The part of a batch's key that shapes the program's code, with what does not matter cleared so that
+// equal programs share one variant.
+FixedFunctionVariant VariantOf(const DrawKey& k) {
+    FixedFunctionVariant v{};
+    v.hasTexture = k.hasTexture;
+    v.colorOp = k.colorOp;
+    if (k.colorOp != D3DTOP_DISABLE) {
+        v.colorArg1 = k.colorArg1, v.colorArg2 = k.colorArg2;
+        v.alphaOp = k.alphaOp;
+        if (k.alphaOp != D3DTOP_DISABLE) v.alphaArg1 = k.alphaArg1, v.alphaArg2 = k.alphaArg2;
+    }
+    v.alphaFunc = k.alphaFunc;
+    v.fogMode = k.fogMode;
+    v.lighting = k.lighting;
+    if (k.lighting) {
+        v.lightCount = k.lightCount;
+        v.diffuseFromVertex = k.diffuseFromVertex;
+        v.ambientFromVertex = k.ambientFromVertex;
+        v.emissiveFromVertex = k.emissiveFromVertex;
+    }
+    return v;
+}
+
 GLuint CompileStage(GLenum type, const char* source, std::string* log) {
     GLuint s = glCreateShader(type);
     glShaderSource(s, 1, &source, nullptr);
@@ -192,39 +215,18 @@ bool GlRenderer::Init(SDL_Window* window, UINT width, UINT height, std::string* 
         return false;
     }
 
+    // The sprites' variant: every frame uses it, and it proves that the fixed-function GLSL compiles here.
+    FixedFunctionVariant sprite{};
+    sprite.hasTexture = 1;
+    sprite.colorOp = sprite.alphaOp = D3DTOP_MODULATE;
+    sprite.colorArg1 = sprite.alphaArg1 = D3DTA_TEXTURE;
+    sprite.colorArg2 = sprite.alphaArg2 = D3DTA_DIFFUSE;
+    sprite.alphaFunc = D3DCMP_GREATER;
     std::string log;
-    m_Program = gldevice::CompileProgram(kFixedFunctionVertexShader, kFixedFunctionFragmentShader, &log);
-    if (!m_Program) {
+    if (!ProgramFor(sprite, &log)->name) {
         *error = "fixed-function program: " + log;
         return false;
     }
-    auto loc = [this](const char* name) { return glGetUniformLocation(m_Program, name); };
-    m_U.view = loc("uView");
-    m_U.proj = loc("uProj");
-    m_U.lighting = loc("uLighting");
-    m_U.matDiffuse = loc("uMatDiffuse");
-    m_U.matAmbient = loc("uMatAmbient");
-    m_U.matEmissive = loc("uMatEmissive");
-    m_U.colorSource = loc("uColorSource");
-    m_U.globalAmbient = loc("uGlobalAmbient");
-    m_U.lightCount = loc("uLightCount");
-    m_U.lightAmbient = loc("uLightAmbient");
-    m_U.lightPos = loc("uLightPos");
-    m_U.lightDir = loc("uLightDir");
-    m_U.lightAtt = loc("uLightAtt");
-    m_U.lightCone = loc("uLightCone");
-    m_U.tex = loc("uTex");
-    m_U.hasTex = loc("uHasTex");
-    m_U.colorStage = loc("uColorStage");
-    m_U.alphaStage = loc("uAlphaStage");
-    m_U.textureFactor = loc("uTextureFactor");
-    m_U.alphaFunc = loc("uAlphaFunc");
-    m_U.alphaRef = loc("uAlphaRef");
-    m_U.fogMode = loc("uFogMode");
-    m_U.fogColor = loc("uFogColor");
-    m_U.fogParams = loc("uFogParams");
-    glUseProgram(m_Program);
-    glUniform1i(m_U.tex, 0);
 
     glGenVertexArrays(1, &m_Vao);
     glBindVertexArray(m_Vao);
@@ -258,7 +260,8 @@ GlRenderer::~GlRenderer() {
         glDeleteSamplers(1, &s.second);
     if (m_Vbo) glDeleteBuffers(1, &m_Vbo);
     if (m_Vao) glDeleteVertexArrays(1, &m_Vao);
-    if (m_Program) glDeleteProgram(m_Program);
+    for (auto& p : m_Programs)
+        if (p.second->name) glDeleteProgram(p.second->name);
     if (m_Fbo) glDeleteFramebuffers(1, &m_Fbo);
     if (m_DepthRb) glDeleteRenderbuffers(1, &m_DepthRb);
     if (m_ColorTex) glDeleteTextures(1, &m_ColorTex);
@@ -396,82 +399,104 @@ void GlRenderer::DeleteTextureObject(unsigned name) {
 
 // ---- Drawing ----
 
-void GlRenderer::UploadUniforms(const DrawKey& k) {
-    DrawKey& u = m_UniformKey;
-    bool all = !m_UniformsValid;
+GlRenderer::Program* GlRenderer::ProgramFor(const FixedFunctionVariant& v, std::string* log) {
+    if (m_LastProgram && std::memcmp(&v, &m_LastVariant, sizeof v) == 0) return m_LastProgram;
+    auto it = m_Programs.find(v);
+    if (it == m_Programs.end()) {
+        auto p = std::make_unique<Program>();
+        p->name = gldevice::CompileProgram(FixedFunctionShaderSource(v, true).c_str(),
+                                           FixedFunctionShaderSource(v, false).c_str(), log);
+        if (p->name) {
+            auto loc = [&p](const char* name) { return glGetUniformLocation(p->name, name); };
+            Program::Uniforms& u = p->u;
+            u.view = loc("uView");
+            u.proj = loc("uProj");
+            u.matDiffuse = loc("uMatDiffuse");
+            u.matAmbient = loc("uMatAmbient");
+            u.matEmissive = loc("uMatEmissive");
+            u.globalAmbient = loc("uGlobalAmbient");
+            u.lightAmbient = loc("uLightAmbient");
+            u.lightPos = loc("uLightPos");
+            u.lightDir = loc("uLightDir");
+            u.lightAtt = loc("uLightAtt");
+            u.lightCone = loc("uLightCone");
+            u.textureFactor = loc("uTextureFactor");
+            u.alphaRef = loc("uAlphaRef");
+            u.fogColor = loc("uFogColor");
+            u.fogParams = loc("uFogParams");
+            UseProgram(p->name);
+            glUniform1i(loc("uTex"), 0);
+        }
+        it = m_Programs.emplace(v, std::move(p)).first;
+    }
+    m_LastVariant = v;
+    m_LastProgram = it->second.get();
+    return m_LastProgram;
+}
+
+void GlRenderer::UploadUniforms(Program& p, const DrawKey& k) {
+    const Program::Uniforms& loc = p.u;
+    DrawKey& u = p.uploaded;
+    bool all = !p.uploadedValid;
     if (all || std::memcmp(&u.view, &k.view, sizeof k.view) != 0)
-        glUniformMatrix4fv(m_U.view, 1, GL_FALSE, &k.view._11);
+        glUniformMatrix4fv(loc.view, 1, GL_FALSE, &k.view._11);
     if (all || std::memcmp(&u.projection, &k.projection, sizeof k.projection) != 0)
-        glUniformMatrix4fv(m_U.proj, 1, GL_FALSE, &k.projection._11);
-    if (all || u.hasTexture != k.hasTexture) glUniform1i(m_U.hasTex, GLint(k.hasTexture));
-    if (all || u.colorOp != k.colorOp || u.colorArg1 != k.colorArg1 || u.colorArg2 != k.colorArg2)
-        glUniform4i(m_U.colorStage, GLint(k.colorOp), GLint(k.colorArg1), GLint(k.colorArg2), 0);
-    if (all || u.alphaOp != k.alphaOp || u.alphaArg1 != k.alphaArg1 || u.alphaArg2 != k.alphaArg2)
-        glUniform4i(m_U.alphaStage, GLint(k.alphaOp), GLint(k.alphaArg1), GLint(k.alphaArg2), 0);
+        glUniformMatrix4fv(loc.proj, 1, GL_FALSE, &k.projection._11);
     if (all || u.textureFactor != k.textureFactor) {
         float c[4];
         ColorOf(k.textureFactor, c);
-        glUniform4fv(m_U.textureFactor, 1, c);
+        glUniform4fv(loc.textureFactor, 1, c);
     }
-    if (all || u.alphaFunc != k.alphaFunc || u.alphaRef != k.alphaRef) {
-        glUniform1i(m_U.alphaFunc, GLint(k.alphaFunc));
-        glUniform1f(m_U.alphaRef, float(k.alphaRef));
-    }
-    if (all || u.fogMode != k.fogMode || u.fogColor != k.fogColor || u.fogStart != k.fogStart ||
-        u.fogEnd != k.fogEnd || u.fogDensity != k.fogDensity) {
+    if (all || u.alphaRef != k.alphaRef) glUniform1f(loc.alphaRef, float(k.alphaRef));
+    if (all || u.fogColor != k.fogColor || u.fogStart != k.fogStart || u.fogEnd != k.fogEnd ||
+        u.fogDensity != k.fogDensity) {
         float c[4];
         ColorOf(k.fogColor, c);
-        glUniform1i(m_U.fogMode, GLint(k.fogMode));
-        glUniform3fv(m_U.fogColor, 1, c);
-        glUniform3f(m_U.fogParams, k.fogStart, k.fogEnd, k.fogDensity);
+        glUniform3fv(loc.fogColor, 1, c);
+        glUniform3f(loc.fogParams, k.fogStart, k.fogEnd, k.fogDensity);
     }
-    if (all || u.lighting != k.lighting) glUniform1i(m_U.lighting, GLint(k.lighting));
-    if (k.lighting &&
-        (all || !u.lighting || u.globalAmbient != k.globalAmbient || u.lightCount != k.lightCount ||
-         u.diffuseFromVertex != k.diffuseFromVertex || u.ambientFromVertex != k.ambientFromVertex ||
-         u.emissiveFromVertex != k.emissiveFromVertex ||
-         std::memcmp(&u.material, &k.material, sizeof k.material) ||
-         std::memcmp(u.lights, k.lights, sizeof k.lights))) {
+    if (k.lighting && (all || !u.lighting || u.globalAmbient != k.globalAmbient ||
+                       std::memcmp(&u.material, &k.material, sizeof k.material) ||
+                       std::memcmp(u.lights, k.lights, sizeof k.lights))) {
         float ga[4];
         ColorOf(k.globalAmbient, ga);
-        glUniform3fv(m_U.globalAmbient, 1, ga);
-        glUniform3i(m_U.colorSource, GLint(k.diffuseFromVertex), GLint(k.ambientFromVertex),
-                    GLint(k.emissiveFromVertex));
-        glUniform4fv(m_U.matDiffuse, 1, &k.material.Diffuse.r);
-        glUniform4fv(m_U.matAmbient, 1, &k.material.Ambient.r);
-        glUniform4fv(m_U.matEmissive, 1, &k.material.Emissive.r);
-        glUniform1i(m_U.lightCount, GLint(k.lightCount));
+        glUniform3fv(loc.globalAmbient, 1, ga);
+        glUniform4fv(loc.matDiffuse, 1, &k.material.Diffuse.r);
+        glUniform4fv(loc.matAmbient, 1, &k.material.Ambient.r);
+        glUniform4fv(loc.matEmissive, 1, &k.material.Emissive.r);
         float amb[8][4], pos[8][4], dir[8][4], att[8][4], cone[8][4];
         for (unsigned i = 0; i < 8; ++i) {
             const GpuLight& l = k.lights[i];
             float a[4] = {l.ambient[0], l.ambient[1], l.ambient[2], l.type};
-            float p[4] = {l.position[0], l.position[1], l.position[2], l.range};
+            float q[4] = {l.position[0], l.position[1], l.position[2], l.range};
             float d[4] = {l.direction[0], l.direction[1], l.direction[2], l.falloff};
             float t[4] = {l.attenuation[0], l.attenuation[1], l.attenuation[2], 0.0f};
             float c[4] = {l.cosHalfTheta, l.cosHalfPhi, 0.0f, 0.0f};
-            std::memcpy(amb[i], a, sizeof a), std::memcpy(pos[i], p, sizeof p),
+            std::memcpy(amb[i], a, sizeof a), std::memcpy(pos[i], q, sizeof q),
                 std::memcpy(dir[i], d, sizeof d);
             std::memcpy(att[i], t, sizeof t), std::memcpy(cone[i], c, sizeof c);
         }
-        glUniform4fv(m_U.lightAmbient, 8, &amb[0][0]);
-        glUniform4fv(m_U.lightPos, 8, &pos[0][0]);
-        glUniform4fv(m_U.lightDir, 8, &dir[0][0]);
-        glUniform4fv(m_U.lightAtt, 8, &att[0][0]);
-        glUniform4fv(m_U.lightCone, 8, &cone[0][0]);
+        glUniform4fv(loc.lightAmbient, 8, &amb[0][0]);
+        glUniform4fv(loc.lightPos, 8, &pos[0][0]);
+        glUniform4fv(loc.lightDir, 8, &dir[0][0]);
+        glUniform4fv(loc.lightAtt, 8, &att[0][0]);
+        glUniform4fv(loc.lightCone, 8, &cone[0][0]);
     }
-    m_UniformKey = k;
-    m_UniformsValid = true;
+    u = k;
+    p.uploadedValid = true;
 }
 
 void GlRenderer::Draw(const DrawKey& key, IDirect3DTexture9* texture, const GpuVertex* vertices,
                       size_t count) {
     if (count == 0) return;
+    Program* program = ProgramFor(VariantOf(key), nullptr);
+    if (!program->name) return; // cannot happen once the sprites' variant compiled
     BindBackBuffer(key.viewport);
     ApplyRaster(key.raster);
-    UseProgram(m_Program);
+    UseProgram(program->name);
     BindVertexArray(m_Vao);
     BindArrayBuffer(m_Vbo);
-    UploadUniforms(key);
+    UploadUniforms(*program, key);
     if (key.hasTexture)
         BindTexture0(texture, key.magFilter, key.minFilter, key.mipFilter, key.addressU, key.addressV);
 

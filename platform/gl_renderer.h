@@ -3,7 +3,9 @@
 #pragma once
 
 #include "platform/d3d9device.h"
+#include "platform/gl_shaders.h"
 
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -51,7 +53,10 @@ class GlRenderer {
   private:
     GlRenderer() = default;
     bool Init(SDL_Window* window, UINT width, UINT height, std::string* error);
-    void UploadUniforms(const DrawKey& key);
+    struct Program;
+    // The program of a variant, compiled on first use (name 0 when it does not compile; log gets why).
+    Program* ProgramFor(const FixedFunctionVariant& variant, std::string* log);
+    void UploadUniforms(Program& program, const DrawKey& key);
     void UseProgram(unsigned program);
     void BindVertexArray(unsigned vao);
     void BindArrayBuffer(unsigned vbo);
@@ -60,17 +65,29 @@ class GlRenderer {
     void* m_Context = nullptr;
     UINT m_Width = 0, m_Height = 0;
     unsigned m_Fbo = 0, m_ColorTex = 0, m_DepthRb = 0;
-    unsigned m_Program = 0, m_Vao = 0, m_Vbo = 0;
+    unsigned m_Vao = 0, m_Vbo = 0;
     size_t m_VboSize = 0, m_VboOffset = 0;
 
-    struct Uniforms {
-        int view, proj, lighting, matDiffuse, matAmbient, matEmissive, colorSource, globalAmbient, lightCount;
-        int lightAmbient, lightPos, lightDir, lightAtt, lightCone;
-        int tex, hasTex, colorStage, alphaStage, textureFactor, alphaFunc, alphaRef;
-        int fogMode, fogColor, fogParams;
-    } m_U{};
-    DrawKey m_UniformKey{}; // the values last uploaded
-    bool m_UniformsValid = false;
+    // One fixed-function program per variant of the state that shapes its code, with its uniforms' locations
+    // and the values last uploaded to it.
+    struct Program {
+        unsigned name = 0;
+        struct Uniforms {
+            int view, proj, matDiffuse, matAmbient, matEmissive, globalAmbient;
+            int lightAmbient, lightPos, lightDir, lightAtt, lightCone;
+            int textureFactor, alphaRef, fogColor, fogParams;
+        } u{};
+        DrawKey uploaded{};
+        bool uploadedValid = false;
+    };
+    struct VariantLess {
+        bool operator()(const FixedFunctionVariant& a, const FixedFunctionVariant& b) const {
+            return std::memcmp(&a, &b, sizeof a) < 0;
+        }
+    };
+    std::map<FixedFunctionVariant, std::unique_ptr<Program>, VariantLess> m_Programs;
+    FixedFunctionVariant m_LastVariant{};
+    Program* m_LastProgram = nullptr;
 
     // Cached GL state (~0u: unknown).
     struct Cache {

@@ -1,5 +1,7 @@
-// GLSL of the fixed-function emulation.
+// GLSL of the fixed-function emulation, specialised per variant.
 #include "platform/gl_shaders.h"
+
+#include <cstdio>
 
 // Matrices arrive as D3D row-vector matrices uploaded without transposing, so `M * v` applies them.
 // Lighting: the game's fixed-function vertices carry no normal, and Direct3D 9 then lights them with a zero
@@ -8,19 +10,19 @@
 //     alpha = the diffuse source's alpha,
 // where each of diffuse, ambient and emissive comes from the material or the vertex colour by its
 // D3DRS_*MATERIALSOURCE state.
-const char* const kFixedFunctionVertexShader = R"(#version 330 core
+namespace {
+
+// The state a variant fixes (uLighting, uColorSource, uLightCount) arrives as constants before this text.
+const char* const kVertexBody = R"(
 layout(location = 0) in vec3 aPos;
 layout(location = 1) in vec4 aColor;
 layout(location = 2) in vec2 aTex;
 uniform mat4 uView;
 uniform mat4 uProj;
-uniform int uLighting;
 uniform vec4 uMatDiffuse;
 uniform vec4 uMatAmbient;
 uniform vec4 uMatEmissive;
-uniform ivec3 uColorSource;
 uniform vec3 uGlobalAmbient;
-uniform int uLightCount;
 uniform vec4 uLightAmbient[8]; // rgb, type
 uniform vec4 uLightPos[8];     // xyz, range
 uniform vec4 uLightDir[8];     // xyz, falloff
@@ -74,18 +76,17 @@ void main() {
 }
 )";
 
-const char* const kFixedFunctionFragmentShader = R"(#version 330 core
+// The state a variant fixes arrives as constants before this text: uHasTex, uColorStage (D3DTSS_COLOROP,
+// COLORARG1, COLORARG2), uAlphaStage (ALPHAOP, ALPHAARG1, ALPHAARG2), uAlphaFunc (D3DCMPFUNC, 8 = always
+// when the alpha test is off), uFogMode (D3DFOGMODE, 0 when fog is off). The compiler folds the branches
+// on them away, so each variant runs only its own arithmetic.
+const char* const kFragmentBody = R"(
 in vec4 vColor;
 in vec2 vTex;
 in float vEyeZ;
 uniform sampler2D uTex;
-uniform int uHasTex;
-uniform ivec4 uColorStage; // D3DTSS_COLOROP, COLORARG1, COLORARG2
-uniform ivec4 uAlphaStage; // D3DTSS_ALPHAOP, ALPHAARG1, ALPHAARG2
 uniform vec4 uTextureFactor;
-uniform int uAlphaFunc;    // D3DCMPFUNC; 8 (always) when the alpha test is off
 uniform float uAlphaRef;   // 0..255
-uniform int uFogMode;      // D3DFOGMODE; 0 when fog is off
 uniform vec3 uFogColor;
 uniform vec3 uFogParams;   // start, end, density
 out vec4 fragColor;
@@ -152,3 +153,29 @@ void main() {
     fragColor = c;
 }
 )";
+
+} // namespace
+
+std::string FixedFunctionShaderSource(const FixedFunctionVariant& v, bool vertexStage) {
+    char head[512];
+    if (vertexStage) {
+        std::snprintf(head, sizeof head,
+                      "#version 330 core\n"
+                      "const int uLighting = %u;\n"
+                      "const ivec3 uColorSource = ivec3(%u, %u, %u);\n"
+                      "const int uLightCount = %u;\n",
+                      v.lighting, v.diffuseFromVertex, v.ambientFromVertex, v.emissiveFromVertex,
+                      v.lightCount);
+        return std::string(head) + kVertexBody;
+    }
+    std::snprintf(head, sizeof head,
+                  "#version 330 core\n"
+                  "const int uHasTex = %u;\n"
+                  "const ivec4 uColorStage = ivec4(%u, %u, %u, 0);\n"
+                  "const ivec4 uAlphaStage = ivec4(%u, %u, %u, 0);\n"
+                  "const int uAlphaFunc = %u;\n"
+                  "const int uFogMode = %u;\n",
+                  v.hasTexture, v.colorOp, v.colorArg1, v.colorArg2, v.alphaOp, v.alphaArg1, v.alphaArg2,
+                  v.alphaFunc, v.fogMode);
+    return std::string(head) + kFragmentBody;
+}

@@ -76,6 +76,7 @@ const char* HarnessUsage() {
            "  --trace-rss           add the process's resident memory to every trace line\n"
            "  --shot-at P1,P2,...   write the back buffer after these passes ...\n"
            "  --shot-dir DIR        ... as DIR/pass-NNNNNN.png (default: the working directory)\n"
+           "  --bench FILE          write how long each pass worked to FILE (benchmarks)\n"
            "  --help                show this text\n"
            "Replay lines: <pass> down|up KEY, <pass> mouse X Y, <pass> close; KEY is one of\n"
            "W A S D LEFT RIGHT RETURN ESCAPE LBUTTON; X Y are 640 x 480 client coordinates.\n";
@@ -153,7 +154,8 @@ ParseOutcome ParseHarnessArgs(const std::vector<std::string>& args, HarnessOptio
                 return ParseOutcome::Error;
             }
             o.stage = (int)n;
-        } else if (flag == "--replay" || flag == "--record" || flag == "--trace" || flag == "--shot-dir") {
+        } else if (flag == "--replay" || flag == "--record" || flag == "--trace" || flag == "--shot-dir" ||
+                   flag == "--bench") {
             if (!needValue(value)) return ParseOutcome::Error;
             if (value.empty()) {
                 error = flag + " needs a file name";
@@ -162,6 +164,7 @@ ParseOutcome ParseHarnessArgs(const std::vector<std::string>& args, HarnessOptio
             (flag == "--replay"   ? o.replayPath
              : flag == "--record" ? o.recordPath
              : flag == "--trace"  ? o.tracePath
+             : flag == "--bench"  ? o.benchPath
                                   : o.shotDir) = value;
         } else if (flag == "--shot-at") {
             if (!needValue(value)) return ParseOutcome::Error;

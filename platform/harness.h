@@ -25,6 +25,7 @@ struct HarnessOptions {
     std::string recordPath;
     std::string tracePath;
     std::string shotDir;
+    std::string benchPath; // per-pass timings for the benchmarks
     std::vector<long long> shotAt; // passes whose back buffer is written out
     bool traceRss = false;         // the trace also carries the resident memory of the process
 };
