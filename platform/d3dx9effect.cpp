@@ -36,6 +36,15 @@ struct Technique {
     int boundsWorld = -1, boundsViewProj = -1; // parameters that place vertices; -1: no culling
 };
 
+// name == text, for the short names of parameters (inline: the library's strcmp costs more to call).
+bool SameName(const std::string& name, const char* text) {
+    const size_t n = name.size();
+    const char* a = name.data();
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != text[i]) return false;
+    return text[n] == '\0';
+}
+
 // False when a sphere (object space) lies wholly outside the D3D view volume of p x m: -w <= x, y <= w,
 // 0 <= z <= w. A plane that degenerates (a zero matrix) removes nothing.
 bool SphereMayBeVisible(const float m[16], const MeshBounds& b) {
@@ -106,7 +115,7 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
     HRESULT SetTechnique(D3DXHANDLE technique) override {
         if (!technique) return D3DERR_INVALIDCALL;
         for (size_t i = 0; i < m_Techniques.size(); ++i)
-            if (m_Techniques[i].name == technique) {
+            if (SameName(m_Techniques[i].name, technique)) {
                 m_Technique = (int)i;
                 return D3D_OK;
             }
@@ -132,14 +141,14 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
         if (!p.ok) return E_FAIL;
         // GL is touched at the pass's first mesh draw that is not skipped, not here: a pass whose meshes
         // all lie out of view costs no GL work at all.
-        Commit();
+        if (m_GL) Commit();
         m_PassReady = true;
         return D3D_OK;
     }
 
     HRESULT CommitChanges() override {
         if (!m_Pass) return D3DERR_INVALIDCALL;
-        if (m_PassReady) {
+        if (m_PassReady && m_GL) { // without GL nothing is drawn, so nothing needs committed values
             Commit();
             m_CommitPending = true;
         }
@@ -238,6 +247,16 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
     bool m_CommitPending = false;       // parameters were committed since they last went to GL
     std::vector<EffectParam> m_Params;
     std::unordered_map<std::string, int> m_ParamIndex;
+    std::vector<std::string> m_ParamNames;
+    // Handles seen lately and their parameters, one slot per handle address: the game names parameters
+    // with the same few string literals every draw, so a pointer and a string compare stand in for hashing
+    // a new std::string.
+    struct RecentHandle {
+        const char* handle = nullptr;
+        int index = -1;
+    };
+    static constexpr unsigned kRecentSlots = 64;
+    RecentHandle m_Recent[kRecentSlots];
 
     std::function<int(const std::string&)> ParamIndexFn() {
         return [this](const std::string& n) { return ParamIndex(n); };
@@ -310,17 +329,31 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
         m_Params.back().committed.version = 0;
         int i = (int)m_Params.size() - 1;
         m_ParamIndex.emplace(name, i);
+        m_ParamNames.push_back(name);
         return i;
+    }
+
+    // The parameter of a handle, -1 when there is none and create is false.
+    int IndexOfHandle(D3DXHANDLE name, bool create) {
+        RecentHandle& slot = m_Recent[(reinterpret_cast<uintptr_t>(name) >> 2) % kRecentSlots];
+        if (slot.handle == name && SameName(m_ParamNames[slot.index], name)) return slot.index;
+        int index = -1;
+        if (create) {
+            index = ParamIndex(name);
+        } else {
+            auto it = m_ParamIndex.find(name);
+            if (it == m_ParamIndex.end()) return -1;
+            index = it->second;
+        }
+        slot = {name, index};
+        return index;
     }
 
     EffectParamValue* Find(D3DXHANDLE name, bool create) {
         if (!name) return nullptr;
-        if (!create) {
-            auto it = m_ParamIndex.find(name);
-            if (it == m_ParamIndex.end() || m_Params[it->second].set.version == 0) return nullptr;
-            return &m_Params[it->second].set;
-        }
-        return &m_Params[ParamIndex(name)].set;
+        const int i = IndexOfHandle(name, create);
+        if (i < 0 || (!create && m_Params[i].set.version == 0)) return nullptr;
+        return &m_Params[i].set;
     }
 };
 
