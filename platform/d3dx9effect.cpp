@@ -27,7 +27,8 @@ struct Pass {
     bool ok = false;
     // [0] the general program; then the specialised ones made so far (null where one failed to compile).
     std::vector<std::unique_ptr<EffectProgram>> programs;
-    std::vector<EffectBuiltinVariant> variants; // of programs[1...]
+    std::vector<EffectVariant> variants; // of programs[1...]
+    std::vector<std::string> boolNames;  // the general program's bool parameters
 };
 
 struct Technique {
@@ -101,9 +102,12 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
                 p.where = path + ": technique " + ts.name + ", pass " + std::to_string(i);
                 p.ok = true;
                 if (m_GL) {
-                    p.programs.push_back(EffectProgram::Compile(m_Source, ts.passes[i], m_Macros, nullptr,
+                    p.programs.push_back(EffectProgram::Compile(m_Source, ts.passes[i], m_Macros, nullptr, {},
                                                                 p.where, log, ParamIndexFn()));
                     p.ok = p.programs[0] != nullptr;
+                    if (p.ok)
+                        for (const auto& b : p.programs[0]->BoolParams())
+                            p.boolNames.push_back(b.second);
                 }
                 t.passes.push_back(std::move(p));
             }
@@ -270,7 +274,7 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
         else if (!m_CommitPending)
             return true;
         const BridgeFixedState state = BridgeQueryState(m_Device);
-        EffectProgram* program = ProgramFor(*m_Pass, BuiltinVariantOf(state));
+        EffectProgram* program = ProgramFor(*m_Pass, VariantOf(*m_Pass, state));
         const bool fresh = program != m_Program;
         if (fresh) glUseProgram(program->Name());
         program->ApplyState(m_Pass->state, state, fresh);
@@ -280,14 +284,29 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
         return true;
     }
 
-    // The pass's program specialised to the device's built-ins, made on first use; the general program
-    // when that cannot compile.
-    EffectProgram* ProgramFor(Pass& pass, const EffectBuiltinVariant& variant) {
+    // The device's built-ins and the committed values of the pass's bool parameters (never set: false).
+    EffectVariant VariantOf(const Pass& pass, const BridgeFixedState& state) const {
+        EffectVariant v;
+        v.builtins = BuiltinVariantOf(state);
+        for (const auto& b : pass.programs[0]->BoolParams()) {
+            const EffectParamValue& p = m_Params[b.first].committed;
+            bool on = false;
+            if (p.version != 0 && p.kind == EffectParamValue::Bool) on = p.b != FALSE;
+            if (p.version != 0 && p.kind == EffectParamValue::Floats)
+                on = !p.floats.empty() && p.floats[0] != 0;
+            v.bools.push_back(on ? 1 : 0);
+        }
+        return v;
+    }
+
+    // The pass's program specialised to a variant, made on first use; the general program when that
+    // cannot compile.
+    EffectProgram* ProgramFor(Pass& pass, const EffectVariant& variant) {
         for (size_t i = 0; i < pass.variants.size(); ++i)
             if (pass.variants[i] == variant)
                 return pass.programs[i + 1] ? pass.programs[i + 1].get() : pass.programs[0].get();
-        pass.programs.push_back(EffectProgram::Compile(m_Source, *pass.source, m_Macros, &variant, pass.where,
-                                                       nullptr, ParamIndexFn()));
+        pass.programs.push_back(EffectProgram::Compile(m_Source, *pass.source, m_Macros, &variant,
+                                                       pass.boolNames, pass.where, nullptr, ParamIndexFn()));
         pass.variants.push_back(variant);
         return pass.programs.back() ? pass.programs.back().get() : pass.programs[0].get();
     }

@@ -58,6 +58,27 @@ TEST(EffectBounds, ABoundsLineNamesTheTechniquesMatricesOnce) {
               std::string::npos);
 }
 
+TEST(EffectSpecialise, BoolUniformsDeclaredAloneBecomeConstants) {
+    EffectFileSource src;
+    std::string error;
+    ASSERT_TRUE(ParseEffectFile(std::string("common {{\nuniform bool flag;\n  uniform bool other;\n"
+                                            "uniform bool a, b;\n}}\ntechnique A\n") +
+                                    kPass,
+                                "t.fx", &src, &error))
+        << error;
+    const std::vector<std::pair<std::string, bool>> bools = {{"flag", true}, {"other", false}, {"a", true}};
+    const std::string stage =
+        BuildStageSource(src, src.techniques[0].passes[0].fragment, false, {}, nullptr, &bools);
+    EXPECT_NE(stage.find("const bool flag = true;\n"), std::string::npos);
+    EXPECT_NE(stage.find("const bool other = false;\n"), std::string::npos);
+    EXPECT_NE(stage.find("uniform bool a, b;\n"), std::string::npos) << "only lone declarations change";
+    // The general program keeps them all uniform, and the built-ins too.
+    const std::string general = BuildStageSource(src, src.techniques[0].passes[0].fragment, false, {});
+    EXPECT_NE(general.find("uniform bool flag;\n"), std::string::npos);
+    EXPECT_NE(general.find("uniform bool bw_FogEnable;"), std::string::npos);
+    EXPECT_EQ(general.find("const bool"), std::string::npos);
+}
+
 class EffectCull : public GLScene {
   protected:
     // Triangles and batches the device counted for one mesh draw through pass 0.
