@@ -26,47 +26,15 @@ uniform vec4 g_Diffuse;
 uniform bool texture_flg;
 uniform vec4 g_FreeColor;
 
-#ifdef BW_VERTEX
-out vec3 vWorldPos;
-out vec3 vWorldNormal;
-out vec3 vEyePos;
-out vec3 vEyeNormal;
-out vec2 vTexCoord;
-
-void StandardVertex() {
-    vec4 world = vec4(inPosition, 1.0) * g_mWorld;
-    vWorldPos = world.xyz;
-    vWorldNormal = (vec4(inNormal, 0.0) * g_mWorld).xyz;
-    vEyePos = (world * g_mView).xyz;
-    vEyeNormal = (vec4(vWorldNormal, 0.0) * g_mView).xyz;
-    vTexCoord = inTexCoord;
-    gl_Position = bw_ToClip(world * g_mWorldViewProjection);
-}
-#endif
-
-#ifdef BW_FRAGMENT
-in vec3 vWorldPos;
-in vec3 vWorldNormal;
-in vec3 vEyePos;
-in vec3 vEyeNormal;
-in vec2 vTexCoord;
-out vec4 FragColor;
-
 vec3 SafeNormalize(vec3 v) {
     float len = length(v);
     return len > 1e-6 ? v / len : vec3(0.0);
 }
 
-// The material's colour: its diffuse colour, times its texture when it has one.
-vec4 BaseColor() {
-    vec4 c = g_Diffuse;
-    if (texture_flg) c *= texture(g_Texture, vTexCoord);
-    return c;
-}
-
-// Ambient and diffuse light from the device's lights 0 and 1 (directional, or point with range and
-// attenuation). wrap > 0 lets light reach round the shadow side for a softer look.
-vec3 Light(vec3 n, float wrap) {
+// Ambient and diffuse light at world position pos with normal n from the device's lights 0 and 1
+// (directional, or point with range and attenuation). wrap > 0 lets light reach round the shadow side for
+// a softer look.
+vec3 LightAt(vec3 pos, vec3 n, float wrap) {
     vec3 sum = bw_Ambient.rgb;
     for (int i = 0; i < 2; ++i) {
         if (!bw_LightEnable[i]) continue;
@@ -75,7 +43,7 @@ vec3 Light(vec3 n, float wrap) {
         if (bw_LightType[i] == 3) {
             l = -SafeNormalize(bw_LightDirection[i]);
         } else {
-            vec3 d = bw_LightPosition[i] - vWorldPos;
+            vec3 d = bw_LightPosition[i] - pos;
             float dist = length(d);
             if (dist > bw_LightAttenuation[i].w) continue;
             l = d / max(dist, 1e-4);
@@ -90,15 +58,55 @@ vec3 Light(vec3 n, float wrap) {
     return sum;
 }
 
-// 0 where the surface faces the camera, towards 1 at its silhouette.
-float Rim() {
-    vec3 n = SafeNormalize(vEyeNormal);
-    vec3 v = SafeNormalize(-vEyePos);
-    return pow(1.0 - abs(dot(n, v)), 2.0);
+// Light, rim and fog are worked out per vertex and blended across each face: the meshes are smooth and
+// finely divided, and a pixel shader costs a software rasteriser far more than a vertex shader.
+#ifdef BW_VERTEX
+out vec2 vTexCoord;
+out vec3 vLight; // LitVertex's light
+out float vRim;  // 0 where the surface faces the camera, towards 1 at its silhouette
+out float vFog;  // 1 no fog ... 0 all fog
+
+vec3 gWorldPos;
+vec3 gWorldNormal;
+
+void StandardVertex() {
+    vec4 world = vec4(inPosition, 1.0) * g_mWorld;
+    gWorldPos = world.xyz;
+    gWorldNormal = (vec4(inNormal, 0.0) * g_mWorld).xyz;
+    vec3 eyePos = (world * g_mView).xyz;
+    vec3 eyeNormal = (vec4(gWorldNormal, 0.0) * g_mView).xyz;
+    vTexCoord = inTexCoord;
+    vRim = pow(1.0 - abs(dot(SafeNormalize(eyeNormal), SafeNormalize(-eyePos))), 2.0);
+    vFog = bw_FogFactor(eyePos.z);
+    vLight = vec3(0.0);
+    gl_Position = bw_ToClip(world * g_mWorldViewProjection);
 }
 
-float FogFactor() { return bw_FogFactor(vEyePos.z); }
-vec3 Fog(vec3 rgb) { return mix(bw_FogColor.rgb, rgb, FogFactor()); }
+// StandardVertex, lit with the given wrap.
+void LitVertex(float wrap) {
+    StandardVertex();
+    vLight = LightAt(gWorldPos, SafeNormalize(gWorldNormal), wrap);
+}
+#endif
+
+#ifdef BW_FRAGMENT
+in vec2 vTexCoord;
+in vec3 vLight;
+in float vRim;
+in float vFog;
+out vec4 FragColor;
+
+// The material's colour: its diffuse colour, times its texture when it has one.
+vec4 BaseColor() {
+    vec4 c = g_Diffuse;
+    if (texture_flg) c *= texture(g_Texture, vTexCoord);
+    return c;
+}
+
+vec3 Light() { return vLight; }
+float Rim() { return vRim; }
+float FogFactor() { return vFog; }
+vec3 Fog(vec3 rgb) { return mix(bw_FogColor.rgb, rgb, vFog); }
 #endif
 }}
 
@@ -111,12 +119,12 @@ bounds g_mWorld g_mWorldViewProjection
 pass 0
 state blend=srcalpha,invsrcalpha zwrite=on ztest=on
 vertex {{
-void main() { StandardVertex(); }
+void main() { LitVertex(0.0); }
 }}
 fragment {{
 void main() {
     vec4 base = BaseColor();
-    vec3 lit = base.rgb * Light(SafeNormalize(vWorldNormal), 0.0);
+    vec3 lit = base.rgb * Light();
     FragColor = vec4(Fog(lit), base.a);
 }
 }}
@@ -125,13 +133,13 @@ void main() {
 pass 1
 state blend=srcalpha,invsrcalpha zwrite=off ztest=on
 vertex {{
-void main() { StandardVertex(); }
+void main() { LitVertex(0.5); }
 }}
 fragment {{
 void main() {
     vec4 base = BaseColor() * g_FreeColor;
     float rim = Rim();
-    vec3 lit = base.rgb * (0.6 * Light(SafeNormalize(vWorldNormal), 0.5) + 0.4) + g_FreeColor.rgb * rim * 0.6;
+    vec3 lit = base.rgb * (0.6 * Light() + 0.4) + g_FreeColor.rgb * rim * 0.6;
     float alpha = clamp(base.a * (0.55 + 0.45 * rim), 0.0, 1.0);
     FragColor = vec4(Fog(lit), alpha);
 }
@@ -141,12 +149,12 @@ void main() {
 pass 2
 state blend=srcalpha,invsrcalpha zwrite=on ztest=on
 vertex {{
-void main() { StandardVertex(); }
+void main() { LitVertex(0.2); }
 }}
 fragment {{
 void main() {
     vec4 base = BaseColor();
-    vec3 lit = base.rgb * (Light(SafeNormalize(vWorldNormal), 0.2) + 0.25);
+    vec3 lit = base.rgb * (Light() + 0.25);
     FragColor = vec4(Fog(lit), base.a);
 }
 }}
@@ -186,12 +194,12 @@ void main() {
 pass 5
 state blend=srcalpha,invsrcalpha zwrite=on ztest=on
 vertex {{
-void main() { StandardVertex(); }
+void main() { LitVertex(0.3); }
 }}
 fragment {{
 void main() {
     vec4 base = BaseColor() * g_FreeColor;
-    vec3 lit = base.rgb * Light(SafeNormalize(vWorldNormal), 0.3);
+    vec3 lit = base.rgb * Light();
     FragColor = vec4(Fog(lit), base.a);
 }
 }}
@@ -200,12 +208,12 @@ void main() {
 pass 6
 state blend=srcalpha,invsrcalpha zwrite=on ztest=on
 vertex {{
-void main() { StandardVertex(); }
+void main() { LitVertex(0.6); }
 }}
 fragment {{
 void main() {
     vec4 base = BaseColor();
-    vec3 lit = base.rgb * (Light(SafeNormalize(vWorldNormal), 0.6) + 0.1) + base.rgb * Rim() * 0.2;
+    vec3 lit = base.rgb * (Light() + 0.1) + base.rgb * Rim() * 0.2;
     FragColor = vec4(Fog(lit), base.a);
 }
 }}
@@ -214,14 +222,14 @@ void main() {
 pass 7
 state blend=srcalpha,invsrcalpha zwrite=off ztest=on
 vertex {{
-void main() { StandardVertex(); }
+void main() { LitVertex(0.5); }
 }}
 fragment {{
 void main() {
     vec4 base = BaseColor();
     float rim = Rim();
     vec3 tint = g_FreeColor.rgb;
-    vec3 lit = base.rgb * tint * Light(SafeNormalize(vWorldNormal), 0.5) + tint * rim * 0.4;
+    vec3 lit = base.rgb * tint * Light() + tint * rim * 0.4;
     float alpha = clamp(base.a * (0.3 + 0.5 * rim) + g_FreeColor.a, 0.0, 1.0);
     FragColor = vec4(Fog(lit), alpha);
 }
@@ -231,12 +239,12 @@ void main() {
 pass 8
 state blend=srcalpha,invsrcalpha zwrite=on ztest=on
 vertex {{
-void main() { StandardVertex(); }
+void main() { LitVertex(0.4); }
 }}
 fragment {{
 void main() {
     vec4 base = BaseColor() * g_FreeColor;
-    vec3 lit = base.rgb * (Light(SafeNormalize(vWorldNormal), 0.4) + 0.15);
+    vec3 lit = base.rgb * (Light() + 0.15);
     FragColor = vec4(Fog(lit), base.a);
 }
 }}

@@ -405,9 +405,11 @@ HRESULT D3D9Device::GetMaterial(D3DMATERIAL9* material) {
 
 HRESULT D3D9Device::SetFVF(DWORD fvf) {
     if (Logging()) Log("SetFVF").a = fvf;
-    if (m_Fvf != fvf || m_Decl) MarkDirty();
+    if (m_Fvf == fvf && !m_Decl) return D3D_OK;
+    MarkDirty();
     m_Fvf = fvf;
     if (m_Decl) m_Decl->Release(), m_Decl = nullptr;
+    m_Layout = ComputeLayout();
     return D3D_OK;
 }
 
@@ -430,6 +432,7 @@ HRESULT D3D9Device::SetVertexDeclaration(IDirect3DVertexDeclaration9* decl) {
     if (m_Decl) m_Decl->Release();
     m_Decl = decl;
     m_Fvf = 0; // a declaration replaces the FVF, as in Direct3D
+    m_Layout = ComputeLayout();
     MarkDirty();
     return D3D_OK;
 }
@@ -441,7 +444,7 @@ HRESULT D3D9Device::GetVertexDeclaration(IDirect3DVertexDeclaration9** decl) {
     return D3D_OK;
 }
 
-D3D9Device::VertexLayout D3D9Device::CurrentLayout() const {
+D3D9Device::VertexLayout D3D9Device::ComputeLayout() const {
     VertexLayout layout;
     if (m_Decl) {
         for (const D3DVERTEXELEMENT9& e : static_cast<VertexDeclaration*>(m_Decl)->Elements()) {
@@ -474,10 +477,14 @@ HRESULT D3D9Device::SetTexture(DWORD stage, IDirect3DTexture9* texture) {
     }
     if (stage >= m_Textures.size()) return D3DERR_INVALIDCALL;
     if (m_Textures[stage] == texture) return D3D_OK;
+    // The key holds only whether there is a texture; the batch compares the texture itself.
+    if (stage == 0 && (m_Textures[0] != nullptr) != (texture != nullptr))
+        MarkDirty();
+    else if (stage == 0)
+        m_BatchMatchesKey = false;
     if (texture) texture->AddRef();
     if (m_Textures[stage]) m_Textures[stage]->Release();
     m_Textures[stage] = texture;
-    if (stage == 0) MarkDirty();
     return D3D_OK;
 }
 

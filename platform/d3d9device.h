@@ -146,8 +146,13 @@ class D3D9Device final : public IDirect3DDevice9 {
         m_BatchMatchesKey = false;
     }
     void BuildKey(DrawKey& key) const;
-    VertexLayout CurrentLayout() const;
+    // m_Key from the current state; m_KeyVersion moves on only when that changed m_Key.
+    void RebuildKey();
+    VertexLayout CurrentLayout() const { return m_Layout; }
+    VertexLayout ComputeLayout() const;
     void BeginBatch(const DrawKey& key, IDirect3DTexture9* texture);
+    // Vertices in the pending batch (on a recording device they are counted, not kept).
+    size_t PendingVertices() const { return m_Renderer ? m_Batch.size() : m_RecordedVertices; }
     void SetDefaultStates(const D3DPRESENT_PARAMETERS& params);
 
     IDirect3D9* m_Parent;
@@ -164,6 +169,7 @@ class D3D9Device final : public IDirect3DDevice9 {
     D3DMATERIAL9 m_Material{};
     DWORD m_Fvf = 0;
     IDirect3DVertexDeclaration9* m_Decl = nullptr;
+    VertexLayout m_Layout; // of m_Fvf or m_Decl
     std::array<IDirect3DTexture9*, 8> m_Textures{};
     D3DVIEWPORT9 m_Viewport{};
     bool m_InScene = false;
@@ -172,10 +178,13 @@ class D3D9Device final : public IDirect3DDevice9 {
     std::vector<DeviceCall> m_Log;
 
     // Batching.
-    DrawKey m_Key{}; // built from the current state when m_KeyDirty
+    DrawKey m_Key{}; // built from the current state when m_KeyDirty (its topology left 0)
     bool m_KeyDirty = true;
+    uint32_t m_KeyVersion = 1;      // changes whenever m_Key does
     bool m_BatchMatchesKey = false; // the pending batch was started with m_Key and nothing changed since
     DrawKey m_BatchKey{};
+    uint32_t m_BatchKeyVersion = 0; // m_KeyVersion the pending batch was started with; 0 for sprites
+    size_t m_RecordedVertices = 0;
     IDirect3DTexture9* m_BatchTexture = nullptr; // holds a reference while the batch is pending
     std::vector<GpuVertex> m_Batch;
     std::vector<GpuVertex> m_Scratch;

@@ -102,6 +102,17 @@ void D3D9Device::BuildKey(DrawKey& key) const {
     key.viewport = m_Viewport;
 }
 
+void D3D9Device::RebuildKey() {
+    DrawKey key;
+    BuildKey(key);
+    key.topology = 0;
+    if (std::memcmp(&key, &m_Key, sizeof key) != 0) {
+        m_Key = key;
+        ++m_KeyVersion;
+    }
+    m_KeyDirty = false;
+}
+
 void D3D9Device::BeginBatch(const DrawKey& key, IDirect3DTexture9* texture) {
     m_BatchKey = key;
     if (texture) texture->AddRef();
@@ -110,7 +121,7 @@ void D3D9Device::BeginBatch(const DrawKey& key, IDirect3DTexture9* texture) {
 }
 
 void D3D9Device::Flush() {
-    if (!m_Batch.empty()) {
+    if (PendingVertices() > 0) {
         if (m_Renderer) {
             m_Renderer->MakeCurrent();
             m_Renderer->Draw(m_BatchKey, m_BatchTexture, m_Batch.data(), m_Batch.size());
@@ -118,6 +129,7 @@ void D3D9Device::Flush() {
         }
         ++m_BatchCount;
         m_Batch.clear();
+        m_RecordedVertices = 0;
     }
     if (m_BatchTexture) m_BatchTexture->Release(), m_BatchTexture = nullptr;
     m_BatchMatchesKey = false;
@@ -149,17 +161,25 @@ HRESULT D3D9Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, 
     // Start a new batch unless the pending one was made under exactly this state.
     GpuTopology topology = TopologyOf(type);
     if (!m_BatchMatchesKey || m_BatchKey.topology != topology) {
-        if (m_KeyDirty) {
-            BuildKey(m_Key);
-            m_KeyDirty = false;
-        }
-        m_Key.topology = topology;
-        if (m_Batch.empty() || m_BatchTexture != m_Textures[0] ||
-            std::memcmp(&m_Key, &m_BatchKey, sizeof m_Key) != 0) {
+        if (m_KeyDirty) RebuildKey();
+        if (PendingVertices() == 0 || m_BatchTexture != m_Textures[0] || m_BatchKeyVersion != m_KeyVersion ||
+            m_BatchKey.topology != topology) {
             Flush();
             BeginBatch(m_Key, m_Textures[0]);
+            m_BatchKey.topology = topology;
+            m_BatchKeyVersion = m_KeyVersion;
         }
         m_BatchMatchesKey = true;
+    }
+
+    // A recording device draws nothing: it only counts what a batch would hold.
+    if (!m_Renderer) {
+        UINT appended = type == D3DPT_TRIANGLEFAN || type == D3DPT_TRIANGLESTRIP ? primitiveCount * 3
+                        : type == D3DPT_LINESTRIP                                ? primitiveCount * 2
+                                                                                 : count;
+        m_RecordedVertices += appended;
+        if (m_RecordedVertices >= kMaxBatchVertices) Flush();
+        return D3D_OK;
     }
 
     // Vertices to world space.
@@ -271,11 +291,17 @@ void D3D9Device::DrawSpriteQuad(IDirect3DTexture9* texture, const GpuVertex corn
     // writes no depth: it changes nothing (the fade overlay is drawn so every frame while no fade runs).
     if (alphaBlend && (color >> 24) == 0) return;
 
-    if (m_Batch.empty() || m_BatchTexture != texture || std::memcmp(&key, &m_BatchKey, sizeof key) != 0) {
+    if (PendingVertices() == 0 || m_BatchTexture != texture || m_BatchKeyVersion != 0 ||
+        std::memcmp(&key, &m_BatchKey, sizeof key) != 0) {
         Flush();
         BeginBatch(key, texture);
+        m_BatchKeyVersion = 0;
     }
     m_BatchMatchesKey = false;
+    if (!m_Renderer) {
+        m_RecordedVertices += 6;
+        return;
+    }
     static const int order[6] = {0, 1, 2, 0, 2, 3};
     for (int i : order)
         m_Batch.push_back(corners[i]);

@@ -63,6 +63,17 @@ void D3D9Texture::PixelsChanged() {
         for (size_t i = 3; i < m_Pixels.size(); i += 4)
             m_Pixels[i] = 0xFF;
     m_GlStale = true;
+    m_OpaqueKnown = false;
+}
+
+bool D3D9Texture::Opaque() {
+    if (!m_OpaqueKnown) {
+        m_Opaque = true;
+        for (size_t i = 3; i < m_Pixels.size() && m_Opaque; i += 4)
+            m_Opaque = m_Pixels[i] == 0xFF;
+        m_OpaqueKnown = true;
+    }
+    return m_Opaque;
 }
 
 unsigned D3D9Texture::GlName() {

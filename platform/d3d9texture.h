@@ -33,6 +33,8 @@ class D3D9Texture final : public IDirect3DTexture9 {
     bool BelongsTo(const GlRenderer* renderer) const { return renderer && m_Renderer.get() == renderer; }
     // The GL texture, created or re-uploaded when the pixels changed (context must be current).
     unsigned GlName();
+    // True when every texel's alpha is 255 (found once after each change of the pixels).
+    bool Opaque();
 
   private:
     std::shared_ptr<D3D9Device*> m_Device;
@@ -45,4 +47,5 @@ class D3D9Texture final : public IDirect3DTexture9 {
     bool m_Locked = false;
     bool m_GlStale = true;
     unsigned m_GlName = 0;
+    bool m_OpaqueKnown = false, m_Opaque = false;
 };

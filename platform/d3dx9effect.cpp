@@ -27,7 +27,8 @@ struct Pass {
     bool ok = false;
     // [0] the general program; then the specialised ones made so far (null where one failed to compile).
     std::vector<std::unique_ptr<EffectProgram>> programs;
-    std::vector<EffectBuiltinVariant> variants; // of programs[1...]
+    std::vector<EffectVariant> variants; // of programs[1...]
+    std::vector<std::string> boolNames;  // the general program's bool parameters
 };
 
 struct Technique {
@@ -35,6 +36,15 @@ struct Technique {
     std::vector<Pass> passes;
     int boundsWorld = -1, boundsViewProj = -1; // parameters that place vertices; -1: no culling
 };
+
+// name == text, for the short names of parameters (inline: the library's strcmp costs more to call).
+bool SameName(const std::string& name, const char* text) {
+    const size_t n = name.size();
+    const char* a = name.data();
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != text[i]) return false;
+    return text[n] == '\0';
+}
 
 // False when a sphere (object space) lies wholly outside the D3D view volume of p x m: -w <= x, y <= w,
 // 0 <= z <= w. A plane that degenerates (a zero matrix) removes nothing.
@@ -92,9 +102,12 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
                 p.where = path + ": technique " + ts.name + ", pass " + std::to_string(i);
                 p.ok = true;
                 if (m_GL) {
-                    p.programs.push_back(EffectProgram::Compile(m_Source, ts.passes[i], m_Macros, nullptr,
+                    p.programs.push_back(EffectProgram::Compile(m_Source, ts.passes[i], m_Macros, nullptr, {},
                                                                 p.where, log, ParamIndexFn()));
                     p.ok = p.programs[0] != nullptr;
+                    if (p.ok)
+                        for (const auto& b : p.programs[0]->BoolParams())
+                            p.boolNames.push_back(b.second);
                 }
                 t.passes.push_back(std::move(p));
             }
@@ -106,7 +119,7 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
     HRESULT SetTechnique(D3DXHANDLE technique) override {
         if (!technique) return D3DERR_INVALIDCALL;
         for (size_t i = 0; i < m_Techniques.size(); ++i)
-            if (m_Techniques[i].name == technique) {
+            if (SameName(m_Techniques[i].name, technique)) {
                 m_Technique = (int)i;
                 return D3D_OK;
             }
@@ -132,14 +145,14 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
         if (!p.ok) return E_FAIL;
         // GL is touched at the pass's first mesh draw that is not skipped, not here: a pass whose meshes
         // all lie out of view costs no GL work at all.
-        Commit();
+        if (m_GL) Commit();
         m_PassReady = true;
         return D3D_OK;
     }
 
     HRESULT CommitChanges() override {
         if (!m_Pass) return D3DERR_INVALIDCALL;
-        if (m_PassReady) {
+        if (m_PassReady && m_GL) { // without GL nothing is drawn, so nothing needs committed values
             Commit();
             m_CommitPending = true;
         }
@@ -238,6 +251,16 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
     bool m_CommitPending = false;       // parameters were committed since they last went to GL
     std::vector<EffectParam> m_Params;
     std::unordered_map<std::string, int> m_ParamIndex;
+    std::vector<std::string> m_ParamNames;
+    // Handles seen lately and their parameters, one slot per handle address: the game names parameters
+    // with the same few string literals every draw, so a pointer and a string compare stand in for hashing
+    // a new std::string.
+    struct RecentHandle {
+        const char* handle = nullptr;
+        int index = -1;
+    };
+    static constexpr unsigned kRecentSlots = 64;
+    RecentHandle m_Recent[kRecentSlots];
 
     std::function<int(const std::string&)> ParamIndexFn() {
         return [this](const std::string& n) { return ParamIndex(n); };
@@ -251,7 +274,7 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
         else if (!m_CommitPending)
             return true;
         const BridgeFixedState state = BridgeQueryState(m_Device);
-        EffectProgram* program = ProgramFor(*m_Pass, BuiltinVariantOf(state));
+        EffectProgram* program = ProgramFor(*m_Pass, VariantOf(*m_Pass, state));
         const bool fresh = program != m_Program;
         if (fresh) glUseProgram(program->Name());
         program->ApplyState(m_Pass->state, state, fresh);
@@ -261,14 +284,29 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
         return true;
     }
 
-    // The pass's program specialised to the device's built-ins, made on first use; the general program
-    // when that cannot compile.
-    EffectProgram* ProgramFor(Pass& pass, const EffectBuiltinVariant& variant) {
+    // The device's built-ins and the committed values of the pass's bool parameters (never set: false).
+    EffectVariant VariantOf(const Pass& pass, const BridgeFixedState& state) const {
+        EffectVariant v;
+        v.builtins = BuiltinVariantOf(state);
+        for (const auto& b : pass.programs[0]->BoolParams()) {
+            const EffectParamValue& p = m_Params[b.first].committed;
+            bool on = false;
+            if (p.version != 0 && p.kind == EffectParamValue::Bool) on = p.b != FALSE;
+            if (p.version != 0 && p.kind == EffectParamValue::Floats)
+                on = !p.floats.empty() && p.floats[0] != 0;
+            v.bools.push_back(on ? 1 : 0);
+        }
+        return v;
+    }
+
+    // The pass's program specialised to a variant, made on first use; the general program when that
+    // cannot compile.
+    EffectProgram* ProgramFor(Pass& pass, const EffectVariant& variant) {
         for (size_t i = 0; i < pass.variants.size(); ++i)
             if (pass.variants[i] == variant)
                 return pass.programs[i + 1] ? pass.programs[i + 1].get() : pass.programs[0].get();
-        pass.programs.push_back(EffectProgram::Compile(m_Source, *pass.source, m_Macros, &variant, pass.where,
-                                                       nullptr, ParamIndexFn()));
+        pass.programs.push_back(EffectProgram::Compile(m_Source, *pass.source, m_Macros, &variant,
+                                                       pass.boolNames, pass.where, nullptr, ParamIndexFn()));
         pass.variants.push_back(variant);
         return pass.programs.back() ? pass.programs.back().get() : pass.programs[0].get();
     }
@@ -310,17 +348,31 @@ class Effect final : public ID3DXEffect, private MeshPassHook {
         m_Params.back().committed.version = 0;
         int i = (int)m_Params.size() - 1;
         m_ParamIndex.emplace(name, i);
+        m_ParamNames.push_back(name);
         return i;
+    }
+
+    // The parameter of a handle, -1 when there is none and create is false.
+    int IndexOfHandle(D3DXHANDLE name, bool create) {
+        RecentHandle& slot = m_Recent[(reinterpret_cast<uintptr_t>(name) >> 2) % kRecentSlots];
+        if (slot.handle == name && SameName(m_ParamNames[slot.index], name)) return slot.index;
+        int index = -1;
+        if (create) {
+            index = ParamIndex(name);
+        } else {
+            auto it = m_ParamIndex.find(name);
+            if (it == m_ParamIndex.end()) return -1;
+            index = it->second;
+        }
+        slot = {name, index};
+        return index;
     }
 
     EffectParamValue* Find(D3DXHANDLE name, bool create) {
         if (!name) return nullptr;
-        if (!create) {
-            auto it = m_ParamIndex.find(name);
-            if (it == m_ParamIndex.end() || m_Params[it->second].set.version == 0) return nullptr;
-            return &m_Params[it->second].set;
-        }
-        return &m_Params[ParamIndex(name)].set;
+        const int i = IndexOfHandle(name, create);
+        if (i < 0 || (!create && m_Params[i].set.version == 0)) return nullptr;
+        return &m_Params[i].set;
     }
 };
 

@@ -233,9 +233,32 @@ bool ParseEffectFile(const std::string& text, const std::string& path, EffectFil
     return true;
 }
 
+namespace {
+
+// The code with each line "uniform bool NAME;" of a given name made "const bool NAME = value;".
+std::string WithBoolConstants(const std::string& code,
+                              const std::vector<std::pair<std::string, bool>>* bools) {
+    if (!bools || bools->empty()) return code;
+    std::istringstream in(code);
+    std::string out;
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> w = Words(Trim(line));
+        if (w.size() == 3 && w[0] == "uniform" && w[1] == "bool" && w[2].size() > 1 && w[2].back() == ';') {
+            const std::string name = w[2].substr(0, w[2].size() - 1);
+            for (const auto& b : *bools)
+                if (b.first == name) line = "const bool " + name + (b.second ? " = true;" : " = false;");
+        }
+        out += line + "\n";
+    }
+    return out;
+}
+
+} // namespace
+
 std::string BuildStageSource(const EffectFileSource& file, const EffectCode& code, bool vertexStage,
                              const std::vector<std::pair<std::string, std::string>>& macros,
-                             const char* builtinConstants) {
+                             const char* builtinConstants,
+                             const std::vector<std::pair<std::string, bool>>* boolConstants) {
     std::string s = "#version 330 core\n";
     s += vertexStage ? "#define BW_VERTEX 1\n" : "#define BW_FRAGMENT 1\n";
     for (const auto& m : macros)
@@ -244,7 +267,7 @@ std::string BuildStageSource(const EffectFileSource& file, const EffectCode& cod
     s += builtinConstants ? builtinConstants : kSpecialisableBuiltins;
     s += kPrelude;
     for (const EffectCode& c : file.common)
-        s += "#line " + std::to_string(c.line) + " 0\n" + c.text;
-    s += "#line " + std::to_string(code.line) + " 0\n" + code.text;
+        s += "#line " + std::to_string(c.line) + " 0\n" + WithBoolConstants(c.text, boolConstants);
+    s += "#line " + std::to_string(code.line) + " 0\n" + WithBoolConstants(code.text, boolConstants);
     return s;
 }

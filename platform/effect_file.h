@@ -49,7 +49,9 @@ bool ParseEffectFile(const std::string& text, const std::string& path, EffectFil
 // The complete GLSL source of one stage: the built-in prelude, the macros, every common block and the
 // stage's code, with #line directives so that compiler messages name lines of the effect file.
 // builtinConstants, when given, replaces the uniforms bw_FogEnable, bw_FogMode, bw_LightEnable[2] and
-// bw_LightType[2] (declarations of constants of those names).
+// bw_LightType[2] (declarations of constants of those names). boolConstants, when given, turns each line
+// that declares one of those bool uniforms alone ("uniform bool NAME;") into a constant of that value.
 std::string BuildStageSource(const EffectFileSource& file, const EffectCode& code, bool vertexStage,
                              const std::vector<std::pair<std::string, std::string>>& macros,
-                             const char* builtinConstants = nullptr);
+                             const char* builtinConstants = nullptr,
+                             const std::vector<std::pair<std::string, bool>>* boolConstants = nullptr);

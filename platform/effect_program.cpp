@@ -111,14 +111,20 @@ EffectBuiltinVariant BuiltinVariantOf(const BridgeFixedState& s) {
 std::unique_ptr<EffectProgram>
 EffectProgram::Compile(const EffectFileSource& file, const EffectPassSource& pass,
                        const std::vector<std::pair<std::string, std::string>>& macros,
-                       const EffectBuiltinVariant* variant, const std::string& where, std::string* log,
+                       const EffectVariant* variant, const std::vector<std::string>& boolNames,
+                       const std::string& where, std::string* log,
                        const std::function<int(const std::string&)>& paramIndex) {
-    std::string constants = variant ? BuiltinConstants(*variant) : std::string();
+    std::string constants = variant ? BuiltinConstants(variant->builtins) : std::string();
     const char* builtins = variant ? constants.c_str() : nullptr;
-    GLuint vs = CompileStage(GL_VERTEX_SHADER, BuildStageSource(file, pass.vertex, true, macros, builtins),
-                             where, log);
-    GLuint fs = CompileStage(GL_FRAGMENT_SHADER,
-                             BuildStageSource(file, pass.fragment, false, macros, builtins), where, log);
+    std::vector<std::pair<std::string, bool>> bools;
+    if (variant)
+        for (size_t i = 0; i < boolNames.size() && i < variant->bools.size(); ++i)
+            bools.emplace_back(boolNames[i], variant->bools[i] != 0);
+    GLuint vs = CompileStage(GL_VERTEX_SHADER,
+                             BuildStageSource(file, pass.vertex, true, macros, builtins, &bools), where, log);
+    GLuint fs =
+        CompileStage(GL_FRAGMENT_SHADER,
+                     BuildStageSource(file, pass.fragment, false, macros, builtins, &bools), where, log);
     if (!vs || !fs) {
         if (vs) glDeleteShader(vs);
         if (fs) glDeleteShader(fs);
@@ -145,8 +151,6 @@ EffectProgram::Compile(const EffectFileSource& file, const EffectPassSource& pas
     }
     std::unique_ptr<EffectProgram> p(new EffectProgram());
     p->m_Program = prog;
-    p->m_Specialised = variant != nullptr;
-    if (variant) p->m_Variant = *variant;
     p->FindUniforms(paramIndex);
     return p;
 }
@@ -196,6 +200,7 @@ void EffectProgram::FindUniforms(const std::function<int(const std::string&)>& p
             u.unit = unit++;
             glUniform1i(u.location, u.unit);
         }
+        if (type == GL_BOOL && size == 1) m_BoolParams.emplace_back(u.param, n);
         m_Uniforms.push_back(u);
     }
 }

@@ -43,22 +43,32 @@ struct EffectBuiltinVariant {
 };
 EffectBuiltinVariant BuiltinVariantOf(const BridgeFixedState& s);
 
+// What a specialised program has as constants: the built-ins, and the values of the pass's bool
+// parameters (in the order of EffectProgram::BoolParams of its general program).
+struct EffectVariant {
+    EffectBuiltinVariant builtins{};
+    std::vector<uint8_t> bools;
+    bool operator==(const EffectVariant& o) const { return builtins == o.builtins && bools == o.bools; }
+};
+
 class EffectProgram {
   public:
-    // Compiles and links the pass (GL context current). Compiler messages go to *log under the heading
-    // "where"; null when it does not compile or link. paramIndex names the parameter of a uniform.
+    // Compiles and links the pass (GL context current): the general program when variant is null, else
+    // one specialised to it (boolNames: the names of the general program's BoolParams). Compiler messages
+    // go to *log under the heading "where"; null when it does not compile or link. paramIndex names the
+    // parameter of a uniform.
     static std::unique_ptr<EffectProgram>
     Compile(const EffectFileSource& file, const EffectPassSource& pass,
-            const std::vector<std::pair<std::string, std::string>>& macros,
-            const EffectBuiltinVariant* variant, const std::string& where, std::string* log,
+            const std::vector<std::pair<std::string, std::string>>& macros, const EffectVariant* variant,
+            const std::vector<std::string>& boolNames, const std::string& where, std::string* log,
             const std::function<int(const std::string&)>& paramIndex);
     ~EffectProgram();
     EffectProgram(const EffectProgram&) = delete;
     EffectProgram& operator=(const EffectProgram&) = delete;
 
     unsigned Name() const { return m_Program; }
-    bool Specialised() const { return m_Specialised; }
-    const EffectBuiltinVariant& Variant() const { return m_Variant; }
+    // The parameters behind the program's single bool uniforms: (parameter, name).
+    const std::vector<std::pair<int, std::string>>& BoolParams() const { return m_BoolParams; }
 
     // The pass's blend, depth and cull state (its own, else the device's) and the device's fog and lights
     // into the built-ins: everything when always, else only when the device's state changed.
@@ -86,9 +96,8 @@ class EffectProgram {
     };
 
     unsigned m_Program = 0;
-    bool m_Specialised = false;
-    EffectBuiltinVariant m_Variant{};
     std::vector<Uniform> m_Uniforms;
+    std::vector<std::pair<int, std::string>> m_BoolParams;
     Builtins m_Builtins{};
     BridgeFixedState m_LastState{};
     bool m_StateUploaded = false;

@@ -120,6 +120,62 @@ FixedFunctionVariant VariantOf(const DrawKey& k) {
     return v;
 }
 
+// Whether a stage argument's alpha is 1 for every fragment of the batch.
+bool ArgAlphaIsOne(DWORD arg, const DrawKey& k, bool textureOpaque, bool verticesOpaque) {
+    if (arg & ~DWORD(15 | D3DTA_ALPHAREPLICATE)) return false; // complemented, or more than we know
+    switch (arg & 15) {
+    case D3DTA_DIFFUSE:
+    case D3DTA_CURRENT: // on stage 0 the current colour is the diffuse one
+        return verticesOpaque;
+    case D3DTA_TEXTURE:
+        return !k.hasTexture || textureOpaque; // no texture reads as opaque white
+    case D3DTA_TFACTOR:
+        return (k.textureFactor >> 24) == 0xFF;
+    default:
+        return false;
+    }
+}
+
+// Whether every fragment of the batch leaves texture stage 0 with alpha exactly 1. Then blending by source
+// alpha (src x 1 + dst x 0) writes the source unchanged, and can be left off: the same pixels for less work.
+bool AlphaIsOne(const DrawKey& k, IDirect3DTexture9* texture, const GpuVertex* v, size_t count) {
+    if (k.lighting) return false; // the diffuse alpha then comes from the material or the vertices
+    bool verticesOpaque = true;
+    for (size_t i = 0; i < count && verticesOpaque; ++i)
+        verticesOpaque = (v[i].color >> 24) == 0xFF;
+    if (k.colorOp == D3DTOP_DISABLE || k.alphaOp == D3DTOP_DISABLE) return verticesOpaque;
+    bool textureOpaque = false;
+    if (k.hasTexture && texture && k.addressU != 4 && k.addressV != 4) // a border of colour 0 is not opaque
+        textureOpaque = static_cast<D3D9Texture*>(texture)->Opaque();
+    const bool a1 = ArgAlphaIsOne(k.alphaArg1, k, textureOpaque, verticesOpaque);
+    const bool a2 = ArgAlphaIsOne(k.alphaArg2, k, textureOpaque, verticesOpaque);
+    switch (k.alphaOp) {
+    case D3DTOP_SELECTARG1:
+        return a1;
+    case D3DTOP_SELECTARG2:
+        return a2;
+    case D3DTOP_MODULATE:
+    case D3DTOP_MODULATE2X:
+    case D3DTOP_MODULATE4X:
+        return a1 && a2;
+    case D3DTOP_ADD:
+        return a1 || a2; // the other term is not negative, and the sum is clamped
+    default:
+        return false;
+    }
+}
+
+// Blending that keeps the destination only by (1 - source alpha), in both colour and alpha.
+bool BlendsBySourceAlpha(const gldevice::RasterState& r) {
+    auto plain = [](DWORD src, DWORD dst, DWORD op) {
+        return (op == D3DBLENDOP_ADD || op == 0) &&
+               ((src == D3DBLEND_SRCALPHA && dst == D3DBLEND_INVSRCALPHA) ||
+                (src == D3DBLEND_ONE && dst == D3DBLEND_ZERO));
+    };
+    return plain(r.srcBlend, r.dstBlend, r.blendOp) &&
+           plain(r.srcBlendAlpha, r.dstBlendAlpha, r.blendOpAlpha);
+}
+
 GLuint CompileStage(GLenum type, const char* source, std::string* log) {
     GLuint s = glCreateShader(type);
     glShaderSource(s, 1, &source, nullptr);
@@ -205,11 +261,13 @@ bool GlRenderer::Init(SDL_Window* window, UINT width, UINT height, std::string* 
     glBindTexture(GL_TEXTURE_2D, 0);
     glGenRenderbuffers(1, &m_DepthRb);
     glBindRenderbuffer(GL_RENDERBUFFER, m_DepthRb);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(width), GLsizei(height));
+    // 32-bit float depth: at least as fine as 24-bit everywhere in [0, 1], and the software rasteriser tests
+    // it faster. Nothing uses a stencil.
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, GLsizei(width), GLsizei(height));
     glGenFramebuffers(1, &m_Fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, m_Fbo);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_ColorTex, 0);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_DepthRb);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_DepthRb);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         *error = "the back buffer framebuffer is incomplete";
         return false;
@@ -492,7 +550,16 @@ void GlRenderer::Draw(const DrawKey& key, IDirect3DTexture9* texture, const GpuV
     Program* program = ProgramFor(VariantOf(key), nullptr);
     if (!program->name) return; // cannot happen once the sprites' variant compiled
     BindBackBuffer(key.viewport);
-    ApplyRaster(key.raster);
+    if (key.raster.blendEnable && BlendsBySourceAlpha(key.raster) &&
+        AlphaIsOne(key, texture, vertices, count)) {
+        gldevice::RasterState opaque = key.raster;
+        opaque.blendEnable = 0;
+        opaque.srcBlend = opaque.dstBlend = opaque.blendOp = 0;
+        opaque.srcBlendAlpha = opaque.dstBlendAlpha = opaque.blendOpAlpha = 0;
+        ApplyRaster(opaque);
+    } else {
+        ApplyRaster(key.raster);
+    }
     UseProgram(program->name);
     BindVertexArray(m_Vao);
     BindArrayBuffer(m_Vbo);

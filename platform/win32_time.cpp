@@ -43,8 +43,14 @@ void Sleep(DWORD dwMilliseconds) {
         s_VirtualNow += dwMilliseconds;
         return;
     }
-    if (dwMilliseconds == 0)
+    if (dwMilliseconds == 0) {
         std::this_thread::yield();
-    else
-        std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
+        return;
+    }
+    // As the system's Sleep with a 1 ms timer period: it ends on a tick of the millisecond clock, the
+    // dwMilliseconds-th after the one it started in, so that a frame clock reading timeGetTime wakes on
+    // the very millisecond it aimed at rather than up to one later.
+    const auto now = std::chrono::steady_clock::now();
+    const auto tick = std::chrono::time_point_cast<std::chrono::milliseconds>(now);
+    std::this_thread::sleep_until(tick + std::chrono::milliseconds(dwMilliseconds));
 }

@@ -3,8 +3,9 @@
 #include "app/Camera.h"
 #include "player/Bullet.h"
 
+#include <algorithm>
 #include <cmath>
-#include <map>
+#include <vector>
 
 namespace {
 
@@ -28,16 +29,30 @@ void SweepList(std::vector<CObjectBase*>& list) {
     }
 }
 
-using DepthMap = std::multimap<float, CObjectBase*>;
+// Objects with their depth keys and the order they were added in. Sorted by key, then by that order, and
+// walked from the back: the farthest come first and, among equal keys, the one added last comes first.
+// The storage is kept from pass to pass.
+struct DepthEntry {
+    float key;
+    std::size_t order;
+    CObjectBase* object;
+};
+using DepthList = std::vector<DepthEntry>;
 
-void InsertByDepth(DepthMap& map, const std::vector<CObjectBase*>& list) {
+void InsertByDepth(DepthList& entries, const std::vector<CObjectBase*>& list) {
     for (std::size_t i = 0; i < list.size(); ++i) {
         CObjectBase* object = list[i];
         if (!object) continue;
         float key = object->m_Radius + object->m_Pos.z - g_CamEye.z;
         if (std::isnan(key)) key = 0.0f; // keeps the ordering sound for an object that lost its position
-        map.emplace(key, object);        // after the entries with an equal key
+        entries.push_back({key, entries.size(), object});
     }
+}
+
+void SortByDepth(DepthList& entries) {
+    std::sort(entries.begin(), entries.end(), [](const DepthEntry& a, const DepthEntry& b) {
+        return a.key < b.key || (a.key == b.key && a.order < b.order);
+    });
 }
 
 } // namespace
@@ -95,25 +110,29 @@ void ShootAll() {
 }
 
 void DrawAll() {
-    DepthMap map;
-    InsertByDepth(map, ActorList);
-    InsertByDepth(map, ObstacleList);
-    InsertByDepth(map, ShotList);
-    InsertByDepth(map, SceneryList);
-    InsertByDepth(map, EffectList);
-    for (auto it = map.rbegin(); it != map.rend(); ++it)
-        it->second->Draw();
+    static DepthList entries;
+    entries.clear();
+    InsertByDepth(entries, ActorList);
+    InsertByDepth(entries, ObstacleList);
+    InsertByDepth(entries, ShotList);
+    InsertByDepth(entries, SceneryList);
+    InsertByDepth(entries, EffectList);
+    SortByDepth(entries);
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+        it->object->Draw();
 }
 
 void DrawAlphaAll() {
-    DepthMap map;
-    InsertByDepth(map, ObstacleList);
-    InsertByDepth(map, ShotList);
-    InsertByDepth(map, SceneryList);
-    InsertByDepth(map, ActorList);
-    InsertByDepth(map, EffectList);
-    for (auto it = map.rbegin(); it != map.rend(); ++it)
-        it->second->DrawAlpha();
+    static DepthList entries;
+    entries.clear();
+    InsertByDepth(entries, ObstacleList);
+    InsertByDepth(entries, ShotList);
+    InsertByDepth(entries, SceneryList);
+    InsertByDepth(entries, ActorList);
+    InsertByDepth(entries, EffectList);
+    SortByDepth(entries);
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+        it->object->DrawAlpha();
 }
 
 void ReleaseObjects() {

@@ -33,14 +33,14 @@ Mesh Jelly(Builder& b, const JellyLook& look) {
                                  {look.rim - 0.08f, 0.03f},
                                  {look.rim - 0.02f, 0.0f},
                                  {look.rim + 0.01f, 0.05f}};
-    const int domeRows = 12;
+    const int domeRows = 7;
     for (int k = 1; k <= domeRows; ++k) {
         float a = (float)k / domeRows * kPi / 2;
         float r = look.rim * std::cos(a);
         float y = 0.08f + (look.height - 0.08f) * std::pow(std::sin(a), 0.8f);
         profile.push_back({k == domeRows ? 0 : r, y});
     }
-    b.Lathe(profile, 36, look.bell);
+    b.Lathe(profile, 20, look.bell);
 
     // Gonads seen through the bell: four horseshoes (moon jelly) or eight radial canals round a ring.
     auto domeY = [&](float r) {
@@ -54,42 +54,42 @@ Mesh Jelly(Builder& b, const JellyLook& look) {
             Vec3 c(0.46f * std::cos(a), 0, 0.46f * std::sin(a));
             std::vector<Vec3> path;
             std::vector<float> rad;
-            const int n = 12;
+            const int n = 6;
             for (int i = 0; i <= n; ++i) {
                 // A horseshoe open towards the rim.
                 float t = a + Deg(215.0f - 250.0f * (float)i / n);
                 path.push_back(onDome(c.x + 0.17f * std::cos(t), c.z + 0.17f * std::sin(t)));
                 rad.push_back(i == 0 || i == n ? 0.0f : 0.055f);
             }
-            b.Tube(path, rad, 5, look.gonad);
+            b.Tube(path, rad, 4, look.gonad);
         }
     } else {
         for (int k = 0; k < 8; ++k) {
             float a = Deg(45.0f * (float)k + 22.5f);
             std::vector<Vec3> path;
             std::vector<float> rad;
-            const int n = 12;
+            const int n = 4;
             for (int i = 0; i <= n; ++i) {
                 float r = 0.2f + (look.rim - 0.3f) * (float)i / n;
                 path.push_back(onDome(r * std::cos(a), r * std::sin(a)));
                 rad.push_back(i == 0 || i == n ? 0.0f : 0.04f);
             }
-            b.Tube(path, rad, 5, look.gonad);
+            b.Tube(path, rad, 4, look.gonad);
         }
         std::vector<Vec3> ring;
         std::vector<float> rad;
-        for (int i = 0; i <= 32; ++i) {
-            float t = 2 * kPi * (float)i / 32;
+        for (int i = 0; i <= 12; ++i) {
+            float t = 2 * kPi * (float)i / 12;
             ring.push_back(onDome(0.22f * std::cos(t), 0.22f * std::sin(t)));
             rad.push_back(0.05f);
         }
-        b.Tube(ring, rad, 6, look.gonad);
+        b.Tube(ring, rad, 4, look.gonad);
     }
 
     // Frill: scalloped lappets hanging from under the rim.
     SurfOpts sheet;
     sheet.twoSided = true;
-    const int nu = look.lappets * 4;
+    const int nu = look.lappets * 3;
     std::vector<std::vector<Vec3>> rows;
     for (int j = 0; j <= 2; ++j) {
         float t = (float)j / 2;
@@ -112,14 +112,14 @@ Mesh Jelly(Builder& b, const JellyLook& look) {
         Vec3 side(-out.z, 0, out.x);
         std::vector<Vec3> path =
             Bezier(Vec3(0, 0.4f, 0) + out * 0.05f, out * 0.25f + Vec3(0, 0.1f, 0),
-                   out * 0.35f + Vec3(0, -0.35f, 0), out * 0.25f + Vec3(0, -0.75f, 0), 8);
+                   out * 0.35f + Vec3(0, -0.35f, 0), out * 0.25f + Vec3(0, -0.75f, 0), 6);
         std::vector<float> rad;
         for (size_t i = 0; i < path.size(); ++i) {
             float t = (float)i / (float)(path.size() - 1);
             path[i] = path[i] + side * (0.06f * std::sin(t * 9));
             rad.push_back(i + 1 == path.size() ? 0 : 0.12f * (1 - t * 0.6f) * (1 + 0.3f * std::sin(t * 24)));
         }
-        b.Tube(path, rad, 5, look.arm);
+        b.Tube(path, rad, 4, look.arm);
     }
     return b.Take();
 }
@@ -172,7 +172,7 @@ void Cut(Builder& b, float phi, float r, bool towardsMorePhi, uint32_t mat) {
     SurfOpts o;
     o.flip = towardsMorePhi;
     b.Surface(
-        28, 4, false,
+        14, 2, false,
         [=](float u, float v) {
             float a = u * kPi;
             return Vec3(r * std::cos(a), v * r * std::sin(a) * std::sin(phi),
@@ -187,7 +187,7 @@ void Fan(Builder& b, Vec3 base, Vec3 axisA, Vec3 axisB, float from, float to, fl
     o.twoSided = true;
     o.matFn = [=](float u, float, Vec3) { return std::fmod(u * 9.0f, 1.0f) < 0.25f ? rib : mat; };
     b.Surface(
-        18, 4, false,
+        9, 2, false,
         [=](float u, float v) {
             float a = from + (to - from) * u;
             float len = length * (0.75f + 0.25f * std::sin(u * kPi));
@@ -221,7 +221,7 @@ Mesh MakeFootball() {
         return skin;
     };
     b.Surface(
-        40, 44, false, [=](float u, float v) { return Ball(u * kPi, v * phiEnd, kBodyR); }, skin, body);
+        20, 24, false, [=](float u, float v) { return Ball(u * kPi, v * phiEnd, kBodyR); }, skin, body);
     // The roof of the mouth (faces down into the gap) and the floor behind the jaw.
     Cut(b, 0, kBodyR, false, mouth);
     Cut(b, phiEnd, kBodyR, true, mouth);
@@ -231,7 +231,7 @@ Mesh MakeFootball() {
         float a = Deg(22 + 13.6f * (float)k);
         Vec3 at = Ball(a, 0, kBodyR * 0.96f) + Vec3(0, 0.05f, 0);
         Vec3 in = Normalize(Vec3(-at.x, 0, -at.z));
-        Cone(b, at, Normalize(Vec3(0, -1, 0) + in * 0.3f), 0.17f, k % 2 ? 0.55f : 0.75f, 8, tooth);
+        Cone(b, at, Normalize(Vec3(0, -1, 0) + in * 0.3f), 0.17f, k % 2 ? 0.55f : 0.75f, 4, tooth);
     }
 
     // Eyes high on the front of the head.
@@ -243,17 +243,17 @@ Mesh MakeFootball() {
             float c = Dot(Normalize(p - centre), dir);
             return c > 0.85f ? pupil : (c > 0.6f ? iris : eyeWhite);
         };
-        b.Blob(centre, Vec3(0.55f, 0.55f, 0.55f), 16, 10, eyeWhite, nullptr, eye);
+        b.Blob(centre, Vec3(0.55f, 0.55f, 0.55f), 10, 6, eyeWhite, nullptr, eye);
     }
 
     // The lure: a stalk arching from the forehead forward to the glowing bulb at (0, 5, 5).
     std::vector<Vec3> stalk =
-        Bezier(Vec3(0, 4.1f, 1.2f), Vec3(0, 6.4f, 1.9f), Vec3(0, 6.5f, 4.3f), Vec3(0, 5.2f, 4.9f), 14);
+        Bezier(Vec3(0, 4.1f, 1.2f), Vec3(0, 6.4f, 1.9f), Vec3(0, 6.5f, 4.3f), Vec3(0, 5.2f, 4.9f), 7);
     std::vector<float> sr;
     for (size_t k = 0; k < stalk.size(); ++k)
         sr.push_back(0.2f - 0.1f * (float)k / (float)stalk.size());
-    b.Tube(stalk, sr, 8, skin);
-    b.Blob(Vec3(0, 5, 5), Vec3(0.32f, 0.32f, 0.32f), 12, 8, esca);
+    b.Tube(stalk, sr, 5, skin);
+    b.Blob(Vec3(0, 5, 5), Vec3(0.32f, 0.32f, 0.32f), 8, 5, esca);
 
     // Bony bumps over the back.
     Rng rng(31);
@@ -261,7 +261,7 @@ Mesh MakeFootball() {
         float a = Deg(rng.Uniform(28, 152));
         float phi = Deg(rng.Uniform(70, 240));
         Vec3 d = Ball(a, phi, 1);
-        Cone(b, d * (kBodyR - 0.05f), d, 0.22f, 0.38f, 7, spot);
+        Cone(b, d * (kBodyR - 0.05f), d, 0.22f, 0.38f, 4, spot);
     }
 
     // Fins: a tail fan at the back, a crest on the back and a pectoral fin on each side.
@@ -285,25 +285,25 @@ Mesh MakeLowerJaw() {
     uint32_t tooth = b.Mat(0.96f, 0.95f, 0.86f, 1, 40, 0.6f, 0.1f);
     const float phiStart = Deg(-kJawAngle);
     b.Surface(
-        40, 14, false, [=](float u, float v) { return Ball(u * kPi, phiStart * (1 - v), kJawR); }, chin);
+        20, 7, false, [=](float u, float v) { return Ball(u * kPi, phiStart * (1 - v), kJawR); }, chin);
     // The floor of the mouth faces up into the gap; the back of the wedge faces down into the body.
     SurfOpts floor;
     floor.flip = true;
     b.Surface(
-        28, 4, false,
+        14, 2, false,
         [=](float u, float v) {
             float a = u * kPi;
             return Vec3(kJawR * std::cos(a), 0, kJawR * std::sin(a) * v);
         },
         mouth, floor);
     Cut(b, phiStart, kJawR, false, mouth);
-    b.Blob(Vec3(0, -0.05f, 2.0f), Vec3(1.0f, 0.3f, 1.7f), 16, 8, tongue);
+    b.Blob(Vec3(0, -0.05f, 2.0f), Vec3(1.0f, 0.3f, 1.7f), 10, 5, tongue);
     // Lower fangs, between the upper ones, pointing up and a little inwards.
     for (int k = 0; k < 10; ++k) {
         float a = Deg(28.8f + 13.6f * (float)k);
         Vec3 at = Ball(a, 0, kJawR * 0.95f) - Vec3(0, 0.05f, 0);
         Vec3 in = Normalize(Vec3(-at.x, 0, -at.z));
-        Cone(b, at, Normalize(Vec3(0, 1, 0) + in * 0.25f), 0.18f, k % 3 == 1 ? 0.95f : 0.65f, 8, tooth);
+        Cone(b, at, Normalize(Vec3(0, 1, 0) + in * 0.25f), 0.18f, k % 3 == 1 ? 0.95f : 0.65f, 4, tooth);
     }
     return b.Take();
 }

@@ -20,7 +20,7 @@ Material GlowMat(float r, float g, float b) {
 // A droplet along +z: round head in front, tail drawn out behind.
 std::vector<Vec2> DropletProfile(float headRadius, float headZ, float tailZ) {
     std::vector<Vec2> p;
-    const int tail = 8, head = 10;
+    const int tail = 4, head = 5;
     for (int k = 0; k <= tail; ++k) {
         float t = (float)k / tail; // tail tip to the head's widest point
         float r = headRadius * std::pow(std::sin(t * kPi / 2), 1.4f);
@@ -42,7 +42,7 @@ Mesh MakeBullet() {
     o.uvFn = TopGlowUv;
     // The lathe runs along y; turn it so that y becomes +z (forward).
     b.SetXf(Xf::RotX(Deg(90)));
-    b.Lathe(DropletProfile(0.3f, 0.12f, -0.55f), 16, glow, o);
+    b.Lathe(DropletProfile(0.3f, 0.12f, -0.55f), 10, glow, o);
     return b.Take();
 }
 
@@ -52,7 +52,7 @@ Mesh MakeEnemyBullet() {
     SurfOpts o;
     o.uvFn = TopGlowUv;
     b.SetXf(Xf::RotX(Deg(90)));
-    b.Lathe(DropletProfile(0.25f, 0.1f, -0.45f), 12, glow, o);
+    b.Lathe(DropletProfile(0.25f, 0.1f, -0.45f), 8, glow, o);
     return b.Take();
 }
 
@@ -61,7 +61,7 @@ Mesh MakeEffect() {
     uint32_t glow = b.Mat(GlowMat(1.0f, 1.0f, 0.9f));
     SurfOpts o;
     o.uvFn = TopGlowUv;
-    b.Blob(Vec3(0, 0, 0), Vec3(0.6f, 0.6f, 0.6f), 24, 14, glow, nullptr, o);
+    b.Blob(Vec3(0, 0, 0), Vec3(0.6f, 0.6f, 0.6f), 12, 7, glow, nullptr, o);
     return b.Take();
 }
 
@@ -69,8 +69,8 @@ Mesh MakeLamp() {
     Builder b;
     uint32_t glass = b.Mat(1.0f, 0.95f, 0.7f, 0.8f, 30, 0.6f, 0.6f);
     uint32_t cap = b.Mat(0.45f, 0.4f, 0.35f);
-    b.Blob(Vec3(0, 0.25f, 0), Vec3(0.22f, 0.25f, 0.22f), 16, 10, glass);
-    b.Lathe({{0, 0.47f}, {0.12f, 0.47f}, {0.14f, 0.52f}, {0.08f, 0.58f}, {0, 0.6f}}, 12, cap);
+    b.Blob(Vec3(0, 0.25f, 0), Vec3(0.22f, 0.25f, 0.22f), 10, 6, glass);
+    b.Lathe({{0, 0.47f}, {0.12f, 0.47f}, {0.14f, 0.52f}, {0.08f, 0.58f}, {0, 0.6f}}, 8, cap);
     return b.Take();
 }
 
@@ -121,7 +121,7 @@ Mesh MakeBubble() {
     SurfOpts o;
     Vec3 toLight = Normalize(Vec3(-0.5f, 1.0f, -0.6f));
     o.matFn = [=](float, float, Vec3 p) { return Dot(Normalize(p), toLight) > 0.9f ? glint : skin; };
-    b.Blob(Vec3(0, 0, 0), Vec3(1, 1, 1), 28, 18, skin, nullptr, o);
+    b.Blob(Vec3(0, 0, 0), Vec3(1, 1, 1), 16, 10, skin, nullptr, o);
     return b.Take();
 }
 
@@ -133,14 +133,14 @@ Mesh MakeHealEffect() {
     o.twoSided = true;
     o.uvFn = [](Vec3 p, Vec3, float, float) { return Vec2{0.5f, 0.5f + 0.48f * Clamp01(p.y)}; };
     std::vector<Vec2> wall;
-    for (int k = 0; k <= 6; ++k)
-        wall.push_back({0.5f, (float)k / 6});
-    b.Lathe(wall, 32, glow, o);
+    for (int k = 0; k <= 2; ++k)
+        wall.push_back({0.5f, (float)k / 2});
+    b.Lathe(wall, 20, glow, o);
     // A fainter inner sheath gives the column depth.
     std::vector<Vec2> inner;
-    for (int k = 0; k <= 4; ++k)
-        inner.push_back({0.32f, 0.75f * (float)k / 4});
-    b.Lathe(inner, 24, glow, o);
+    for (int k = 0; k <= 2; ++k)
+        inner.push_back({0.32f, 0.75f * (float)k / 2});
+    b.Lathe(inner, 14, glow, o);
     return b.Take();
 }
 

@@ -16,7 +16,7 @@ void BudShell(Builder& b, int lobes, float maxRadius, float baseHeight, float ti
         float c = std::fabs(std::cos(((float)lobes * (u * 2 * kPi + turn)) / 2));
         return c > 0.96f ? vein : mat;
     };
-    const int nu = lobes * 12, nv = 14;
+    const int nu = lobes * 6, nv = 7;
     b.Surface(
         nu, nv, true,
         [=](float u, float v) {
@@ -86,22 +86,22 @@ Mesh MakeFlowerCenter() {
              {0.3f, 2.3f},
              {0.2f, 2.45f},
              {0, 2.5f}},
-            40, core);
+            20, core);
     // Stigma lobes on top.
     for (int k = 0; k < 5; ++k) {
         float a = Deg(72.0f * (float)k);
         Vec3 d(std::cos(a), 0, std::sin(a));
-        b.Blob(Vec3(0, 2.45f, 0) + d * 0.28f, Vec3(0.26f, 0.16f, 0.26f), 12, 7, stigma);
+        b.Blob(Vec3(0, 2.45f, 0) + d * 0.28f, Vec3(0.26f, 0.16f, 0.26f), 7, 4, stigma);
     }
     // Stamens: curved filaments with anthers, around the pistil.
     for (int k = 0; k < 10; ++k) {
         float a = Deg(36.0f * (float)k + 18);
         Vec3 d(std::cos(a), 0, std::sin(a));
         std::vector<Vec3> path = Bezier(d * 1.2f + Vec3(0, 0.3f, 0), d * 1.75f + Vec3(0, 0.9f, 0),
-                                        d * 1.9f + Vec3(0, 1.5f, 0), d * 1.75f + Vec3(0, 1.9f, 0), 8);
+                                        d * 1.9f + Vec3(0, 1.5f, 0), d * 1.75f + Vec3(0, 1.9f, 0), 4);
         std::vector<float> rad(path.size(), 0.07f);
-        b.Tube(path, rad, 6, filament);
-        b.Blob(path.back() + Vec3(0, 0.08f, 0), Vec3(0.2f, 0.14f, 0.2f), 10, 6, anther);
+        b.Tube(path, rad, 4, filament);
+        b.Blob(path.back() + Vec3(0, 0.08f, 0), Vec3(0.2f, 0.14f, 0.2f), 6, 4, anther);
     }
     return b.Take();
 }
@@ -117,19 +117,19 @@ Mesh MakeRootSoul() {
     std::vector<Vec2> profile = {{0, -0.75f},     {0.04f, -0.62f}, {0.12f, -0.45f},
                                  {0.28f, -0.25f}, {0.42f, -0.05f}, {0.46f, 0.1f},
                                  {0.4f, 0.3f},    {0.24f, 0.44f},  {0, 0.49f}};
-    b.Lathe(profile, 28, body);
+    b.Lathe(profile, 14, body);
     for (int side = -1; side <= 1; side += 2) {
         float s = (float)side;
-        b.Blob(Vec3(s * 0.15f, 0.16f, 0.41f), Vec3(0.06f, 0.08f, 0.04f), 8, 6, eye);
-        b.Blob(Vec3(s * 0.27f, 0.02f, 0.35f), Vec3(0.08f, 0.05f, 0.04f), 8, 5, cheek);
+        b.Blob(Vec3(s * 0.15f, 0.16f, 0.41f), Vec3(0.06f, 0.08f, 0.04f), 5, 3, eye);
+        b.Blob(Vec3(s * 0.27f, 0.02f, 0.35f), Vec3(0.08f, 0.05f, 0.04f), 5, 3, cheek);
     }
     // Sprout: a short stem with two leaves spreading sideways.
     std::vector<Vec3> stem = {Vec3(0, 0.42f, 0), Vec3(0, 0.55f, 0), Vec3(0.02f, 0.68f, 0), Vec3(0, 0.72f, 0)};
-    b.Tube(stem, {0.05f, 0.045f, 0.04f, 0}, 6, leaf);
+    b.Tube(stem, {0.05f, 0.045f, 0.04f, 0}, 4, leaf);
     for (int side = -1; side <= 1; side += 2) {
         b.SetXf(Xf::RotX(Deg(-30)).Then(Xf::RotY(Deg(90.0f * (float)side))).Then(Xf::Move(0, 0.68f, 0)));
         Blade(
-            b, 6, 6, [](float s) { return 0.16f * std::max(0.0f, std::sin(kPi * std::pow(s, 0.8f))); },
+            b, 4, 4, [](float s) { return 0.16f * std::max(0.0f, std::sin(kPi * std::pow(s, 0.8f))); },
             [](float s) { return 0.1f * s * s; }, 0.42f, 0.1f, leaf, nullptr);
     }
     b.ResetXf();
@@ -149,7 +149,7 @@ Mesh MakePetal() {
         return pink;
     };
     Blade(
-        b, 16, 18,
+        b, 8, 9,
         [](float s) {
             // Narrow at the base, widest past the middle, closing in a round tip.
             return 0.64f * std::pow(std::max(0.0f, std::sin(kPi * std::pow(s, 0.75f))), 0.6f) + 0.01f;
@@ -168,7 +168,7 @@ Mesh MakeMiniFlower() {
     for (int k = 0; k < 5; ++k) {
         b.SetXf(Xf::RotY(Deg(72.0f * (float)k)));
         Blade(
-            b, 8, 8,
+            b, 4, 4,
             [](float s) {
                 float e = (s - 0.5f) / 0.52f;
                 return 0.34f * std::sqrt(std::max(0.0f, 1 - e * e)) + 0.01f;
@@ -176,9 +176,9 @@ Mesh MakeMiniFlower() {
             [](float s) { return 0.2f * s * s; }, 0.95f, 0.1f, petal, nullptr);
     }
     b.ResetXf();
-    b.Blob(Vec3(0, 0.04f, 0), Vec3(0.26f, 0.14f, 0.26f), 14, 8, centre);
+    b.Blob(Vec3(0, 0.04f, 0), Vec3(0.26f, 0.14f, 0.26f), 8, 4, centre);
     b.Tube({Vec3(0, -1.4f, 0), Vec3(0.05f, -0.9f, 0), Vec3(0, -0.4f, 0), Vec3(0, 0, 0)},
-           {0.06f, 0.06f, 0.05f, 0.05f}, 6, stem);
+           {0.06f, 0.06f, 0.05f, 0.05f}, 4, stem);
     return b.Take();
 }
 
@@ -194,13 +194,13 @@ Mesh MakeIvy() {
     };
     std::vector<Vec3> path;
     std::vector<float> rad;
-    const int n = 48;
+    const int n = 20;
     for (int k = 0; k <= n; ++k) {
         float x = -6.0f + 12.0f * (float)k / n;
         path.push_back(stemAt(x));
         rad.push_back(k == 0 || k == n ? 0.0f : 0.13f);
     }
-    b.Tube(path, rad, 6, stem);
+    b.Tube(path, rad, 4, stem);
     MatFn paint = [=](float u, float, Vec3) { return std::fabs(u * 2 - 1) < 0.12f ? vein : leaf; };
     for (int k = 0; k < 10; ++k) {
         float x = -4.95f + 1.1f * (float)k;
@@ -210,7 +210,7 @@ Mesh MakeIvy() {
         float yaw = side > 0 ? Deg(50) : Deg(130);
         b.SetXf(Xf::RotX(Deg(-12)).Then(Xf::RotY(yaw)).Then(Xf::Move(at + Vec3(0, -0.05f, 0))));
         Blade(
-            b, 9, 8,
+            b, 4, 4,
             [](float s) {
                 return 0.5f * std::pow(std::max(0.0f, std::sin(kPi * std::min(1.0f, s * 1.02f))), 0.7f) *
                        (1 + 0.4f * (1 - s));

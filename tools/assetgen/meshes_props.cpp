@@ -13,7 +13,7 @@ Mesh MakeRock() {
     uint32_t moss = b.Mat(0.36f, 0.48f, 0.3f, 1, 4, 0.05f);
     const float a = 1.167f, cy = -0.2f, h = 1.81f;
     std::vector<std::vector<Vec3>> rows;
-    const int nu = 32, nv = 16;
+    const int nu = 18, nv = 9;
     for (int j = 0; j <= nv; ++j) {
         float phi = kPi * (float)j / nv;
         std::vector<Vec3> row;
@@ -72,19 +72,19 @@ Mesh MakePearl() {
     under.flip = true;
     under.twoSided = true; // its other side closes the rim
     b.Surface(
-        27, 8, false, [&](float u, float v) { return valve(u, v, 0); }, outside, under);
+        18, 4, false, [&](float u, float v) { return valve(u, v, 0); }, outside, under);
     b.Surface(
-        27, 8, false, [&](float u, float v) { return valve(u, v, 0.03f); }, inside);
+        18, 4, false, [&](float u, float v) { return valve(u, v, 0.03f); }, inside);
     // Upper valve: the same shell mirrored, swung open by 115 degrees about the hinge.
     b.SetXf(Xf::Move(-hinge).Then(Xf::Scale(1, -1, 1)).Then(Xf::RotX(Deg(-115))).Then(Xf::Move(hinge)));
     b.Surface(
-        27, 8, false, [&](float u, float v) { return valve(u, v, 0); }, outside, under);
+        18, 4, false, [&](float u, float v) { return valve(u, v, 0); }, outside, under);
     b.Surface(
-        27, 8, false, [&](float u, float v) { return valve(u, v, 0.03f); }, inside);
+        18, 4, false, [&](float u, float v) { return valve(u, v, 0.03f); }, inside);
     b.ResetXf();
     // The hinge knuckle and the pearl.
-    b.Blob(hinge + Vec3(0, 0.06f, 0), Vec3(0.28f, 0.12f, 0.12f), 12, 8, outside);
-    b.Blob(Vec3(0, 0.36f, 0.05f), Vec3(0.3f, 0.3f, 0.3f), 18, 10, pearl);
+    b.Blob(hinge + Vec3(0, 0.06f, 0), Vec3(0.28f, 0.12f, 0.12f), 6, 4, outside);
+    b.Blob(Vec3(0, 0.36f, 0.05f), Vec3(0.3f, 0.3f, 0.3f), 10, 6, pearl);
     return b.Take();
 }
 
@@ -101,7 +101,7 @@ Mesh Starfish(float reach, float core, float armSharp, float curl, float height,
         float arm = std::pow(0.5f + 0.5f * std::cos(5 * a), armSharp);
         return core + (reach - core) * arm;
     };
-    const int nu = 100, nv = 8;
+    const int nu = 50, nv = 4;
     std::vector<std::vector<Vec3>> top;
     for (int j = 0; j <= nv; ++j) {
         float t = (float)j / nv; // 0 at the rim, 1 at the centre
@@ -186,7 +186,7 @@ Mesh MakeCoralRed() {
         Branch br = todo.back();
         todo.pop_back();
         Vec3 end = br.from + br.dir * br.length;
-        const int steps = 4;
+        const int steps = 2;
         std::vector<Vec3> path;
         std::vector<float> rad;
         Vec3 bendAxis = Normalize(Cross(br.dir, Vec3(0.3f, 0.1f, 0.7f)));
@@ -195,15 +195,15 @@ Mesh MakeCoralRed() {
             path.push_back(Lerp(br.from, end, t) + bendAxis * (0.05f * std::sin(t * kPi) * br.length));
             rad.push_back(br.radius * (1 - 0.25f * t));
         }
-        b.Tube(path, rad, br.depth < 2 ? 6 : 5, br.depth == 0 ? deep : red);
+        b.Tube(path, rad, br.depth < 2 ? 5 : 4, br.depth == 0 ? deep : red);
         float endRadius = rad[steps];
         if (br.depth >= 3) {
             // A polyp knob closes the tip.
-            b.Blob(end, Vec3(endRadius, endRadius, endRadius) * 1.9f, 7, 4, tip);
+            b.Blob(end, Vec3(endRadius, endRadius, endRadius) * 1.9f, 5, 3, tip);
             continue;
         }
         // A ball joint hides the seam where the branch forks.
-        b.Blob(end, Vec3(endRadius, endRadius, endRadius) * 1.08f, 6, 4, red);
+        b.Blob(end, Vec3(endRadius, endRadius, endRadius) * 1.08f, 5, 3, red);
         int kids = br.depth == 0 ? 5 : 2;
         for (int c = 0; c < kids; ++c) {
             float yaw = br.depth == 0 ? Deg(72.0f * (float)c + 10) : rng.Uniform(0, 2 * kPi);

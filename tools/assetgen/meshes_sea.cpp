@@ -42,7 +42,7 @@ void Eye(Builder& b, Vec3 centre, float radius, Vec3 look, uint32_t ball, uint32
         float c = Dot(Normalize(p - centre), look);
         return c > 0.8f ? pupil : (c > 0.55f ? iris : ball);
     };
-    b.Blob(centre, Vec3(radius, radius, radius), 14, 9, ball, nullptr, o);
+    b.Blob(centre, Vec3(radius, radius, radius), 8, 5, ball, nullptr, o);
 }
 
 } // namespace
@@ -67,7 +67,7 @@ Mesh MakeSquid() {
         return Noise3(Vec3(p.x * 9, p.y * 9, p.z * 9), 3) > 0.45f ? dots : skin;
     };
     b.SetXf(Xf::RotX(Deg(-90)));
-    b.Lathe(Resample(mantle, 28), 20, skin, spotted);
+    b.Lathe(Resample(mantle, 16), 12, skin, spotted);
     b.ResetXf();
 
     // Fins: a broad arrowhead on each side of the mantle's rear half.
@@ -76,7 +76,7 @@ Mesh MakeSquid() {
     for (int side = -1; side <= 1; side += 2) {
         b.SetXf(Xf::Scale((float)side, 1, 1));
         b.Surface(
-            12, 4, false,
+            7, 2, false,
             [&](float u, float v) {
                 float depth = 0.72f + 0.68f * u; // along the mantle, backwards
                 float width = 0.55f * std::pow(std::max(0.0f, std::sin(kPi * std::pow(u, 0.75f))), 0.9f);
@@ -88,7 +88,7 @@ Mesh MakeSquid() {
     b.ResetXf();
 
     // Head and eyes.
-    b.Blob(Vec3(0, 0, 0.2f), Vec3(0.3f, 0.26f, 0.28f), 16, 10, skin);
+    b.Blob(Vec3(0, 0, 0.2f), Vec3(0.3f, 0.26f, 0.28f), 10, 6, skin);
     for (int side = -1; side <= 1; side += 2)
         Eye(b, Vec3((float)side * 0.24f, 0.07f, 0.25f), 0.12f, Vec3((float)side, 0.2f, 0.1f), ball, iris,
             pupil);
@@ -100,23 +100,23 @@ Mesh MakeSquid() {
         Vec3 curl(-std::sin(a), std::cos(a), 0);
         std::vector<Vec3> path = Bezier(ring * 0.13f + Vec3(0, 0, 0.38f), ring * 0.28f + Vec3(0, 0, 0.6f),
                                         ring * 0.4f + curl * 0.1f + Vec3(0, 0, 0.8f),
-                                        ring * 0.32f + curl * 0.2f + Vec3(0, 0, 0.98f), 10);
+                                        ring * 0.32f + curl * 0.2f + Vec3(0, 0, 0.98f), 5);
         std::vector<float> rad;
         for (size_t i = 0; i < path.size(); ++i)
             rad.push_back(i + 1 == path.size() ? 0 : 0.07f * (1 - 0.8f * (float)i / (float)path.size()));
-        b.Tube(path, rad, 7, armMat);
+        b.Tube(path, rad, 4, armMat);
     }
     for (int side = -1; side <= 1; side += 2) {
         float s = (float)side;
         std::vector<Vec3> path = Bezier(Vec3(s * 0.05f, -0.04f, 0.36f), Vec3(s * 0.08f, -0.1f, 0.7f),
-                                        Vec3(s * 0.18f, -0.04f, 0.9f), Vec3(s * 0.14f, -0.02f, 1.1f), 12);
+                                        Vec3(s * 0.18f, -0.04f, 0.9f), Vec3(s * 0.14f, -0.02f, 1.1f), 7);
         std::vector<float> rad;
         for (size_t i = 0; i < path.size(); ++i) {
             float t = (float)i / (float)(path.size() - 1);
             float club = 0.025f + 0.04f * Smooth(0.7f, 0.85f, t);
             rad.push_back(i + 1 == path.size() ? 0 : club);
         }
-        b.Tube(path, rad, 7, armMat);
+        b.Tube(path, rad, 4, armMat);
     }
     return b.Take();
 }
@@ -150,7 +150,7 @@ Mesh MakePercula() {
     SurfOpts banded;
     banded.matFn = [=](float, float, Vec3 p) { return paint(p.y); }; // the lathe's y is the body's z
     b.SetXf(Xf::Scale(0.62f, 1, 1).Then(Xf::RotX(Deg(90))).Then(Xf::Move(0, cy, 0)));
-    b.Lathe(Resample(body, 60), 24, orange, banded);
+    b.Lathe(Resample(body, 36), 12, orange, banded);
     b.ResetXf();
 
     SurfOpts finOpts;
@@ -158,7 +158,7 @@ Mesh MakePercula() {
     // Tail fin: a rounded fan behind the body, orange with a black rim.
     finOpts.matFn = [=](float, float v, Vec3) { return v > 0.8f ? black : orange; };
     b.Surface(
-        14, 5, false,
+        7, 3, false,
         [=](float u, float v) {
             float a = Deg(-42 + 84 * u);
             float len = 0.24f + 0.06f * std::cos(Deg(-42 + 84 * u) * 2.2f);
@@ -167,7 +167,7 @@ Mesh MakePercula() {
         orange, finOpts);
     // Dorsal fin along the back: a spiny front lobe and a soft rear lobe.
     b.Surface(
-        20, 4, false,
+        10, 2, false,
         [=](float u, float v) {
             float z = -0.34f + 0.62f * u;
             float top = RadiusAt(body, z) - 0.02f;
@@ -179,7 +179,7 @@ Mesh MakePercula() {
         orange, finOpts);
     // Anal fin under the rear half.
     b.Surface(
-        10, 3, false,
+        5, 2, false,
         [=](float u, float v) {
             float z = -0.34f + 0.28f * u;
             float bottom = RadiusAt(body, z) - 0.02f;
@@ -191,7 +191,7 @@ Mesh MakePercula() {
     for (int side = -1; side <= 1; side += 2) {
         float s = (float)side;
         b.Surface(
-            8, 3, false,
+            4, 2, false,
             [=](float u, float v) {
                 float a = Deg(-35 + 70 * u);
                 float len = 0.2f * std::cos(a);
@@ -228,7 +228,7 @@ Mesh MakeAnemone() {
         if (p.y > 1.5f) return disc;
         return std::fmod(u * 18, 1.0f) < 0.3f ? stripe : column;
     };
-    b.Lathe(Resample(profile, 36), 72, column, o);
+    b.Lathe(Resample(profile, 20), 48, column, o);
     return b.Take();
 }
 
