@@ -173,6 +173,7 @@ struct IDirect3DDevice9 : public IUnknown {
     virtual bool IsDrawing() const = 0;
     // Turns the call log on or off (off by default). Turning it on clears the log.
     virtual void EnableCallLog(bool enable) = 0;
+    virtual bool CallLogEnabled() const = 0;
     virtual const std::vector<DeviceCall>& CallLog() const = 0;
     virtual void ClearCallLog() = 0;
     // Reads the 640 x 480 back buffer as RGBA bytes, top row first. False on a recording device.

@@ -102,6 +102,7 @@ class D3D9Device final : public IDirect3DDevice9 {
 
     bool IsDrawing() const override { return m_Renderer != nullptr; }
     void EnableCallLog(bool enable) override;
+    bool CallLogEnabled() const override { return m_LogEnabled; }
     const std::vector<DeviceCall>& CallLog() const override { return m_Log; }
     void ClearCallLog() override { m_Log.clear(); }
     bool ReadBackBuffer(std::vector<uint8_t>& rgba) override;
