@@ -1,4 +1,5 @@
 // How the flower draws itself: which mesh through which pass, in which colour and where.
+#include "tests/unit/StubEffectMesh.h"
 #include "tests/unit/FlowerTestSupport.h"
 
 #include "app/Shader.h"
@@ -21,54 +22,31 @@ struct DrawCall {
 };
 
 // An effect that remembers the state of the draw in progress.
-struct NotingEffect : public ID3DXEffect {
+struct NotingEffect : public StubEffect {
     int pass = -1;
     bool colored = false;
     D3DXCOLOR color{};
     D3DXMATRIX world{};
 
-    HRESULT SetTechnique(D3DXHANDLE) override { return D3D_OK; }
-    HRESULT Begin(UINT*, DWORD) override { return D3D_OK; }
     HRESULT BeginPass(UINT p) override { return pass = (int)p, D3D_OK; }
-    HRESULT CommitChanges() override { return D3D_OK; }
-    HRESULT EndPass() override { return D3D_OK; }
     HRESULT End() override { return colored = false, D3D_OK; }
     HRESULT SetMatrix(D3DXHANDLE n, const D3DXMATRIX* m) override {
         if (std::string(n) == "g_mWorld") world = *m;
         return D3D_OK;
     }
-    HRESULT SetTexture(D3DXHANDLE, IDirect3DTexture9*) override { return D3D_OK; }
     HRESULT SetFloatArray(D3DXHANDLE n, const FLOAT* v, UINT) override {
         if (std::string(n) == "g_FreeColor") color = D3DXCOLOR(v[0], v[1], v[2], v[3]), colored = true;
         return D3D_OK;
     }
-    HRESULT SetBool(D3DXHANDLE, BOOL) override { return D3D_OK; }
-    HRESULT GetMatrix(D3DXHANDLE, D3DXMATRIX*) override { return E_FAIL; }
-    HRESULT GetTexture(D3DXHANDLE, IDirect3DTexture9**) override { return E_FAIL; }
-    HRESULT GetFloatArray(D3DXHANDLE, FLOAT*, UINT) override { return E_FAIL; }
-    HRESULT GetBool(D3DXHANDLE, BOOL*) override { return E_FAIL; }
 };
 
 std::vector<DrawCall>* g_Draws = nullptr;
 NotingEffect* g_Noting = nullptr;
 
 // A mesh that writes down each draw under its file's name.
-struct NamedMesh : public ID3DXMesh {
+struct NamedMesh : public StubMesh {
     explicit NamedMesh(std::string n) : name(std::move(n)) {}
     std::string name;
-    DWORD GetNumFaces() override { return 0; }
-    DWORD GetNumVertices() override { return 0; }
-    DWORD GetFVF() override { return 0x112; }
-    DWORD GetNumBytesPerVertex() override { return 32; }
-    DWORD GetOptions() override { return 0; }
-    HRESULT LockVertexBuffer(DWORD, LPVOID*) override { return E_FAIL; }
-    HRESULT UnlockVertexBuffer() override { return E_FAIL; }
-    HRESULT LockIndexBuffer(DWORD, LPVOID*) override { return E_FAIL; }
-    HRESULT UnlockIndexBuffer() override { return E_FAIL; }
-    HRESULT LockAttributeBuffer(DWORD, DWORD**) override { return E_FAIL; }
-    HRESULT UnlockAttributeBuffer() override { return E_FAIL; }
-    HRESULT GetAttributeTable(D3DXATTRIBUTERANGE*, DWORD*) override { return E_FAIL; }
-    HRESULT CloneMeshFVF(DWORD, DWORD, IDirect3DDevice9*, ID3DXMesh**) override { return E_FAIL; }
     HRESULT DrawSubset(DWORD) override {
         g_Draws->push_back({name, g_Noting->pass, g_Noting->colored, g_Noting->color, g_Noting->world});
         return D3D_OK;

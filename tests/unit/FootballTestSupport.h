@@ -2,6 +2,7 @@
 // followers, creatures and shots, and a recording effect that writes down every mesh drawn.
 #pragma once
 
+#include "tests/unit/StubEffectMesh.h"
 #include "WorldTestSupport.h"
 
 #include "app/Scene.h"
@@ -30,53 +31,29 @@ struct MeshDraw {
 };
 
 // An effect that keeps what the mesh drawing sets, so that a mesh can record it when drawn.
-struct MeshRecordingEffect : public ID3DXEffect {
+struct MeshRecordingEffect : public StubEffect {
     D3DXMATRIX world{};
     UINT pass = 0;
     std::vector<float> freeColor;
 
-    HRESULT SetTechnique(D3DXHANDLE) override { return D3D_OK; }
-    HRESULT Begin(UINT*, DWORD) override { return D3D_OK; }
     HRESULT BeginPass(UINT p) override {
         pass = p;
         return D3D_OK;
     }
-    HRESULT CommitChanges() override { return D3D_OK; }
-    HRESULT EndPass() override { return D3D_OK; }
-    HRESULT End() override { return D3D_OK; }
     HRESULT SetMatrix(D3DXHANDLE n, const D3DXMATRIX* m) override {
         if (!std::strcmp(n, "g_mWorld")) world = *m;
         return D3D_OK;
     }
-    HRESULT SetTexture(D3DXHANDLE, IDirect3DTexture9*) override { return D3D_OK; }
     HRESULT SetFloatArray(D3DXHANDLE n, const FLOAT* v, UINT c) override {
         if (!std::strcmp(n, "g_FreeColor")) freeColor.assign(v, v + c);
         return D3D_OK;
     }
-    HRESULT SetBool(D3DXHANDLE, BOOL) override { return D3D_OK; }
-    HRESULT GetMatrix(D3DXHANDLE, D3DXMATRIX*) override { return E_FAIL; }
-    HRESULT GetTexture(D3DXHANDLE, IDirect3DTexture9**) override { return E_FAIL; }
-    HRESULT GetFloatArray(D3DXHANDLE, FLOAT*, UINT) override { return E_FAIL; }
-    HRESULT GetBool(D3DXHANDLE, BOOL*) override { return E_FAIL; }
 };
 
 // A one-material mesh that logs each draw with the effect's state at that moment.
-struct NamedRecordingMesh : public ID3DXMesh {
+struct NamedRecordingMesh : public StubMesh {
     NamedRecordingMesh(std::string n, MeshRecordingEffect* e, std::vector<MeshDraw>* l)
         : name(std::move(n)), effect(e), log(l) {}
-    DWORD GetNumFaces() override { return 0; }
-    DWORD GetNumVertices() override { return 0; }
-    DWORD GetFVF() override { return 0x112; }
-    DWORD GetNumBytesPerVertex() override { return 32; }
-    DWORD GetOptions() override { return 0; }
-    HRESULT LockVertexBuffer(DWORD, LPVOID*) override { return E_FAIL; }
-    HRESULT UnlockVertexBuffer() override { return E_FAIL; }
-    HRESULT LockIndexBuffer(DWORD, LPVOID*) override { return E_FAIL; }
-    HRESULT UnlockIndexBuffer() override { return E_FAIL; }
-    HRESULT LockAttributeBuffer(DWORD, DWORD**) override { return E_FAIL; }
-    HRESULT UnlockAttributeBuffer() override { return E_FAIL; }
-    HRESULT GetAttributeTable(D3DXATTRIBUTERANGE*, DWORD*) override { return E_FAIL; }
-    HRESULT CloneMeshFVF(DWORD, DWORD, IDirect3DDevice9*, ID3DXMesh**) override { return E_FAIL; }
     HRESULT DrawSubset(DWORD) override {
         log->push_back({name, effect->world, effect->pass, effect->freeColor});
         return D3D_OK;

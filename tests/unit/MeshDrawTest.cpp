@@ -1,4 +1,5 @@
 // DrawMesh, DrawMeshColored and SetShaderCamera: what they hand the effect, in which order.
+#include "tests/unit/StubEffectMesh.h"
 #include "app/Shader.h"
 #include "assets/Meshes.h"
 
@@ -17,7 +18,7 @@ void Record(const std::string& call) {
 }
 
 // An effect that writes down every call.
-struct RecordingEffect : public ID3DXEffect {
+struct RecordingEffect : public StubEffect {
     std::vector<float> freeColor, diffuse;
     D3DXMATRIX world{}, viewProj{};
     IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
@@ -50,27 +51,10 @@ struct RecordingEffect : public ID3DXEffect {
         textureFlag = b;
         return D3D_OK;
     }
-    HRESULT GetMatrix(D3DXHANDLE, D3DXMATRIX*) override { return E_FAIL; }
-    HRESULT GetTexture(D3DXHANDLE, IDirect3DTexture9**) override { return E_FAIL; }
-    HRESULT GetFloatArray(D3DXHANDLE, FLOAT*, UINT) override { return E_FAIL; }
-    HRESULT GetBool(D3DXHANDLE, BOOL*) override { return E_FAIL; }
 };
 
 // A mesh that writes down its draws.
-struct RecordingMesh : public ID3DXMesh {
-    DWORD GetNumFaces() override { return 0; }
-    DWORD GetNumVertices() override { return 0; }
-    DWORD GetFVF() override { return 0x112; }
-    DWORD GetNumBytesPerVertex() override { return 32; }
-    DWORD GetOptions() override { return 0; }
-    HRESULT LockVertexBuffer(DWORD, LPVOID*) override { return E_FAIL; }
-    HRESULT UnlockVertexBuffer() override { return E_FAIL; }
-    HRESULT LockIndexBuffer(DWORD, LPVOID*) override { return E_FAIL; }
-    HRESULT UnlockIndexBuffer() override { return E_FAIL; }
-    HRESULT LockAttributeBuffer(DWORD, DWORD**) override { return E_FAIL; }
-    HRESULT UnlockAttributeBuffer() override { return E_FAIL; }
-    HRESULT GetAttributeTable(D3DXATTRIBUTERANGE*, DWORD*) override { return E_FAIL; }
-    HRESULT CloneMeshFVF(DWORD, DWORD, IDirect3DDevice9*, ID3DXMesh**) override { return E_FAIL; }
+struct RecordingMesh : public StubMesh {
     HRESULT DrawSubset(DWORD i) override { return Record("DrawSubset " + std::to_string(i)), D3D_OK; }
 };
 

@@ -11,6 +11,7 @@
 #include "player/Player.h"
 #include "world/ObjectBase.h"
 #include "world/World.h"
+#include "tests/unit/StubEffectMesh.h"
 #include "platform/harness.h"
 #include "platform/win32_private.h"
 
@@ -31,50 +32,26 @@ struct PlayerMeshDraw {
 inline std::vector<PlayerMeshDraw> g_MeshDraws;
 
 // An effect that remembers the world matrix, the free colour and the pass of each draw.
-struct DrawRecordingEffect : public ID3DXEffect {
+struct DrawRecordingEffect : public StubEffect {
     D3DXMATRIX world{};
     float color[4] = {};
     int pass = -1;
-    HRESULT SetTechnique(D3DXHANDLE) override { return D3D_OK; }
-    HRESULT Begin(UINT*, DWORD) override { return D3D_OK; }
     HRESULT BeginPass(UINT p) override { return pass = (int)p, D3D_OK; }
-    HRESULT CommitChanges() override { return D3D_OK; }
-    HRESULT EndPass() override { return D3D_OK; }
-    HRESULT End() override { return D3D_OK; }
     HRESULT SetMatrix(D3DXHANDLE n, const D3DXMATRIX* m) override {
         if (!std::strcmp(n, "g_mWorld")) world = *m;
         return D3D_OK;
     }
-    HRESULT SetTexture(D3DXHANDLE, IDirect3DTexture9*) override { return D3D_OK; }
     HRESULT SetFloatArray(D3DXHANDLE n, const FLOAT* v, UINT c) override {
         if (!std::strcmp(n, "g_FreeColor") && c == 4) std::memcpy(color, v, sizeof color);
         return D3D_OK;
     }
-    HRESULT SetBool(D3DXHANDLE, BOOL) override { return D3D_OK; }
-    HRESULT GetMatrix(D3DXHANDLE, D3DXMATRIX*) override { return E_FAIL; }
-    HRESULT GetTexture(D3DXHANDLE, IDirect3DTexture9**) override { return E_FAIL; }
-    HRESULT GetFloatArray(D3DXHANDLE, FLOAT*, UINT) override { return E_FAIL; }
-    HRESULT GetBool(D3DXHANDLE, BOOL*) override { return E_FAIL; }
 };
 
 // A one-subset mesh whose draw is written down under its name.
-struct NamedMesh : public ID3DXMesh {
+struct NamedMesh : public StubMesh {
     explicit NamedMesh(std::string n) : name(std::move(n)) {}
     std::string name;
     DrawRecordingEffect* effect = nullptr;
-    DWORD GetNumFaces() override { return 0; }
-    DWORD GetNumVertices() override { return 0; }
-    DWORD GetFVF() override { return 0x112; }
-    DWORD GetNumBytesPerVertex() override { return 32; }
-    DWORD GetOptions() override { return 0; }
-    HRESULT LockVertexBuffer(DWORD, LPVOID*) override { return E_FAIL; }
-    HRESULT UnlockVertexBuffer() override { return E_FAIL; }
-    HRESULT LockIndexBuffer(DWORD, LPVOID*) override { return E_FAIL; }
-    HRESULT UnlockIndexBuffer() override { return E_FAIL; }
-    HRESULT LockAttributeBuffer(DWORD, DWORD**) override { return E_FAIL; }
-    HRESULT UnlockAttributeBuffer() override { return E_FAIL; }
-    HRESULT GetAttributeTable(D3DXATTRIBUTERANGE*, DWORD*) override { return E_FAIL; }
-    HRESULT CloneMeshFVF(DWORD, DWORD, IDirect3DDevice9*, ID3DXMesh**) override { return E_FAIL; }
     HRESULT DrawSubset(DWORD) override {
         PlayerMeshDraw d;
         d.mesh = name;

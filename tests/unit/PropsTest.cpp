@@ -1,5 +1,6 @@
 // The seabed props: rock sizes and shadows, rocks swallowing shots, the seaweed's sway and strip, the props'
 // meshes and passes, and the rising bubbles.
+#include "tests/unit/StubEffectMesh.h"
 #include "WorldTestSupport.h"
 
 #include "app/Direct3D.h"
@@ -32,46 +33,21 @@ struct MeshDraw {
 };
 std::vector<MeshDraw> g_MeshDraws;
 
-struct RecordingEffect : public ID3DXEffect {
+struct RecordingEffect : public StubEffect {
     UINT pass = 0;
     D3DXMATRIX world{};
-    HRESULT SetTechnique(D3DXHANDLE) override { return D3D_OK; }
-    HRESULT Begin(UINT*, DWORD) override { return D3D_OK; }
     HRESULT BeginPass(UINT p) override { return pass = p, D3D_OK; }
-    HRESULT CommitChanges() override { return D3D_OK; }
-    HRESULT EndPass() override { return D3D_OK; }
-    HRESULT End() override { return D3D_OK; }
     HRESULT SetMatrix(D3DXHANDLE n, const D3DXMATRIX* m) override {
         if (!std::strcmp(n, "g_mWorld")) world = *m;
         return D3D_OK;
     }
-    HRESULT SetTexture(D3DXHANDLE, IDirect3DTexture9*) override { return D3D_OK; }
-    HRESULT SetFloatArray(D3DXHANDLE, const FLOAT*, UINT) override { return D3D_OK; }
-    HRESULT SetBool(D3DXHANDLE, BOOL) override { return D3D_OK; }
-    HRESULT GetMatrix(D3DXHANDLE, D3DXMATRIX*) override { return E_FAIL; }
-    HRESULT GetTexture(D3DXHANDLE, IDirect3DTexture9**) override { return E_FAIL; }
-    HRESULT GetFloatArray(D3DXHANDLE, FLOAT*, UINT) override { return E_FAIL; }
-    HRESULT GetBool(D3DXHANDLE, BOOL*) override { return E_FAIL; }
 };
 RecordingEffect g_Effect;
 
 // A one-subset mesh that tells the effect's state when it is drawn.
-struct NamedMesh : public ID3DXMesh {
+struct NamedMesh : public StubMesh {
     explicit NamedMesh(std::string n) : name(std::move(n)) {}
     std::string name;
-    DWORD GetNumFaces() override { return 0; }
-    DWORD GetNumVertices() override { return 0; }
-    DWORD GetFVF() override { return 0x112; }
-    DWORD GetNumBytesPerVertex() override { return 32; }
-    DWORD GetOptions() override { return 0; }
-    HRESULT LockVertexBuffer(DWORD, LPVOID*) override { return E_FAIL; }
-    HRESULT UnlockVertexBuffer() override { return E_FAIL; }
-    HRESULT LockIndexBuffer(DWORD, LPVOID*) override { return E_FAIL; }
-    HRESULT UnlockIndexBuffer() override { return E_FAIL; }
-    HRESULT LockAttributeBuffer(DWORD, DWORD**) override { return E_FAIL; }
-    HRESULT UnlockAttributeBuffer() override { return E_FAIL; }
-    HRESULT GetAttributeTable(D3DXATTRIBUTERANGE*, DWORD*) override { return E_FAIL; }
-    HRESULT CloneMeshFVF(DWORD, DWORD, IDirect3DDevice9*, ID3DXMesh**) override { return E_FAIL; }
     HRESULT DrawSubset(DWORD) override {
         g_MeshDraws.push_back({name, g_Effect.pass, g_Effect.world});
         return D3D_OK;
