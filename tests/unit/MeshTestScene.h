@@ -113,7 +113,9 @@ class GLScene : public ::testing::Test {
 
     void Read() { ASSERT_TRUE(TestDeviceReadPixels(m_Device, &m_Pixels)); }
     Rgb At(int x, int y) const {
-        const unsigned char* p = &m_Pixels[((size_t)y * 640 + (size_t)x) * 4];
+        const size_t at = ((size_t)y * 640 + (size_t)x) * 4;
+        if (at + 3 >= m_Pixels.size()) return Rgb{0, 0, 0}; // Read() failed and said so
+        const unsigned char* p = &m_Pixels[at];
         return Rgb{p[0], p[1], p[2]};
     }
     // Where a world point lands in the 640 x 480 back buffer (x right, y down).
