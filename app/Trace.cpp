@@ -252,6 +252,20 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
     }
     j.Int("strays", strays);
     j.Int("rescuing", rescuing);
+    // Every jelly, in ActorList order: 1 stray or 2 following, whether its rescue animation runs, and
+    // where it swims.
+    j.OpenList("jellies");
+    for (const CObjectBase* actor : ActorList) {
+        const CJelly* jelly = dynamic_cast<const CJelly*>(actor);
+        if (!jelly) continue;
+        j.OpenItem();
+        j.Int("state", jelly->m_State);
+        j.Int("rescuing", jelly->m_bRescuing);
+        j.Float("x", jelly->m_Pos.x);
+        j.Float("z", jelly->m_Pos.z);
+        j.Close();
+    }
+    j.CloseList();
     if (Harness().traceRss) j.Int("rss_kb", ResidentMemoryKb());
 }
 
