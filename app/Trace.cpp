@@ -252,6 +252,37 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
     }
     j.Int("strays", strays);
     j.Int("rescuing", rescuing);
+    // Every jelly, in ActorList order: 1 stray or 2 following, whether its rescue animation runs, and
+    // where it swims.
+    j.OpenList("jellies");
+    for (const CObjectBase* actor : ActorList) {
+        const CJelly* jelly = dynamic_cast<const CJelly*>(actor);
+        if (!jelly) continue;
+        j.OpenItem();
+        j.Int("state", jelly->m_State);
+        j.Int("rescuing", jelly->m_bRescuing);
+        j.Float("x", jelly->m_Pos.x);
+        j.Float("z", jelly->m_Pos.z);
+        j.Close();
+    }
+    j.CloseList();
+    // The fish of every anemone, anemone by anemone in ActorList order and each school in its own order:
+    // behaviour state, hit points and where they swim.
+    j.OpenList("school");
+    for (const CObjectBase* actor : ActorList) {
+        const CAnemone* anemone = dynamic_cast<const CAnemone*>(actor);
+        if (!anemone) continue;
+        for (const CPercula* fish : anemone->m_Fish) {
+            if (!fish) continue;
+            j.OpenItem();
+            j.Int("ai", fish->m_AiState);
+            j.Int("hp", fish->m_Hp);
+            j.Float("x", fish->m_Pos.x);
+            j.Float("z", fish->m_Pos.z);
+            j.Close();
+        }
+    }
+    j.CloseList();
     if (Harness().traceRss) j.Int("rss_kb", ResidentMemoryKb());
 }
 

@@ -1,43 +1,17 @@
 // Stage 2 from a hand-made stage file: an anemone with its school and a fish of the stage file load, run, and
 // appear in the trace; the fish near the player chase it, lunge and bite it, 20 hit points a bite, and go
 // back to circling when the player has died.
-#include <cstdlib>
-#include <filesystem>
+#include "tests/e2e/E2ESupport.h"
+
+#include <cmath>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <regex>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-namespace fs = std::filesystem;
+using namespace e2e;
 
 namespace {
-
-std::string ReadText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> TextLines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
-// The number after "key": at the first place the key occurs at or after from.
-long long NumberAfter(const std::string& line, const std::string& key, size_t from = 0) {
-    const std::string needle = "\"" + key + "\":";
-    const size_t at = line.find(needle, from);
-    if (at == std::string::npos) return -999999;
-    return std::atoll(line.c_str() + at + needle.size());
-}
 
 // The elements of the "creatures" array, without the brackets.
 std::string Creatures(const std::string& line) {
@@ -51,7 +25,8 @@ std::string Creatures(const std::string& line) {
 const char* const kCalmAnemone = "{\"type\":\"anemone\",\"mode\":0,\"hp\":600,\"fish\":8},";
 
 long long PlayerHp(const std::string& line) {
-    return NumberAfter(line, "hp", line.find("\"player\":"));
+    const double hp = NumberAfter(line, "hp", line.find("\"player\":"));
+    return std::isnan(hp) ? -999999 : (long long)hp;
 }
 
 // The behaviour state of the stage file's fish.
@@ -63,34 +38,21 @@ long long FishAi(const std::string& line) {
     return std::atoll(m[1].str().c_str());
 }
 
-class AnemoneE2E : public ::testing::Test {
+class AnemoneE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/bw-anemone-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
+        MakeDir("anemone");
         fs::create_directories(dir / "data");
         // The player starts at (0, 6, 80) in stage 2. The anemone's fish at 180 degrees and the stage's own
         // fish both start 20 from it.
         std::ofstream(dir / "data" / "stage2.csv") << "type,x,y,z\n3,0,0,140\n5,0,6,100\n";
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    int Run(const std::string& args) {
-        const std::string cmd = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy '" BW_BINARY "' " + args +
-                                " > stdout.txt 2> stderr.txt";
-        const int status = std::system(cmd.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    fs::path dir;
 };
 
 } // namespace
 
 TEST_F(AnemoneE2E, TheSchoolChasesLungesAndBitesThePlayerTwentyABite) {
-    ASSERT_EQ(Run("--no-render --fast --seed 1 --stage 2 --frames 1600 --trace t.jsonl"), 0)
+    ASSERT_EQ(RunGame("--no-render --fast --seed 1 --stage 2 --frames 1600 --trace t.jsonl"), 0)
         << ReadText(dir / "stderr.txt");
     const std::vector<std::string> lines = TextLines(ReadText(dir / "t.jsonl"));
     ASSERT_EQ(lines.size(), 1600u);
@@ -141,8 +103,8 @@ TEST_F(AnemoneE2E, TheSchoolChasesLungesAndBitesThePlayerTwentyABite) {
 }
 
 TEST_F(AnemoneE2E, DrawingTheCrownAndSchoolOnAnOffscreenWindowChangesNothingOfThePlay) {
-    ASSERT_EQ(Run("--no-render --fast --seed 1 --stage 2 --frames 120 --trace plain.jsonl"), 0);
-    ASSERT_EQ(Run("--headless --fast --windowed --seed 1 --stage 2 --frames 120 --trace drawn.jsonl"), 0)
+    ASSERT_EQ(RunGame("--no-render --fast --seed 1 --stage 2 --frames 120 --trace plain.jsonl"), 0);
+    ASSERT_EQ(RunGame("--headless --fast --windowed --seed 1 --stage 2 --frames 120 --trace drawn.jsonl"), 0)
         << ReadText(dir / "stderr.txt");
     const std::vector<std::string> plain = TextLines(ReadText(dir / "plain.jsonl"));
     const std::vector<std::string> drawn = TextLines(ReadText(dir / "drawn.jsonl"));

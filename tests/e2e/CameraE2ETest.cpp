@@ -1,66 +1,17 @@
 // The seabed, the cursor and the stage camera as the game binary shows them, headless in a scratch runtime
 // tree with images of our own.
-#include "stb_image.h"
 #include "stb_image_write.h"
+#include "tests/e2e/E2ESupport.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-namespace fs = std::filesystem;
+using namespace e2e;
 
 namespace {
-
-std::string ReadText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> TextLines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
-// The numbers after "key": in one trace line: one for a number, several for an array; empty when missing.
-std::vector<double> Numbers(const std::string& line, const std::string& key) {
-    std::vector<double> out;
-    const std::string needle = "\"" + key + "\":";
-    size_t at = line.find(needle);
-    if (at == std::string::npos) return out;
-    at += needle.size();
-    const bool array = line[at] == '[';
-    const char* p = line.c_str() + at + (array ? 1 : 0);
-    for (;;) {
-        char* end = nullptr;
-        const double v = std::strtod(p, &end);
-        if (end == p) break;
-        out.push_back(v);
-        if (!array || *end != ',') break;
-        p = end + 1;
-    }
-    return out;
-}
-
-// The player's object in a trace line: {"hp":..,"x":..,"y":..,"z":..,"angle":..}.
-double PlayerField(const std::string& line, const std::string& field) {
-    const size_t at = line.find("\"player\":{");
-    if (at == std::string::npos) return NAN;
-    const std::vector<double> v = Numbers(line.substr(at), field);
-    return v.empty() ? NAN : v[0];
-}
 
 struct Rgb {
     double r = 0, g = 0, b = 0;
@@ -77,18 +28,11 @@ Rgb Mean(const std::vector<Rgb>& colours) {
 
 class Image {
   public:
-    bool Load(const fs::path& png) {
-        int n = 0;
-        unsigned char* data = stbi_load(png.c_str(), &m_W, &m_H, &n, 3);
-        if (!data) return false;
-        m_Px.assign(data, data + (size_t)m_W * m_H * 3);
-        stbi_image_free(data);
-        return true;
-    }
-    int W() const { return m_W; }
-    int H() const { return m_H; }
+    bool Load(const fs::path& png) { return m_Img.Load(png); }
+    int W() const { return m_Img.W(); }
+    int H() const { return m_Img.H(); }
     Rgb At(int x, int y) const {
-        const unsigned char* p = &m_Px[((size_t)y * m_W + x) * 3];
+        const unsigned char* p = m_Img.At(x, y);
         return Rgb{(double)p[0], (double)p[1], (double)p[2]};
     }
     // The mean colour of row y from column x0 up to (not including) x1.
@@ -100,8 +44,7 @@ class Image {
     }
 
   private:
-    int m_W = 0, m_H = 0;
-    std::vector<unsigned char> m_Px;
+    RgbImage m_Img;
 };
 
 double Distance(const Rgb& a, const Rgb& b) {
@@ -118,12 +61,10 @@ const Rgb kSandBottom{60, 180, 60}; // bottom half
 // texture repeats), an opaque magenta 32 x 32 cursor, an all-black fade image, and stage files 1 and 2 that
 // hold one target each far out in a corner (so the stage is played, not cleared at once). No meshes:
 // nothing covers the floor around the player.
-class CameraE2E : public ::testing::Test {
+class CameraE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/bw-cam-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
+        MakeDir("cam");
         const fs::path src = BW_SOURCE_DIR;
         fs::create_directories(dir / "data");
         std::ofstream(dir / "data/stage1.csv") << "type,x,y,z\n2,-450,0,450\n"; // a football
@@ -149,27 +90,11 @@ class CameraE2E : public ::testing::Test {
         ASSERT_TRUE(
             stbi_write_png((dir / "image/game/cursor.png").c_str(), 32, 32, 4, cursor.data(), 32 * 4));
 
-        std::vector<unsigned char> black(8 * 4 * 4, 0);
-        for (size_t i = 3; i < black.size(); i += 4)
-            black[i] = 255;
-        ASSERT_TRUE(stbi_write_png((dir / "image/effect/black.png").c_str(), 8, 4, 4, black.data(), 8 * 4));
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
+        ASSERT_TRUE(WriteBlackPng(dir / "image/effect/black.png"));
     }
 
-    int Run(const std::string& args) {
-        const std::string cmd = "cd '" + dir.string() +
-                                "' && SDL_AUDIODRIVER=dummy '" BW_BINARY
-                                "' --headless --fast --windowed --seed 1 " +
-                                args + " > stdout.txt 2> stderr.txt";
-        const int status = std::system(cmd.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    int Run(const std::string& args) { return RunGame("--headless --fast --windowed --seed 1 " + args); }
     void WriteReplay(const std::string& text) { std::ofstream(dir / "replay.txt") << text; }
-
-    fs::path dir;
 };
 
 } // namespace

@@ -1,16 +1,11 @@
 // The game binary, headless, in a stage of our own with a flower in it: the trace reports the flower.
-#include <cstdlib>
-#include <filesystem>
+#include "tests/e2e/E2ESupport.h"
+
 #include <fstream>
-#include <gtest/gtest.h>
-#include <iterator>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-namespace fs = std::filesystem;
+using namespace e2e;
 
 namespace {
 
@@ -26,26 +21,13 @@ Mesh {
 }
 )";
 
-std::vector<std::string> TraceLines(const fs::path& p) {
-    std::ifstream in(p);
-    std::vector<std::string> out;
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
 // A scratch runtime tree: the repository's assets linked in, our own stage files.
-class FlowerE2E : public ::testing::Test {
+class FlowerE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/bw-flower-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        const fs::path src = BW_SOURCE_DIR;
-        fs::create_directories(dir / "data");
-        fs::create_symlink(src / "data" / "shader.fx", dir / "data" / "shader.fx");
-        for (const char* sub : {"image", "sound"})
-            if (fs::exists(src / sub)) fs::create_directory_symlink(src / sub, dir / sub);
+        MakeDir("flower");
+        LinkShaderOnly();
+        LinkRuntime({"image", "sound"});
         // The flower's seven meshes as a small pyramid each, so that every part of it is really drawn.
         fs::create_directories(dir / "xfile");
         for (const char* name :
@@ -55,24 +37,13 @@ class FlowerE2E : public ::testing::Test {
         std::ofstream(dir / "data" / "stage2.csv") << "type,x,y,z\n33,0,0,60\n30,80,0,20\n";
         std::ofstream(dir / "data" / "stage1.csv") << "type,x,y,z\n30,80,0,20\n";
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    int Run(const std::string& args) {
-        const std::string cmd = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy '" BW_BINARY "' " + args +
-                                " > stdout.txt 2> stderr.txt";
-        int status = std::system(cmd.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    fs::path dir;
 };
 
 } // namespace
 
 TEST_F(FlowerE2E, AStandingFlowerIsInTheTraceOfEveryStageFrame) {
-    ASSERT_EQ(Run("--headless --fast --windowed --seed 1 --stage 2 --frames 90 --trace t.jsonl"), 0);
-    std::vector<std::string> lines = TraceLines(dir / "t.jsonl");
+    ASSERT_EQ(RunGame("--headless --fast --windowed --seed 1 --stage 2 --frames 90 --trace t.jsonl"), 0);
+    std::vector<std::string> lines = FileLines(dir / "t.jsonl");
     ASSERT_EQ(lines.size(), 90u);
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string& l = lines[i];
@@ -83,16 +54,15 @@ TEST_F(FlowerE2E, AStandingFlowerIsInTheTraceOfEveryStageFrame) {
         EXPECT_NE(l.find(",\"flower\":{\"hp\":[5,5],\"done\":0}"), std::string::npos) << l;
     }
     // Every part of the flower had its mesh.
-    std::ifstream err(dir / "stderr.txt");
-    const std::string errors((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+    const std::string errors = Err();
     for (const char* name :
          {"flower_outside", "flower_inside", "flower_center", "rootsoul", "petal", "ivy", "miniflower"})
         EXPECT_EQ(errors.find(std::string("xfile/") + name + ".x"), std::string::npos) << errors;
 }
 
 TEST_F(FlowerE2E, AStageWithoutAFlowerHasNoFlowerInItsTrace) {
-    ASSERT_EQ(Run("--no-render --fast --windowed --seed 1 --stage 1 --frames 20 --trace t.jsonl"), 0);
-    std::vector<std::string> lines = TraceLines(dir / "t.jsonl");
+    ASSERT_EQ(RunGame("--no-render --fast --windowed --seed 1 --stage 1 --frames 20 --trace t.jsonl"), 0);
+    std::vector<std::string> lines = FileLines(dir / "t.jsonl");
     ASSERT_EQ(lines.size(), 20u);
     for (const std::string& l : lines) {
         EXPECT_NE(l.find("\"obstacles\":1,"), std::string::npos) << l;

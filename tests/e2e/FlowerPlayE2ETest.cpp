@@ -1,17 +1,14 @@
 // The game binary without rendering, in a stage of our own: the player swims to each blossom of a flower,
 // shoots it down, and then swims straight through the place where the flower stood.
+#include "tests/e2e/E2ESupport.h"
+
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-namespace fs = std::filesystem;
+using namespace e2e;
 
 namespace {
 
@@ -27,13 +24,6 @@ const int kSettle = 80; // frames of drifting to rest between legs
 
 int HoldFrames(double distance) {
     return (int)std::ceil((distance - kCoast) / kTopSpeed) + kRampFrames;
-}
-
-// The number after "key": in the text from `from` on.
-double NumberAfter(const std::string& line, const std::string& key, size_t from = 0) {
-    const size_t at = line.find("\"" + key + "\":", from);
-    if (at == std::string::npos) return NAN;
-    return std::atof(line.c_str() + at + key.size() + 3);
 }
 
 struct PlayerAt {
@@ -60,30 +50,14 @@ struct ReplayWriter {
     }
 };
 
-class FlowerPlayE2E : public ::testing::Test {
+class FlowerPlayE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        const fs::path src = BW_SOURCE_DIR;
-        if (!fs::exists(src / "xfile" / "collision2.x")) GTEST_SKIP() << "run build/assetgen . first";
-        char tmpl[] = "/tmp/bw-flowerplay-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        fs::create_directories(dir / "data");
-        fs::create_symlink(src / "data" / "shader.fx", dir / "data" / "shader.fx");
-        for (const char* sub : {"image", "xfile", "sound"})
-            fs::create_directory_symlink(src / sub, dir / sub);
+        if (!AssetsGenerated({"xfile/collision2.x"})) GTEST_SKIP() << "run build/assetgen . first";
+        MakeDir("flowerplay");
+        LinkShaderOnly();
+        LinkRuntime({"image", "xfile", "sound"});
     }
-    void TearDown() override {
-        std::error_code ec;
-        if (!dir.empty()) fs::remove_all(dir, ec);
-    }
-    int Run(const std::string& args) {
-        const std::string cmd = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy '" BW_BINARY "' " + args +
-                                " > stdout.txt 2> stderr.txt";
-        const int status = std::system(cmd.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    fs::path dir;
 };
 
 } // namespace
@@ -108,13 +82,11 @@ TEST_F(FlowerPlayE2E, ShootingBothBlossomsOpensTheWayThroughTheFlower) {
     std::ofstream(dir / "replay.txt") << r.text.str();
 
     ASSERT_EQ(
-        Run("--no-render --fast --windowed --seed 3 --stage 2 --replay replay.txt --trace t.jsonl --frames " +
+        RunGame(
+            "--no-render --fast --windowed --seed 3 --stage 2 --replay replay.txt --trace t.jsonl --frames " +
             std::to_string(end)),
         0);
-    std::ifstream in(dir / "t.jsonl");
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
+    const std::vector<std::string> lines = FileLines(dir / "t.jsonl");
     ASSERT_EQ(lines.size(), (size_t)end);
 
     // Where the legs ended, as planned.

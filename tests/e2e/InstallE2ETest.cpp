@@ -2,32 +2,15 @@
 // running the game headless from another folder (also through a link, and after the tree has moved).
 #include "stb_image.h"
 
-#include <gtest/gtest.h>
+#include "tests/e2e/E2ESupport.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-namespace fs = std::filesystem;
+using namespace e2e;
 
 namespace {
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-int Shell(const std::string& cmd) {
-    const int status = std::system(cmd.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 size_t CountFiles(const fs::path& dir, const std::string& ending) {
     size_t n = 0;
@@ -43,44 +26,30 @@ bool Executable(const fs::path& p) {
     return access(p.c_str(), X_OK) == 0;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
-class InstallE2E : public ::testing::Test {
+class InstallE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/bw-install-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_Dir = tmpl;
-        m_Prefix = m_Dir / "prefix";
-        fs::create_directories(m_Dir / "elsewhere");
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_Dir, ec);
+        MakeDir("install");
+        m_Prefix = dir / "prefix";
+        fs::create_directories(dir / "elsewhere");
     }
     // Runs the launcher (or what stands for it) in the folder elsewhere/ with the given flags.
     int Launch(const fs::path& launcher, const std::string& args) {
-        return Shell("cd '" + (m_Dir / "elsewhere").string() + "' && SDL_AUDIODRIVER=dummy '" +
+        return Shell("cd '" + (dir / "elsewhere").string() + "' && SDL_AUDIODRIVER=dummy '" +
                      launcher.string() + "' " + args + " > out.txt 2> err.txt");
     }
-    std::string Err() { return Slurp(m_Dir / "elsewhere" / "err.txt"); }
+    std::string LaunchErr() { return ReadText(dir / "elsewhere" / "err.txt"); }
 
-    fs::path m_Dir, m_Prefix;
+    fs::path m_Prefix;
 };
 
 } // namespace
 
 TEST_F(InstallE2E, InstalledLauncherRunsTheGameFromAnotherFolder) {
     ASSERT_EQ(Shell("'" BW_CMAKE_COMMAND "' --install '" BW_BUILD_DIR "' --prefix '" + m_Prefix.string() +
-                    "' > '" + (m_Dir / "install.txt").string() + "' 2>&1"),
+                    "' > '" + (dir / "install.txt").string() + "' 2>&1"),
               0)
-        << Slurp(m_Dir / "install.txt");
+        << ReadText(dir / "install.txt");
 
     // The tree.
     const fs::path game = m_Prefix / "share" / "brinewisp";
@@ -91,10 +60,11 @@ TEST_F(InstallE2E, InstalledLauncherRunsTheGameFromAnotherFolder) {
     EXPECT_EQ(CountFiles(game / "xfile", ".x"), 30u);
     EXPECT_EQ(CountFiles(game / "image", ".png") + CountFiles(game / "image", ".bmp"), 23u);
     EXPECT_EQ(CountFiles(game / "sound", ".wav"), 4u);
-    EXPECT_EQ(Slurp(game / "data" / "stage1.csv"), Slurp(fs::path(BW_SOURCE_DIR) / "data" / "stage1.csv"));
+    EXPECT_EQ(ReadText(game / "data" / "stage1.csv"),
+              ReadText(fs::path(BW_SOURCE_DIR) / "data" / "stage1.csv"));
 
     // The desktop entry and its icon.
-    const std::string desktop = Slurp(m_Prefix / "share" / "applications" / "brinewisp.desktop");
+    const std::string desktop = ReadText(m_Prefix / "share" / "applications" / "brinewisp.desktop");
     EXPECT_EQ(desktop.rfind("[Desktop Entry]\n", 0), 0u);
     for (const char* line : {"\nType=Application\n", "\nName=Brinewisp\n", "\nExec=brinewisp\n",
                              "\nIcon=brinewisp\n", "\nTerminal=false\n"})
@@ -111,9 +81,9 @@ TEST_F(InstallE2E, InstalledLauncherRunsTheGameFromAnotherFolder) {
     EXPECT_EQ(h, 256);
     EXPECT_EQ(channels, 4);
     // The icon is the same on every install, and not blank: its corners are clear, its middle is not.
-    const fs::path again = m_Dir / "icon-again.png";
+    const fs::path again = dir / "icon-again.png";
     ASSERT_EQ(Shell("'" BW_BUILD_DIR "/assetgen' --icon '" + again.string() + "'"), 0);
-    EXPECT_EQ(Slurp(again), Slurp(icon));
+    EXPECT_EQ(ReadText(again), ReadText(icon));
     unsigned char* px = stbi_load(icon.c_str(), &w, &h, &channels, 4);
     ASSERT_NE(px, nullptr);
     EXPECT_EQ(px[3], 0);                           // top-left corner, outside the rounded tile
@@ -125,25 +95,25 @@ TEST_F(InstallE2E, InstalledLauncherRunsTheGameFromAnotherFolder) {
     ASSERT_EQ(Launch(m_Prefix / "bin" / "brinewisp",
                      "--headless --fast --seed 1 --stage 2 --frames 40 --trace t.jsonl"),
               0)
-        << Err();
-    EXPECT_EQ(Err(), "");
-    std::vector<std::string> lines = Lines(Slurp(m_Dir / "elsewhere" / "t.jsonl"));
+        << LaunchErr();
+    EXPECT_EQ(LaunchErr(), "");
+    std::vector<std::string> lines = TextLines(ReadText(dir / "elsewhere" / "t.jsonl"));
     ASSERT_EQ(lines.size(), 40u);
     EXPECT_NE(lines.back().find("\"proc\":\"GameUpdate\",\"scene\":1,\"stage\":2,"), std::string::npos);
     EXPECT_EQ(lines.back().find("\"obstacles\":0,"), std::string::npos) << "stage 2 has its rocks";
     EXPECT_FALSE(fs::exists(game / "t.jsonl"));
 
     // Through a link to the launcher, with --flag=value spellings and a screenshot.
-    fs::create_symlink(m_Prefix / "bin" / "brinewisp", m_Dir / "elsewhere" / "bw");
+    fs::create_symlink(m_Prefix / "bin" / "brinewisp", dir / "elsewhere" / "bw");
     ASSERT_EQ(Launch("./bw", "--headless --fast --seed 1 --frames 12 --trace=t2.jsonl --shot-at 10"), 0)
-        << Err();
-    EXPECT_EQ(Lines(Slurp(m_Dir / "elsewhere" / "t2.jsonl")).size(), 12u);
-    EXPECT_TRUE(fs::is_regular_file(m_Dir / "elsewhere" / "pass-000010.png"));
+        << LaunchErr();
+    EXPECT_EQ(TextLines(ReadText(dir / "elsewhere" / "t2.jsonl")).size(), 12u);
+    EXPECT_TRUE(fs::is_regular_file(dir / "elsewhere" / "pass-000010.png"));
 
     // The installed tree moved as a whole still runs.
-    fs::rename(m_Prefix, m_Dir / "moved");
+    fs::rename(m_Prefix, dir / "moved");
     ASSERT_EQ(
-        Launch(m_Dir / "moved" / "bin" / "brinewisp", "--no-render --fast --seed 1 --stage 1 --frames 20"), 0)
-        << Err();
-    EXPECT_EQ(Err(), "");
+        Launch(dir / "moved" / "bin" / "brinewisp", "--no-render --fast --seed 1 --stage 1 --frames 20"), 0)
+        << LaunchErr();
+    EXPECT_EQ(LaunchErr(), "");
 }

@@ -1,26 +1,16 @@
 // A ring of stray jellies in front of the player's start in a hand-made stage 1: shot one by one while the
 // button is held, they dip and rise, follow the player and fire with it. Read back from the trace.
+#include "tests/e2e/E2ESupport.h"
+
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-namespace fs = std::filesystem;
+using namespace e2e;
 
 namespace {
-
-std::string ReadText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // A top-level integer of a trace line ("key":123).
 long long TraceInt(const std::string& line, const std::string& key) {
@@ -41,40 +31,25 @@ std::string MouseToward(long long pass, float degrees) {
     return std::to_string(pass) + " mouse " + std::to_string(x) + " " + std::to_string(y) + "\n";
 }
 
-class JellyE2E : public ::testing::Test {
+class JellyE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/bw-jelly-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        fs::create_directories(dir / "data");
-        fs::copy_file(fs::path(BW_SOURCE_DIR) / "data" / "shader.fx", dir / "data" / "shader.fx");
+        MakeDir("jelly-e2e");
+        LinkShaderOnly();
         // The ring's centre lies 5 ahead of the start (60, -170): one jelly 15 to the north, the other two
         // 8.66 to the east and to the west. A football far away keeps the stage from being cleared.
         std::ofstream(dir / "data" / "stage1.csv") << "type,x,y,z\n1,60,6,-165\n2,-200,0,250\n";
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
 
     std::vector<std::string> Run(const std::string& replay, int frames) {
         std::ofstream(dir / "replay.txt") << replay;
-        const std::string cmd = "cd '" + dir.string() +
-                                "' && SDL_AUDIODRIVER=dummy '" BW_BINARY
-                                "' --fast --windowed --no-render --seed 7 --stage 1 --replay replay.txt "
-                                "--trace t.jsonl --frames " +
-                                std::to_string(frames) + " > stdout.txt 2> stderr.txt";
-        const int status = std::system(cmd.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadText(dir / "stderr.txt");
-        std::vector<std::string> lines;
-        std::istringstream in(ReadText(dir / "t.jsonl"));
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
+        EXPECT_EQ(RunGame("--fast --windowed --no-render --seed 7 --stage 1 --replay replay.txt "
+                          "--trace t.jsonl --frames " +
+                          std::to_string(frames)),
+                  0)
+            << Err();
+        return FileLines(dir / "t.jsonl");
     }
-
-    fs::path dir;
 };
 
 } // namespace

@@ -1,63 +1,19 @@
 // Stage 1 played headless from a hand-made stage file: swimming, firing, the tutorial pages and Escape,
 // read back from the trace (and, with the stage camera in, from screenshots).
-#include "stb_image.h"
+#include "tests/e2e/E2ESupport.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-namespace fs = std::filesystem;
+using namespace e2e;
 
 namespace {
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
-// The raw text of a value after "key": in text, up to the next comma or closing bracket at its level.
-std::string Raw(const std::string& text, const std::string& key) {
-    const std::string needle = "\"" + key + "\":";
-    size_t at = text.find(needle);
-    if (at == std::string::npos) return "<missing>";
-    at += needle.size();
-    size_t end = at;
-    int depth = 0;
-    for (; end < text.size(); ++end) {
-        const char c = text[end];
-        if (c == '[' || c == '{') ++depth;
-        if (c == ']' || c == '}') {
-            if (depth == 0) break;
-            --depth;
-        }
-        if (c == ',' && depth == 0) break;
-    }
-    return text.substr(at, end - at);
-}
-
-// A top-level number of a trace line, and one of its "player" object.
-double Num(const std::string& line, const std::string& key) {
-    return std::atof(Raw(line, key).c_str());
-}
+// A number of the "player" object of a trace line.
 double PlayerNum(const std::string& line, const std::string& key) {
-    return std::atof(Raw(Raw(line, "player"), key).c_str());
+    return NumValue(RawValue(line, "player"), key);
 }
 
 // A cube of side 2 with one white material: the shot mesh of these runs.
@@ -85,39 +41,25 @@ Mesh {
 
 // A scratch working directory with the effect file, our cube as the shot mesh and a stage 1 holding one
 // football far from the player's start (so that the stage is not cleared at once and nothing comes near).
-class PlayerE2E : public ::testing::Test {
+class PlayerE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/bw-player-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        fs::create_directories(dir / "data");
+        MakeDir("player-e2e");
+        LinkShaderOnly();
         fs::create_directories(dir / "xfile");
-        fs::copy_file(fs::path(BW_SOURCE_DIR) / "data" / "shader.fx", dir / "data" / "shader.fx");
         std::ofstream(dir / "data" / "stage1.csv") << "type,x,y,z\n2,-200,0,250\n";
         std::ofstream(dir / "xfile" / "bullet.x") << kCubeX;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
     }
 
     // Runs the game with a replay; returns the trace lines.
     std::vector<std::string> Run(const std::string& replay, const std::string& flags, int* code = nullptr) {
         std::ofstream(dir / "replay.txt") << replay;
-        const std::string cmd =
-            "cd '" + dir.string() +
-            "' && SDL_AUDIODRIVER=dummy '" BW_BINARY
-            "' --fast --windowed --seed 7 --stage 1 --replay replay.txt --trace t.jsonl " +
-            flags + " > stdout.txt 2> stderr.txt";
-        const int status = std::system(cmd.c_str());
-        const int rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const int rc =
+            RunGame("--fast --windowed --seed 7 --stage 1 --replay replay.txt --trace t.jsonl " + flags);
         if (code) *code = rc;
-        EXPECT_EQ(rc, 0) << ReadAll(dir / "stderr.txt");
-        return SplitLines(ReadAll(dir / "t.jsonl"));
+        EXPECT_EQ(rc, 0) << Err();
+        return FileLines(dir / "t.jsonl");
     }
-
-    fs::path dir;
 };
 
 // Held keys by pass from a list of (pass, key, down) events.
@@ -138,7 +80,7 @@ TEST_F(PlayerE2E, SwimmingWithWASDFollowsAccelerationDragAndTheCap) {
         replay += std::to_string(e.pass) + (e.down ? " down " : " up ") + e.key + "\n";
     const std::vector<std::string> lines = Run(replay, "--no-render --frames 360");
     ASSERT_EQ(lines.size(), 360u);
-    ASSERT_EQ(Raw(lines[0], "proc"), "\"GameInit\"");
+    ASSERT_EQ(RawValue(lines[0], "proc"), "\"GameInit\"");
 
     // The design's numbers, frame by frame: push 0.03 along the key, drag 0.95, cap 0.2, rest below 1e-5.
     float px = (float)PlayerNum(lines[0], "x"), pz = (float)PlayerNum(lines[0], "z");
@@ -148,7 +90,7 @@ TEST_F(PlayerE2E, SwimmingWithWASDFollowsAccelerationDragAndTheCap) {
     int updates = 0;
     for (size_t p = 1; p < lines.size(); ++p) {
         // The world moves in the passes that begin without a fade.
-        if (Num(lines[p - 1], "fade") != 0) {
+        if (NumValue(lines[p - 1], "fade") != 0) {
             EXPECT_EQ(PlayerNum(lines[p], "z"), PlayerNum(lines[p - 1], "z")) << p;
             continue;
         }
@@ -193,19 +135,19 @@ TEST_F(PlayerE2E, HoldingTheButtonFiresEvery30FramesAndSlowsThePlayer) {
     const std::vector<std::string> lines = Run(replay, "--no-render --frames 300");
     ASSERT_EQ(lines.size(), 300u);
     for (size_t p = 1; p < 100; ++p)
-        ASSERT_EQ(Num(lines[p], "shots"), 0) << p;
+        ASSERT_EQ(NumValue(lines[p], "shots"), 0) << p;
     // The first shot leaves in the press's frame, the next 30 frames later; each lives 41 updates.
-    EXPECT_EQ(Num(lines[100], "shots"), 1);
+    EXPECT_EQ(NumValue(lines[100], "shots"), 1);
     EXPECT_EQ(PlayerNum(lines[100], "shotwait"), 29);
-    EXPECT_EQ(Num(lines[129], "shots"), 1);
-    EXPECT_EQ(Num(lines[130], "shots"), 2);
-    EXPECT_EQ(Num(lines[141], "shots"), 1); // the first shot's 41st update took it away
-    EXPECT_EQ(Num(lines[100], "requests"), 0);
+    EXPECT_EQ(NumValue(lines[129], "shots"), 1);
+    EXPECT_EQ(NumValue(lines[130], "shots"), 2);
+    EXPECT_EQ(NumValue(lines[141], "shots"), 1); // the first shot's 41st update took it away
+    EXPECT_EQ(NumValue(lines[100], "requests"), 0);
     EXPECT_NEAR(PlayerNum(lines[100], "maxspeed"), 0.195, 1e-6);
     EXPECT_FLOAT_EQ((float)PlayerNum(lines[200], "maxspeed"), 0.08f);
     // Shots leave at 100, 130, 160, 190; the last is gone 41 frames later.
-    EXPECT_GT(Num(lines[219], "shots"), 0);
-    EXPECT_EQ(Num(lines[232], "shots"), 0);
+    EXPECT_GT(NumValue(lines[219], "shots"), 0);
+    EXPECT_EQ(NumValue(lines[232], "shots"), 0);
     EXPECT_FLOAT_EQ((float)PlayerNum(lines[299], "maxspeed"), 0.2f);
     EXPECT_EQ(PlayerNum(lines[299], "hp"), 100);
 }
@@ -214,30 +156,27 @@ TEST_F(PlayerE2E, ShotsShowOnTheScreenshot) {
     const std::string base = "--headless --frames 112 --shot-at 110 ";
     const std::vector<std::string> quiet = Run("0 mouse 320 100\n", base + "--shot-dir quiet");
     ASSERT_EQ(quiet.size(), 112u);
-    const std::string cam = Raw(quiet[110], "cam");
+    const std::string cam = RawValue(quiet[110], "cam");
     if (cam == "[0,0,0]") GTEST_SKIP() << "the stage camera is not in this build: the stage is out of view";
     const std::vector<std::string> firing =
         Run("0 mouse 320 100\n100 down LBUTTON\n", base + "--shot-dir firing");
-    ASSERT_EQ(Num(firing[110], "shots"), 1);
-    ASSERT_EQ(Raw(firing[110], "cam"), cam); // the player stood still in both runs
-    int w = 0, h = 0, n = 0, w2 = 0, h2 = 0;
-    unsigned char* a = stbi_load((dir / "quiet" / "pass-000110.png").c_str(), &w, &h, &n, 3);
-    unsigned char* b = stbi_load((dir / "firing" / "pass-000110.png").c_str(), &w2, &h2, &n, 3);
-    ASSERT_NE(a, nullptr);
-    ASSERT_NE(b, nullptr);
-    ASSERT_EQ(w, w2);
-    ASSERT_EQ(h, h2);
+    ASSERT_EQ(NumValue(firing[110], "shots"), 1);
+    ASSERT_EQ(RawValue(firing[110], "cam"), cam); // the player stood still in both runs
+    RgbImage quietShot, firingShot;
+    ASSERT_TRUE(quietShot.Load(dir / "quiet" / "pass-000110.png"));
+    ASSERT_TRUE(firingShot.Load(dir / "firing" / "pass-000110.png"));
+    const int w = quietShot.W(), h = quietShot.H();
+    ASSERT_EQ(w, firingShot.W());
+    ASSERT_EQ(h, firingShot.H());
     // The shot glows yellow: brighter in red and green, not in blue, somewhere in the upper half
     // (it flies up the screen, toward the cursor).
     long long brighter = 0, brighterBelow = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            const unsigned char* pa = a + (y * w + x) * 3;
-            const unsigned char* pb = b + (y * w + x) * 3;
+            const unsigned char* pa = quietShot.At(x, y);
+            const unsigned char* pb = firingShot.At(x, y);
             if (pb[0] > pa[0] + 8 && pb[1] > pa[1] + 8) (y < h / 2 ? brighter : brighterBelow) += 1;
         }
-    stbi_image_free(a);
-    stbi_image_free(b);
     EXPECT_GT(brighter, 10);
     EXPECT_GT(brighter, brighterBelow);
 }
@@ -250,35 +189,35 @@ TEST_F(PlayerE2E, TheTutorialPagesAdvanceWithTheKeysAndTheButton) {
     ASSERT_EQ(lines.size(), 700u);
     long long tutorialStart = -1, pageOne = -1, pageTwo = -1;
     for (size_t p = 0; p < lines.size(); ++p) {
-        if (tutorialStart < 0 && Num(lines[p], "tutorial") == 1) tutorialStart = (long long)p;
-        if (pageOne < 0 && Num(lines[p], "page") == 1) pageOne = (long long)p;
-        if (pageTwo < 0 && Num(lines[p], "page") == 2) pageTwo = (long long)p;
+        if (tutorialStart < 0 && NumValue(lines[p], "tutorial") == 1) tutorialStart = (long long)p;
+        if (pageOne < 0 && NumValue(lines[p], "page") == 1) pageOne = (long long)p;
+        if (pageTwo < 0 && NumValue(lines[p], "page") == 2) pageTwo = (long long)p;
     }
     EXPECT_EQ(tutorialStart, 65); // the frame that ends the stage's fade-in
-    EXPECT_EQ(Num(lines[239], "page"), 0);
+    EXPECT_EQ(NumValue(lines[239], "page"), 0);
     EXPECT_EQ(pageOne, 240 + 128); // 128 frames of fading out after the key
     // The mouse hint fades in for 128 frames (from pageOne), out for 128: the button was held all along.
     EXPECT_EQ(pageTwo, pageOne + 127 + 128);
-    EXPECT_EQ(Num(lines[pageTwo], "tutorial"), 0);
-    EXPECT_EQ(Num(lines[699], "page"), 2);
-    EXPECT_EQ(Num(lines[699], "state"), 0);
+    EXPECT_EQ(NumValue(lines[pageTwo], "tutorial"), 0);
+    EXPECT_EQ(NumValue(lines[699], "page"), 2);
+    EXPECT_EQ(NumValue(lines[699], "state"), 0);
 }
 
 TEST_F(PlayerE2E, EscapeFadesBackToTheTitle) {
     const std::string replay = "120 down W\n150 down ESCAPE\n151 up ESCAPE\n";
     const std::vector<std::string> lines = Run(replay, "--no-render --frames 260");
     ASSERT_EQ(lines.size(), 260u);
-    EXPECT_EQ(Num(lines[149], "fade"), 0);
-    EXPECT_EQ(Num(lines[150], "fade"), 2);
+    EXPECT_EQ(NumValue(lines[149], "fade"), 0);
+    EXPECT_EQ(NumValue(lines[150], "fade"), 2);
     // The world stands still while the screen fades out.
     EXPECT_EQ(PlayerNum(lines[151], "z"), PlayerNum(lines[180], "z"));
     size_t title = 0;
     for (size_t p = 150; p < lines.size() && !title; ++p)
-        if (Raw(lines[p], "proc") == "\"TitleInit\"") title = p;
+        if (RawValue(lines[p], "proc") == "\"TitleInit\"") title = p;
     ASSERT_GT(title, 0u);
     // 64 frames of fade, the frame that sees it finished, the leave procedure, then the title.
     EXPECT_EQ(title, 150u + 66u);
-    EXPECT_EQ(Raw(lines[title - 1], "proc"), "\"GameUninit\"");
-    EXPECT_EQ(Raw(lines[title], "player"), "null");
-    EXPECT_EQ(Num(lines[title], "scene"), 0);
+    EXPECT_EQ(RawValue(lines[title - 1], "proc"), "\"GameUninit\"");
+    EXPECT_EQ(RawValue(lines[title], "player"), "null");
+    EXPECT_EQ(NumValue(lines[title], "scene"), 0);
 }

@@ -1,67 +1,13 @@
 // Runs the game binary headless in a scratch copy of the runtime tree and reads its trace and screenshots.
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include "stb_image.h"
-#include "stb_image_write.h"
+#include "tests/e2e/E2ESupport.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-namespace fs = std::filesystem;
+using namespace e2e;
 
 namespace {
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
-// The raw text of a top-level value in one trace line: a number, a string with its quotes, null, [..], {..}.
-std::string Value(const std::string& line, const std::string& key) {
-    const std::string needle = "\"" + key + "\":";
-    size_t at = line.find(needle);
-    if (at == std::string::npos) return "<missing>";
-    at += needle.size();
-    size_t end = at;
-    int depth = 0;
-    bool inString = false;
-    for (; end < line.size(); ++end) {
-        char c = line[end];
-        if (inString) {
-            if (c == '"') inString = false;
-            continue;
-        }
-        if (c == '"') inString = true;
-        if (c == '[' || c == '{') ++depth;
-        if (c == ']' || c == '}') {
-            if (depth == 0) break;
-            --depth;
-        }
-        if (c == ',' && depth == 0) break;
-    }
-    return line.substr(at, end - at);
-}
-
-long long Number(const std::string& line, const std::string& key) {
-    return std::atoll(Value(line, key).c_str());
-}
 
 struct RunResult {
     int code = -1;
@@ -70,15 +16,12 @@ struct RunResult {
 
 // A scratch working directory: data/, xfile/, sound/ and image/ of the repository linked in, with our own
 // all-black image/effect/black.png so that the fade overlay's colour does not depend on the assets.
-class ShellE2E : public ::testing::Test {
+class ShellE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/bw-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
+        MakeDir("e2e");
         const fs::path src = BW_SOURCE_DIR;
-        for (const char* sub : {"data", "xfile", "sound"})
-            if (fs::exists(src / sub)) fs::create_directory_symlink(src / sub, dir / sub);
+        LinkRuntime({"data", "xfile", "sound"});
         fs::create_directories(dir / "image" / "effect");
         if (fs::exists(src / "image")) {
             for (const auto& e : fs::directory_iterator(src / "image"))
@@ -89,41 +32,27 @@ class ShellE2E : public ::testing::Test {
                     if (e.path().filename() != "black.png")
                         fs::create_symlink(e.path(), dir / "image" / "effect" / e.path().filename());
         }
-        std::vector<unsigned char> black(8 * 4 * 4, 0);
-        for (size_t i = 3; i < black.size(); i += 4)
-            black[i] = 255;
-        ASSERT_TRUE(stbi_write_png((dir / "image/effect/black.png").c_str(), 8, 4, 4, black.data(), 8 * 4));
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
+        ASSERT_TRUE(WriteBlackPng(dir / "image/effect/black.png"));
     }
 
     RunResult Brinewisp(const std::string& args) {
-        const std::string cmd = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy '" BW_BINARY "' " + args +
-                                " > stdout.txt 2> stderr.txt";
         RunResult r;
-        int status = std::system(cmd.c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.err = ReadFile(dir / "stderr.txt");
+        r.code = RunGame(args);
+        r.err = Err();
         return r;
     }
-
-    fs::path dir;
 };
 
 const char* const kHeadless = "--headless --fast --windowed --seed 1";
 
 // RGB of one pixel of a PNG.
 bool Pixel(const fs::path& png, int x, int y, int rgb[3], int* w = nullptr, int* h = nullptr) {
-    int width = 0, height = 0, n = 0;
-    unsigned char* data = stbi_load(png.c_str(), &width, &height, &n, 3);
-    if (!data) return false;
-    if (w) *w = width;
-    if (h) *h = height;
+    RgbImage img;
+    if (!img.Load(png)) return false;
+    if (w) *w = img.W();
+    if (h) *h = img.H();
     for (int c = 0; c < 3; ++c)
-        rgb[c] = data[(y * width + x) * 3 + c];
-    stbi_image_free(data);
+        rgb[c] = img.At(x, y)[c];
     return true;
 }
 
@@ -133,7 +62,7 @@ TEST_F(ShellE2E, HeadlessRunReachesTheTitleFadeAndQuits) {
     RunResult r =
         Brinewisp(std::string(kHeadless) + " --frames 200 --trace t.jsonl --shot-at 10,100 --shot-dir out");
     ASSERT_EQ(r.code, 0) << r.err;
-    std::vector<std::string> lines = Lines(ReadFile(dir / "t.jsonl"));
+    std::vector<std::string> lines = TextLines(ReadText(dir / "t.jsonl"));
     ASSERT_EQ(lines.size(), 200u);
     const char* keys[] = {"pass",     "proc",    "scene",     "stage",    "state",  "fade",   "alpha",
                           "tutorial", "targets", "followers", "menu",     "time",   "actors", "obstacles",
@@ -143,18 +72,18 @@ TEST_F(ShellE2E, HeadlessRunReachesTheTitleFadeAndQuits) {
         ASSERT_EQ(l.front(), '{');
         ASSERT_EQ(l.back(), '}');
         for (const char* k : keys)
-            ASSERT_NE(Value(l, k), "<missing>") << k << " in " << l;
-        EXPECT_EQ(Number(l, "pass"), (long long)i);
-        EXPECT_EQ(Value(l, "proc"), i == 0 ? "\"TitleInit\"" : "\"TitleUpdate\"");
-        EXPECT_EQ(Number(l, "scene"), 0);
-        EXPECT_EQ(Value(l, "player"), "null");
+            ASSERT_NE(RawValue(l, k), "<missing>") << k << " in " << l;
+        EXPECT_EQ(IntValue(l, "pass"), (long long)i);
+        EXPECT_EQ(RawValue(l, "proc"), i == 0 ? "\"TitleInit\"" : "\"TitleUpdate\"");
+        EXPECT_EQ(IntValue(l, "scene"), 0);
+        EXPECT_EQ(RawValue(l, "player"), "null");
         // The title fades in over 64 frames: 251, 247, ..., 3, then 0.
         const long long k = (long long)i;
-        EXPECT_EQ(Number(l, "alpha"), k == 0 ? 255 : k < 64 ? 255 - 4 * k : 0) << l;
-        EXPECT_EQ(Number(l, "fade"), k == 0 ? 1 : k < 64 ? 1 : k == 64 ? 3 : 0) << l;
+        EXPECT_EQ(IntValue(l, "alpha"), k == 0 ? 255 : k < 64 ? 255 - 4 * k : 0) << l;
+        EXPECT_EQ(IntValue(l, "fade"), k == 0 ? 1 : k < 64 ? 1 : k == 64 ? 3 : 0) << l;
     }
     // 60 frames a second on the virtual clock: frame 60 of the first window ends at 999 ms.
-    EXPECT_EQ(Number(lines[60], "time"), 999);
+    EXPECT_EQ(IntValue(lines[60], "time"), 999);
 
     int rgb10[3], rgb100[3], w = 0, h = 0;
     ASSERT_TRUE(Pixel(dir / "out/pass-000010.png", 320, 240, rgb10, &w, &h));
@@ -178,13 +107,13 @@ TEST_F(ShellE2E, TwoRunsAreByteIdentical) {
     const std::string args = std::string(kHeadless) + " --frames 120 --shot-at 5,110";
     ASSERT_EQ(Brinewisp(args + " --trace a.jsonl --shot-dir a").code, 0);
     ASSERT_EQ(Brinewisp(args + " --trace b.jsonl --shot-dir b").code, 0);
-    const std::string a = ReadFile(dir / "a.jsonl");
-    EXPECT_EQ(Lines(a).size(), 120u);
-    EXPECT_EQ(a, ReadFile(dir / "b.jsonl"));
+    const std::string a = ReadText(dir / "a.jsonl");
+    EXPECT_EQ(TextLines(a).size(), 120u);
+    EXPECT_EQ(a, ReadText(dir / "b.jsonl"));
     for (const char* png : {"pass-000005.png", "pass-000110.png"}) {
-        const std::string pa = ReadFile(dir / "a" / png);
+        const std::string pa = ReadText(dir / "a" / png);
         EXPECT_FALSE(pa.empty()) << png;
-        EXPECT_EQ(pa, ReadFile(dir / "b" / png)) << png;
+        EXPECT_EQ(pa, ReadText(dir / "b" / png)) << png;
     }
 }
 
@@ -204,7 +133,7 @@ TEST_F(ShellE2E, UnknownFlagsAreRefused) {
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("--frobnicate"), std::string::npos) << r.err;
     EXPECT_EQ(Brinewisp("--help").code, 0);
-    EXPECT_NE(ReadFile(dir / "stdout.txt").find("--replay"), std::string::npos);
+    EXPECT_NE(ReadText(dir / "stdout.txt").find("--replay"), std::string::npos);
 }
 
 TEST_F(ShellE2E, ReplayedEscapeOnTheTitleQuitsAtOnce) {
@@ -213,9 +142,9 @@ TEST_F(ShellE2E, ReplayedEscapeOnTheTitleQuitsAtOnce) {
         "--no-render --fast --seed 3 --frames 100 --replay esc.txt --record rec.txt --trace t.jsonl");
     ASSERT_EQ(r.code, 0) << r.err;
     // Escape reaches the window before pass 5, so passes 0 to 4 ran.
-    EXPECT_EQ(Lines(ReadFile(dir / "t.jsonl")).size(), 5u);
+    EXPECT_EQ(TextLines(ReadText(dir / "t.jsonl")).size(), 5u);
     // The recording holds the input that was applied.
-    const std::string rec = ReadFile(dir / "rec.txt");
+    const std::string rec = ReadText(dir / "rec.txt");
     EXPECT_NE(rec.find("2 mouse 100 100\n"), std::string::npos) << rec;
     EXPECT_NE(rec.find("5 down ESCAPE\n"), std::string::npos) << rec;
 }
@@ -224,19 +153,19 @@ TEST_F(ShellE2E, ReplayedCloseEndsTheRun) {
     std::ofstream(dir / "close.txt") << "30 close\n";
     RunResult r = Brinewisp("--no-render --fast --seed 3 --replay close.txt --trace t.jsonl");
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(Lines(ReadFile(dir / "t.jsonl")).size(), 30u);
+    EXPECT_EQ(TextLines(ReadText(dir / "t.jsonl")).size(), 30u);
 }
 
 TEST_F(ShellE2E, NoRenderRunsTheStageFromTheCommandLine) {
     RunResult r = Brinewisp("--no-render --fast --seed 1 --stage 1 --frames 80 --trace t.jsonl");
     ASSERT_EQ(r.code, 0) << r.err;
-    std::vector<std::string> lines = Lines(ReadFile(dir / "t.jsonl"));
+    std::vector<std::string> lines = TextLines(ReadText(dir / "t.jsonl"));
     ASSERT_EQ(lines.size(), 80u);
-    EXPECT_EQ(Value(lines[0], "proc"), "\"GameInit\"");
-    EXPECT_EQ(Number(lines[0], "scene"), 1);
-    EXPECT_EQ(Number(lines[0], "stage"), 1);
-    EXPECT_EQ(Value(lines[1], "proc"), "\"GameUpdate\"");
-    const std::string player = Value(lines[1], "player");
+    EXPECT_EQ(RawValue(lines[0], "proc"), "\"GameInit\"");
+    EXPECT_EQ(IntValue(lines[0], "scene"), 1);
+    EXPECT_EQ(IntValue(lines[0], "stage"), 1);
+    EXPECT_EQ(RawValue(lines[1], "proc"), "\"GameUpdate\"");
+    const std::string player = RawValue(lines[1], "player");
     EXPECT_NE(player.find("\"hp\":100"), std::string::npos) << player;
-    EXPECT_EQ(Value(lines[79], "proc"), "\"GameUpdate\"");
+    EXPECT_EQ(RawValue(lines[79], "proc"), "\"GameUpdate\"");
 }

@@ -1,61 +1,17 @@
 // The title as a player meets it, headless with the generated assets: click to glide, pick stage 2 with the
 // keys, click the start button where it is drawn, play, Escape back to the title, and quit from its exit
 // button. Screenshots of the logo, the selector on each item and the fade-out are checked on the way.
-#include "stb_image.h"
+#include "tests/e2e/E2ESupport.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
-namespace fs = std::filesystem;
+using namespace e2e;
 
 namespace {
-
-std::string ReadText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> TextLines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
-// The raw text of the first value under key in one trace line: a number, a string with its quotes, null,
-// [..] or {..}.
-std::string RawValue(const std::string& line, const std::string& key) {
-    const std::string needle = "\"" + key + "\":";
-    size_t at = line.find(needle);
-    if (at == std::string::npos) return "<missing>";
-    at += needle.size();
-    size_t end = at;
-    int depth = 0;
-    for (; end < line.size(); ++end) {
-        const char c = line[end];
-        if (c == '[' || c == '{') ++depth;
-        if (c == ']' || c == '}') {
-            if (depth == 0) break;
-            --depth;
-        }
-        if (c == ',' && depth == 0) break;
-    }
-    return line.substr(at, end - at);
-}
-
-long long IntValue(const std::string& line, const std::string& key) {
-    return std::atoll(RawValue(line, key).c_str());
-}
 
 // The "title" object of a trace line, or "null".
 std::string TitleOf(const std::string& line) {
@@ -82,59 +38,39 @@ struct Rgb {
     int r = 0, g = 0, b = 0;
 };
 
-class TitleE2E : public ::testing::Test {
+class TitleE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        const fs::path src = BW_SOURCE_DIR;
-        for (const char* need : {"image/title/logo.png", "image/title/start.png", "xfile/football.x"})
-            if (!fs::exists(src / need))
-                GTEST_SKIP() << "the generated assets are missing (run build/assetgen .): " << need;
-        char tmpl[] = "/tmp/bw-title-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        for (const char* sub : {"data", "image", "xfile", "sound"})
-            fs::create_directory_symlink(src / sub, dir / sub);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        if (!dir.empty()) fs::remove_all(dir, ec);
+        if (!AssetsGenerated({"image/title/logo.png", "image/title/start.png", "xfile/football.x"}))
+            GTEST_SKIP() << "the generated assets are missing (run build/assetgen .)";
+        MakeDir("title-e2e");
+        LinkRuntime({"data", "image", "xfile", "sound"});
     }
 
     int Run(const std::string& replay, const std::string& args) {
         std::ofstream(dir / "replay.txt") << replay;
-        const std::string cmd = "cd '" + dir.string() +
-                                "' && SDL_AUDIODRIVER=dummy '" BW_BINARY
-                                "' --headless --fast --windowed --seed 5 --replay replay.txt " +
-                                args + " > stdout.txt 2> stderr.txt";
-        const int status = std::system(cmd.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return RunGame("--headless --fast --windowed --seed 5 --replay replay.txt " + args);
     }
 
     // Pixels of one screenshot.
     bool Load(long long pass) {
         char name[32];
         std::snprintf(name, sizeof name, "pass-%06lld.png", pass);
-        int n = 0;
-        unsigned char* data = stbi_load((dir / "shots" / name).c_str(), &width, &height, &n, 3);
-        if (!data) return false;
-        pixels.assign(data, data + width * height * 3);
-        stbi_image_free(data);
-        return width == 640 && height == 480;
+        if (!shot.Load(dir / "shots" / name)) return false;
+        return shot.W() == 640 && shot.H() == 480;
     }
     Rgb At(int x, int y) const {
-        const unsigned char* p = &pixels[(size_t(y) * width + size_t(x)) * 3];
+        const unsigned char* p = shot.At(x, y);
         return {p[0], p[1], p[2]};
     }
     double Mean() const {
         double sum = 0.0;
-        for (unsigned char v : pixels)
+        for (unsigned char v : shot.Bytes())
             sum += v;
-        return sum / (double)pixels.size();
+        return sum / (double)shot.Bytes().size();
     }
 
-    fs::path dir;
-    int width = 0, height = 0;
-    std::vector<unsigned char> pixels;
+    RgbImage shot;
 };
 
 int Distance(const Rgb& a, const Rgb& b) {
@@ -159,7 +95,7 @@ TEST_F(TitleE2E, ClickToGlidePickStageTwoPlayComeBackAndQuitFromExit) {
            << "720 mouse " << exit.x << " " << exit.y << "\n"   // exit
            << "730 down LBUTTON\n731 up LBUTTON\n";
     ASSERT_EQ(Run(replay.str(), "--frames 1200 --trace t.jsonl --shot-at 75,150,255,292 --shot-dir shots"), 0)
-        << ReadText(dir / "stderr.txt");
+        << Err();
     const std::vector<std::string> lines = TextLines(ReadText(dir / "t.jsonl"));
     ASSERT_GT(lines.size(), 732u);
     ASSERT_LT(lines.size(), 1200u) << "the program must end by itself";

@@ -3,6 +3,7 @@
 #include "CreatureTestSupport.h"
 
 #include "creatures/Anemone.h"
+#include "app/Trace.h"
 #include "creatures/Percula.h"
 #include "player/Effects.h"
 #include "world/Props.h"
@@ -378,4 +379,28 @@ TEST_F(Anemone, ItsFishAndTentaclesLiveInItsOwnArenaAndARebuiltCrownKeepsItsObje
     ReleaseObjects();
     EXPECT_EQ(ArenaObjectCount(ObjectArena::Program), 1u + 9u + 72u);
     EXPECT_EQ(display->m_Tentacles.size(), 72u);
+}
+
+TEST_F(Anemone, TheTraceListsTheFishOfEveryAnemoneWithStateHitPointsAndPlace) {
+    AddPlayer(D3DXVECTOR3(500.0f, 6.0f, 500.0f));
+    CAnemone* first = AddAnemone(D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+    CAnemone* second = AddAnemone(D3DXVECTOR3(200.0f, 0.0f, 0.0f));
+    first->m_Fish.resize(2);
+    second->m_Fish.resize(1);
+    first->m_Fish[0]->m_AiState = 1;
+    first->m_Fish[1]->m_Hp = 7;
+    first->m_Fish[1]->m_Pos = D3DXVECTOR3(-2.5f, 0.0f, 3.25f);
+    const std::string line = TraceLine(4, "GameUpdate");
+    EXPECT_NE(line.find("\"school\":[{\"ai\":1,\"hp\":20,\"x\":0,\"z\":40},{\"ai\":0,\"hp\":7,\"x\":-2.5,"
+                        "\"z\":3.25},{\"ai\":0,\"hp\":20,\"x\":200,\"z\":40}]"),
+              std::string::npos)
+        << line;
+    // The anemones themselves still count their fish in the creatures list.
+    EXPECT_NE(
+        line.find("{\"type\":\"anemone\",\"mode\":0,\"hp\":600,\"fish\":2},{\"type\":\"anemone\",\"mode\":0,"
+                  "\"hp\":600,\"fish\":1}"),
+        std::string::npos)
+        << line;
+    ReleaseObjects();
+    EXPECT_NE(TraceLine(5, "GameUpdate").find("\"school\":[]"), std::string::npos);
 }

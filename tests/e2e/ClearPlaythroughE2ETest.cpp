@@ -1,0 +1,183 @@
+// Whole stages played to their clear from the replay files in tests/playthroughs, without rendering (the
+// traces are the same as with it): the stage entered, strays rescued and following, the target worn down
+// by the player and its followers and defeated, the clear board, and the back button to the title.
+#include "tests/e2e/E2ESupport.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+long long Int(const std::string& json, const std::string& key) {
+    return IntValue(json, key);
+}
+
+// The first creature object of a type in a trace line's "creatures" list, or "" when there is none.
+std::string CreatureOf(const std::string& line, const std::string& type) {
+    const std::string list = RawValue(line, "creatures");
+    const size_t at = list.find("\"type\":\"" + type + "\"");
+    if (at == std::string::npos) return "";
+    const size_t begin = list.rfind('{', at), end = list.find('}', at);
+    return list.substr(begin, end - begin + 1);
+}
+
+// Jellies following the player, counted in the jellies list (the followers key reads 0 in a pass that ends
+// by creating an object).
+int Following(const std::string& line) {
+    const std::string jellies = RawValue(line, "jellies");
+    int n = 0;
+    for (size_t at = jellies.find("\"state\":2"); at != std::string::npos;
+         at = jellies.find("\"state\":2", at + 1))
+        ++n;
+    return n;
+}
+
+// The passes at which a whole clear run reaches its milestones.
+struct ClearRun {
+    int game = -1;   // GameInit
+    int woken = -1;  // the target creature left its first state
+    int killed = -1; // its hit points reached 0
+    int clear = -1;  // stage state 2
+    int click = -1;  // the back button started the fade-out
+    int title = -1;  // TitleInit after the stage
+    int rescues = 0; // rescue animations started
+    int mostFollowing = 0;
+    int followingAtWake = 0;
+};
+
+class ClearPlaythroughE2E : public GameDirTest {
+  protected:
+    void SetUp() override {
+        if (!AssetsGenerated({"xfile/football.x", "xfile/collision3.x"}))
+            GTEST_SKIP() << "run build/assetgen . first";
+        MakeDir("clear");
+        LinkRuntime({"data", "image", "xfile", "sound"});
+    }
+    std::vector<std::string> Play(const std::string& replay, const std::string& args, int frames) {
+        EXPECT_EQ(RunGame("--no-render --fast --windowed --seed 5 " + args +
+                          " --replay '" BW_SOURCE_DIR "/tests/playthroughs/" + replay +
+                          "' --trace t.jsonl --frames " + std::to_string(frames)),
+                  0)
+            << Err();
+        return FileLines(dir / "t.jsonl");
+    }
+
+    // The checks every clear run passes: one target in the stage, rescues that bring followers, the target
+    // creature woken, worn down and defeated (its hit points `field` under `type`), the targets falling from
+    // 1 to 0 or below and the clear test seeing it, the player alive all along, the clear board waiting for
+    // the back button, and the title again from its start.
+    ClearRun CheckClearRun(const std::vector<std::string>& lines, int stage, const std::string& type,
+                           const std::string& asleepKey, long long asleepValue) {
+        ClearRun r;
+        r.game = FirstProc(lines, 0, "GameInit");
+        EXPECT_GE(r.game, 0);
+        if (r.game < 0) return r;
+        EXPECT_EQ(Int(lines[r.game], "stage"), stage);
+        EXPECT_EQ(Int(lines[r.game], "targets"), 1);
+        EXPECT_EQ(Following(lines[r.game]), 0);
+        EXPECT_EQ(Int(lines[r.game], "strays"), 29);
+        EXPECT_NE(CreatureOf(lines[r.game], type), "") << lines[r.game];
+
+        for (int i = r.game + 1; i < (int)lines.size(); ++i) {
+            const std::string& l = lines[i];
+            const std::string& before = lines[i - 1];
+            if (Int(l, "scene") != 1) break;
+            EXPECT_NE(Int(l, "state"), 1) << "the player never dies: " << l;
+            EXPECT_GT(Int(RawValue(l, "player"), "hp"), 0) << l;
+            r.rescues += (int)std::max(0LL, Int(l, "rescuing") - Int(before, "rescuing"));
+            r.mostFollowing = std::max(r.mostFollowing, Following(l));
+            const std::string c = CreatureOf(l, type);
+            EXPECT_NE(c, "") << l;
+            if (r.woken < 0 && Int(c, asleepKey) != asleepValue) {
+                r.woken = i;
+                r.followingAtWake = Following(l);
+            }
+            if (r.killed < 0 && Int(c, "hp") <= 0) r.killed = i;
+            if (r.killed < 0) {
+                EXPECT_EQ(Int(l, "targets"), 1) << l;
+            }
+            if (r.clear < 0 && Int(l, "state") == 2) r.clear = i;
+            if (r.clear >= 0 && r.click < 0 && Int(l, "fade") == 2) r.click = i;
+        }
+        EXPECT_GT(r.woken, r.game);
+        EXPECT_GT(r.killed, r.woken);
+        // The defeat brings the targets to 0 or below at once (each of its 36 bubbles counts one down) and
+        // the clear test sees it in the same pass.
+        EXPECT_EQ(r.clear, r.killed);
+        if (r.clear < 0) return r;
+        EXPECT_LE(Int(lines[r.clear], "targets"), 0);
+        EXPECT_EQ(Int(lines[r.clear - 1], "state"), 0);
+        EXPECT_GE(r.rescues, 6);
+        EXPECT_GE(r.mostFollowing, 6);
+
+        // The clear board fades in and waits for the back button; its click fades out to the title.
+        EXPECT_GT(r.click, r.clear + 128) << "the button shows only once the board is fully shown";
+        for (int i = r.clear; i < r.click && i < (int)lines.size(); ++i)
+            EXPECT_EQ(Int(lines[i], "state"), 2) << lines[i];
+        r.title = FirstProc(lines, r.clear, "TitleInit");
+        EXPECT_GT(r.title, r.click);
+        if (r.title < 0) return r;
+        EXPECT_EQ(r.title, r.click + 66) << "64 frames of fade, the frame that ends it, the leave procedure";
+        EXPECT_EQ(RawValue(lines[r.title - 1], "proc"), "\"GameUninit\"");
+        EXPECT_EQ(Int(lines[r.title], "scene"), 0);
+        EXPECT_EQ(RawValue(lines[r.title], "player"), "null");
+        EXPECT_EQ(RawValue(lines.back(), "proc"), "\"TitleUpdate\"");
+        EXPECT_EQ(Int(RawValue(lines.back(), "title"), "phase"), 0);
+        return r;
+    }
+
+    // Hit points of the target creature from `from` to `to`: never up, and how many were lost.
+    long long HitPointsLost(const std::vector<std::string>& lines, const std::string& type, int from,
+                            int to) {
+        long long before = Int(CreatureOf(lines[from], type), "hp");
+        const long long first = before;
+        for (int i = from + 1; i <= to; ++i) {
+            const long long hp = Int(CreatureOf(lines[i], type), "hp");
+            EXPECT_LE(hp, before) << "nothing heals it: " << lines[i];
+            before = hp;
+        }
+        return first - before;
+    }
+};
+
+} // namespace
+
+TEST_F(ClearPlaythroughE2E, StageOneFromTheTitleToTheClearBoardAndBack) {
+    const std::vector<std::string> lines = Play("stage1_clear.replay", "", 11000);
+    ASSERT_EQ(lines.size(), 11000u);
+
+    // The title's start panel picked stage 1.
+    EXPECT_EQ(Int(lines[260], "menu"), 0);
+    const ClearRun r = CheckClearRun(lines, 1, "football", "ai", 0);
+    ASSERT_GT(r.game, 260);
+    EXPECT_EQ(RawValue(lines[r.game - 1], "proc"), "\"TitleUninit\"");
+
+    // The tutorial: a swim key turns its first page, the fire button its second; it ends long before the
+    // football is met.
+    int pageTwo = -1;
+    for (int i = r.game; i < (int)lines.size() && pageTwo < 0; ++i)
+        if (Int(lines[i], "page") == 2) pageTwo = i;
+    ASSERT_GT(pageTwo, r.game);
+    EXPECT_LT(pageTwo, r.woken);
+    EXPECT_EQ(Int(lines[pageTwo], "tutorial"), 0);
+
+    // The football, 700 hit points, wakes with the followers around the player; they wear it down together:
+    // the player alone fires once every 30 frames, far too few shots for its 700 hit points in that time.
+    EXPECT_GE(r.followingAtWake, 8);
+    ASSERT_GT(r.killed, r.woken);
+    EXPECT_EQ(HitPointsLost(lines, "football", r.woken - 1, r.killed), 700);
+    EXPECT_LT((r.killed - r.woken) / 30 + 1, 700);
+    // It charged, and more than 200 hits stunned it, and it lies dead on the clear board.
+    bool charged = false, stunned = false;
+    for (int i = r.woken; i < r.killed; ++i) {
+        const long long ai = Int(CreatureOf(lines[i], "football"), "ai");
+        charged = charged || ai == 5;
+        stunned = stunned || ai == 6;
+    }
+    EXPECT_TRUE(charged);
+    EXPECT_TRUE(stunned);
+    EXPECT_EQ(Int(CreatureOf(lines[r.clear], "football"), "ai"), 4);
+}
