@@ -1,48 +1,27 @@
 // --no-render leaves out a stage's drawing passes. The game must play exactly the same without them: the
 // same input gives the same trace, line for line, as a headless run that draws everything.
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <sstream>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "tests/e2e/E2ESupport.h"
 
-namespace fs = std::filesystem;
+#include <algorithm>
+#include <fstream>
+#include <string>
 
 namespace {
 
-class NoRenderE2E : public ::testing::Test {
+class NoRenderE2E : public e2e::GameDirTest {
   protected:
     void SetUp() override {
-        const fs::path src = BW_SOURCE_DIR;
-        if (!fs::exists(src / "xfile" / "anemone.x")) GTEST_SKIP() << "run build/assetgen . first";
-        char tmpl[] = "/tmp/bw-norender-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_Dir = tmpl;
-        for (const char* sub : {"data", "image", "xfile", "sound"})
-            fs::create_directory_symlink(src / sub, m_Dir / sub);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        if (!m_Dir.empty()) fs::remove_all(m_Dir, ec);
+        if (!AssetsGenerated({"xfile/anemone.x"})) GTEST_SKIP() << "run build/assetgen . first";
+        MakeDir("norender");
+        LinkRuntime({"data", "image", "xfile", "sound"});
     }
     // The whole trace of one run with the given drawing flag.
     std::string Trace(const std::string& mode, const std::string& args) {
         const std::string trace = mode.substr(2) + ".jsonl";
-        const std::string cmd = "cd '" + m_Dir.string() + "' && SDL_AUDIODRIVER=dummy '" BW_BINARY "' " + mode +
-                                " " + args + " --trace " + trace + " > /dev/null 2>&1";
-        const int status = std::system(cmd.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << cmd;
-        std::ifstream in(m_Dir / trace);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        EXPECT_EQ(RunGame(mode + " " + args + " --trace " + trace), 0) << mode << " " << Err();
+        return e2e::ReadText(dir / trace);
     }
-    void WriteReplay(const std::string& text) { std::ofstream(m_Dir / "replay.txt") << text; }
-    fs::path m_Dir;
+    void WriteReplay(const std::string& text) { std::ofstream(dir / "replay.txt") << text; }
 };
 
 // From the title through real clicks on its panels into stage 1 and its tutorial, then Escape back to the
