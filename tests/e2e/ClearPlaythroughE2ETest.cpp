@@ -141,6 +141,28 @@ class ClearPlaythroughE2E : public GameDirTest {
         }
         return first - before;
     }
+
+    // The creature, woken with the followers around the player, is worn down by them together: the player
+    // alone fires once every 30 frames, far too few shots for all its hit points in that time. It charged
+    // on the way, was stunned by the hits (its first stun comes within its first 201 hits), and lies dead on
+    // the clear board.
+    void CheckWornDown(const std::vector<std::string>& lines, const ClearRun& r, const std::string& type,
+                       long long hp) {
+        ASSERT_GT(r.woken, 0);
+        ASSERT_GT(r.killed, r.woken);
+        EXPECT_EQ(Int(CreatureOf(lines[r.woken - 1], type), "hp"), hp);
+        EXPECT_EQ(HitPointsLost(lines, type, r.woken - 1, r.killed), hp);
+        EXPECT_LT((r.killed - r.woken) / 30 + 1, hp);
+        bool charged = false, stunned = false;
+        for (int i = r.woken; i < r.killed; ++i) {
+            const long long ai = Int(CreatureOf(lines[i], type), "ai");
+            charged = charged || ai == 5;
+            stunned = stunned || ai == 6;
+        }
+        EXPECT_TRUE(charged);
+        EXPECT_TRUE(stunned);
+        EXPECT_EQ(Int(CreatureOf(lines[r.clear], type), "ai"), 4);
+    }
 };
 
 } // namespace
@@ -164,20 +186,15 @@ TEST_F(ClearPlaythroughE2E, StageOneFromTheTitleToTheClearBoardAndBack) {
     EXPECT_LT(pageTwo, r.woken);
     EXPECT_EQ(Int(lines[pageTwo], "tutorial"), 0);
 
-    // The football, 700 hit points, wakes with the followers around the player; they wear it down together:
-    // the player alone fires once every 30 frames, far too few shots for its 700 hit points in that time.
     EXPECT_GE(r.followingAtWake, 8);
-    ASSERT_GT(r.killed, r.woken);
-    EXPECT_EQ(HitPointsLost(lines, "football", r.woken - 1, r.killed), 700);
-    EXPECT_LT((r.killed - r.woken) / 30 + 1, 700);
-    // It charged, and more than 200 hits stunned it, and it lies dead on the clear board.
-    bool charged = false, stunned = false;
-    for (int i = r.woken; i < r.killed; ++i) {
-        const long long ai = Int(CreatureOf(lines[i], "football"), "ai");
-        charged = charged || ai == 5;
-        stunned = stunned || ai == 6;
-    }
-    EXPECT_TRUE(charged);
-    EXPECT_TRUE(stunned);
-    EXPECT_EQ(Int(CreatureOf(lines[r.clear], "football"), "ai"), 4);
+    CheckWornDown(lines, r, "football", 700);
+}
+
+TEST_F(ClearPlaythroughE2E, StageThreeFromItsStartToTheClearBoardAndOnToTheTitle) {
+    const std::vector<std::string> lines = Play("stage3_clear.replay", "--stage 3", 10000);
+    ASSERT_EQ(lines.size(), 10000u);
+    const ClearRun r = CheckClearRun(lines, 3, "squid", "ai", 0);
+    EXPECT_EQ(r.game, 0);
+    EXPECT_GE(r.followingAtWake, 8);
+    CheckWornDown(lines, r, "squid", 600);
 }
