@@ -21,6 +21,15 @@ int32_t g_RescueWait = 0;
 
 namespace {
 
+// A float cut to an int toward zero, as a cast does, but never outside +-1e9 (NaN gives 0): a stage file may
+// place a home beyond what an int holds, and the integer arithmetic done on the result keeps room.
+int TruncToInt(float v) {
+    if (!(v == v)) return 0;
+    if (v > 1e9f) return 1000000000;
+    if (v < -1e9f) return -1000000000;
+    return (int)v;
+}
+
 constexpr float kDegToRad = 0.017453292f;
 constexpr float kRadToDeg = 57.295776f;
 
@@ -231,11 +240,11 @@ void CJelly::Move() {
 
     if (m_State == 1) {
         // The home square, 50 units wide; a stray that leaves it heads back until it is well inside the
-        // square widened by 20 on every side.
-        const int xmin = (int)(m_Home.x - 25.0f);
-        const int xmax = (int)(m_Home.x + 25.0f);
-        const int zmin = (int)(m_Home.z - 25.0f);
-        const int zmax = (int)(m_Home.z + 25.0f);
+        // square widened by 20 on every side. (A home placed beyond what an int holds keeps its bound.)
+        const int xmin = TruncToInt(m_Home.x - 25.0f);
+        const int xmax = TruncToInt(m_Home.x + 25.0f);
+        const int zmin = TruncToInt(m_Home.z - 25.0f);
+        const int zmax = TruncToInt(m_Home.z + 25.0f);
         const float x = m_Pos.x;
         const float z = m_Pos.z;
         if (m_bReturning == 0 && ((float)xmin > x - 3.0f || x + 3.0f > (float)xmax ||

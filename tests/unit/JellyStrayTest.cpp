@@ -232,6 +232,21 @@ TEST_F(JellyStray, AStrayReturnsHomeFrom43UnitsButNotFrom30) {
     EXPECT_LE(D3DXVec3Length(&j->m_Vel), 0.05f + 1e-6f); // a stray's speed cap
 }
 
+// A stage file may place a ring of jellies farther out than an int can count: the home square's corners are
+// held at a bound instead of overflowing (the sanitizer build reports the overflow), and the stray still
+// swims, heading back toward that bound.
+TEST_F(JellyStray, AHomeBeyondWhatAnIntHoldsKeepsItsSquareAtABound) {
+    AddPlayerAt(D3DXVECTOR3(0.0f, 6.0f, 0.0f));
+    const D3DXVECTOR3 home(3.0e9f, 6.0f, -3.0e9f);
+    CJelly* j = StillJelly(home);
+    j->m_Pos = home;
+    for (int i = 0; i < 5; ++i)
+        j->Update();
+    EXPECT_EQ(j->m_bReturning, 1);
+    EXPECT_TRUE(std::isfinite(j->m_Angle));
+    EXPECT_TRUE(std::isfinite(j->m_Pos.x) && std::isfinite(j->m_Pos.z));
+}
+
 TEST_F(JellyStray, ANearStrayFiresAtThePlayerEvery100FramesUntilThePlayerDies) {
     CPlayer* player = AddPlayerAt(D3DXVECTOR3(0.0f, 6.0f, 0.0f));
     CJelly* j = StillJelly(D3DXVECTOR3(0.0f, 6.0f, 35.0f));
