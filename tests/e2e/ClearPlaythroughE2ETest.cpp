@@ -198,3 +198,82 @@ TEST_F(ClearPlaythroughE2E, StageThreeFromItsStartToTheClearBoardAndOnToTheTitle
     EXPECT_GE(r.followingAtWake, 8);
     CheckWornDown(lines, r, "squid", 600);
 }
+
+TEST_F(ClearPlaythroughE2E, StageTwoFromTheSelectorThroughTheFlowerToTheAnemonesDefeatAndBack) {
+    const std::vector<std::string> lines = Play("stage2_clear.replay", "", 20000);
+    ASSERT_EQ(lines.size(), (size_t)20000);
+
+    // The right arrow's panel moved the selector to stage 2, and the start panel chose it.
+    EXPECT_EQ(Int(RawValue(lines[161], "title"), "sel"), 0);
+    EXPECT_EQ(Int(RawValue(lines[162], "title"), "sel"), 1);
+    EXPECT_EQ(Int(lines[260], "menu"), 0);
+    EXPECT_EQ(Int(lines[260], "stage"), 2);
+    const ClearRun r = CheckClearRun(lines, 2, "anemone", "mode", 0);
+    ASSERT_GT(r.game, 260);
+
+    // The flower blocks the canyon's mouth until both blossoms have fallen, the first before the second;
+    // only then does the player come within its 28 units and swim through to the anemone's side.
+    const double flowerX = 0.0, flowerZ = 262.0;
+    int firstDown = -1, done = -1, inside = -1, through = -1;
+    for (int i = r.game; i < r.clear; ++i) {
+        const std::string flower = RawValue(lines[i], "flower");
+        if (firstDown < 0 && flower.find("\"hp\":[5,5]") == std::string::npos) firstDown = i;
+        if (done < 0 && Int(flower, "done") == 1) done = i;
+        const double dx = PlayerField(lines[i], "x") - flowerX, dz = PlayerField(lines[i], "z") - flowerZ;
+        if (inside < 0 && dx * dx + dz * dz < 28.0 * 28.0) inside = i;
+        if (through < 0 && PlayerField(lines[i], "z") > flowerZ + 28.0) through = i;
+    }
+    ASSERT_GT(firstDown, r.game);
+    EXPECT_NE(RawValue(lines[firstDown], "flower").find("\"hp\":[4,5]"), std::string::npos)
+        << "blossom 0 is hit first";
+    ASSERT_GT(done, firstDown);
+    EXPECT_EQ(RawValue(lines[done], "flower"), "{\"hp\":[0,0],\"done\":1}");
+    EXPECT_GT(inside, done);
+    EXPECT_GT(through, inside);
+    EXPECT_LT(through, r.woken) << "the anemone is fought from inside its ring of rocks";
+
+    // The anemone, 600 hit points, is first met by its fish, which chase the player into its ring of
+    // rocks and are shot (20 hit points each); the first hit on the anemone provokes it.
+    EXPECT_EQ(Int(CreatureOf(lines[r.game], "anemone"), "fish"), 8);
+    EXPECT_EQ(Int(CreatureOf(lines[r.woken - 1], "anemone"), "hp"), 600);
+    EXPECT_EQ(Int(CreatureOf(lines[r.woken], "anemone"), "mode"), 3);
+    // Then it is worn down by the player and its followers. It breeds fish below 400 hit points, calls them
+    // home at 200, and each one that comes home heals it by 20: what it lost is its 600 and what it healed.
+    long long lost = 0, healed = 0, hpBeforeCall = -1;
+    int gone = 0, bred = 0, heals = 0;
+    bool calledHome = false;
+    for (int i = r.game + 1; i <= r.killed; ++i) {
+        const std::string before = CreatureOf(lines[i - 1], "anemone"), now = CreatureOf(lines[i], "anemone");
+        const long long hp = Int(now, "hp"), hpBefore = Int(before, "hp");
+        const long long fish = Int(now, "fish"), fishBefore = Int(before, "fish");
+        if (fish < fishBefore) gone += (int)(fishBefore - fish);
+        if (fish > fishBefore) bred += (int)(fish - fishBefore);
+        if (!calledHome && RawValue(lines[i], "school").find("\"ai\":4") != std::string::npos) {
+            calledHome = true;
+            hpBeforeCall = hpBefore;
+        }
+        if (fish < fishBefore && hp > hpBefore) {
+            ++heals;
+            EXPECT_TRUE(calledHome) << "only fish called home heal it: " << lines[i];
+        }
+        // A heal of 20 may come with hits of the same pass.
+        if (hp > hpBefore) {
+            EXPECT_LE(hp - hpBefore, 20) << lines[i];
+            healed += 20;
+            lost += 20 - (hp - hpBefore);
+        } else {
+            lost += hpBefore - hp;
+        }
+    }
+    EXPECT_EQ(lost, 600 + healed);
+    EXPECT_GE(heals, 1);
+    EXPECT_TRUE(calledHome);
+    // The call comes as it falls to 200 (within the few hits of one pass).
+    EXPECT_GT(hpBeforeCall, 200);
+    EXPECT_LE(hpBeforeCall, 210);
+    EXPECT_GE(bred, 1);
+    EXPECT_GE(gone, 8);
+    EXPECT_LT((r.killed - r.woken) / 30 + 1, lost);
+    EXPECT_EQ(Int(CreatureOf(lines[r.clear], "anemone"), "mode"), 2);
+    EXPECT_GE(r.followingAtWake, 6);
+}

@@ -5,6 +5,7 @@
 
 #include "tests/e2e/E2ESupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>

@@ -418,14 +418,17 @@ def fight_anemone(game, pilot, home, stand, chunk=12, limit=40000):
 def stage2(game):
     pilot = Pilot(game)
     game.step(400)  # the title, stage 2 chosen with the right arrow, the fade-in
-    for centre in [(-140, 40), (-200, 180), (-380, 60)]:
+    walk(game, pilot, (0.0, 212.0), stop_at=3.0, label="north to the flower standing in the canyon's mouth")
+    game.step(40)
+    # West to the first blossom, rescuing on the way, then back east to the second.
+    for centre in [(-200, 180)]:
         rescue_around(game, pilot, centre)
     blossom(game, pilot, 0, (-300.0, 105.0))
-    for centre in [(-60, -40), (110, 110), (150, 0), (300, 60)]:
+    for centre in [(-380, 60), (-140, 40), (-60, -40), (150, 0), (300, 60)]:
         rescue_around(game, pilot, centre)
     blossom(game, pilot, 1, (250.0, -20.0))
-    walk(game, pilot, (0.0, 225.0), stop_at=4.0, label="to the flower in the mouth of the canyon")
-    walk(game, pilot, (0.0, 300.0), stop_at=4.0, label="through the fallen flower")
+    walk(game, pilot, (0.0, 225.0), stop_at=4.0, label="to the fallen flower in the mouth of the canyon")
+    walk(game, pilot, (0.0, 300.0), stop_at=4.0, label="through it")
     walk(game, pilot, (0.0, 345.0), stop_at=3.0, label="into the anemone's ring of rocks")
     gather(game, 120)
     fight_anemone(game, pilot, (0.0, 400.0), (0.0, 348.0))
@@ -471,7 +474,7 @@ def main():
     ap.add_argument("--binary", default=os.path.join(ROOT, "build", "brinewisp"))
     a = ap.parse_args()
     if a.stage == 3:
-        game = Game(["--stage", "3"], a.binary)
+        game = Game(["--stage", "3"], a.binary, [(0, "mouse 320 240       # the cursor in the middle")])
     else:
         game = Game([], a.binary, title_to_stage(a.stage))
     game.header = HEADERS[a.stage]
