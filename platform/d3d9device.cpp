@@ -99,7 +99,13 @@ class Direct3D9 final : public IDirect3D9 {
             std::string error;
             UINT w = params->BackBufferWidth ? params->BackBufferWidth : 640;
             UINT h = params->BackBufferHeight ? params->BackBufferHeight : 480;
-            renderer = GlRenderer::Create(window, w, h, &error);
+            // The depth buffer has the precision the game asked for: with 16 bits, shadows that overlap at
+            // the same height store the same depth and blend evenly; a finer buffer keeps the rounding
+            // differences of their planes and stripes them.
+            UINT depthBits = !params->EnableAutoDepthStencil                ? 0
+                             : params->AutoDepthStencilFormat == D3DFMT_D16 ? 16
+                                                                            : 24;
+            renderer = GlRenderer::Create(window, w, h, depthBits, &error);
             if (!renderer) {
                 SDL_Log("CreateDevice: %s", error.c_str());
                 return D3DERR_NOTAVAILABLE;

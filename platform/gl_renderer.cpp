@@ -225,14 +225,14 @@ unsigned CompileProgram(const char* vertexSource, const char* fragmentSource, st
 
 // ---- Creation ----
 
-std::shared_ptr<GlRenderer> GlRenderer::Create(SDL_Window* window, UINT width, UINT height,
+std::shared_ptr<GlRenderer> GlRenderer::Create(SDL_Window* window, UINT width, UINT height, UINT depthBits,
                                                std::string* error) {
     std::shared_ptr<GlRenderer> r(new GlRenderer());
-    if (!r->Init(window, width, height, error)) return nullptr;
+    if (!r->Init(window, width, height, depthBits, error)) return nullptr;
     return r;
 }
 
-bool GlRenderer::Init(SDL_Window* window, UINT width, UINT height, std::string* error) {
+bool GlRenderer::Init(SDL_Window* window, UINT width, UINT height, UINT depthBits, std::string* error) {
     m_Window = window;
     m_Width = width;
     m_Height = height;
@@ -259,15 +259,17 @@ bool GlRenderer::Init(SDL_Window* window, UINT width, UINT height, std::string* 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glBindTexture(GL_TEXTURE_2D, 0);
-    glGenRenderbuffers(1, &m_DepthRb);
-    glBindRenderbuffer(GL_RENDERBUFFER, m_DepthRb);
-    // 32-bit float depth: at least as fine as 24-bit everywhere in [0, 1], and the software rasteriser tests
-    // it faster. Nothing uses a stencil.
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, GLsizei(width), GLsizei(height));
+    if (depthBits) {
+        glGenRenderbuffers(1, &m_DepthRb);
+        glBindRenderbuffer(GL_RENDERBUFFER, m_DepthRb);
+        // Nothing uses a stencil.
+        glRenderbufferStorage(GL_RENDERBUFFER, depthBits == 16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH_COMPONENT24,
+                              GLsizei(width), GLsizei(height));
+    }
     glGenFramebuffers(1, &m_Fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, m_Fbo);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_ColorTex, 0);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_DepthRb);
+    if (m_DepthRb) glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_DepthRb);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         *error = "the back buffer framebuffer is incomplete";
         return false;

@@ -16,8 +16,9 @@ struct SDL_Window;
 
 class GlRenderer {
   public:
-    // Creates a GL 3.3 core context on window and the back buffer. Null (with a reason in error) on failure.
-    static std::shared_ptr<GlRenderer> Create(SDL_Window* window, UINT width, UINT height,
+    // Creates a GL 3.3 core context on window and the back buffer, with a depth buffer of depthBits (16 or
+    // 24; 0 for none). Null (with a reason in error) on failure.
+    static std::shared_ptr<GlRenderer> Create(SDL_Window* window, UINT width, UINT height, UINT depthBits,
                                               std::string* error);
     ~GlRenderer();
     GlRenderer(const GlRenderer&) = delete;
@@ -52,7 +53,7 @@ class GlRenderer {
 
   private:
     GlRenderer() = default;
-    bool Init(SDL_Window* window, UINT width, UINT height, std::string* error);
+    bool Init(SDL_Window* window, UINT width, UINT height, UINT depthBits, std::string* error);
     struct Program;
     // The program of a variant, compiled on first use (name 0 when it does not compile; log gets why).
     Program* ProgramFor(const FixedFunctionVariant& variant, std::string* log);
