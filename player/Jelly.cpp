@@ -10,6 +10,7 @@
 #include "world/Collision.h"
 #include "world/Props.h"
 #include "world/World.h"
+#include "world/WorldMath.h"
 #include "platform/windows.h"
 
 #include <algorithm>
@@ -30,34 +31,13 @@ int TruncToInt(float v) {
     return (int)v;
 }
 
-constexpr float kDegToRad = 0.017453292f;
-constexpr float kRadToDeg = 57.295776f;
-
 const D3DXCOLOR kStrayColor(1.0f, 0.1f, 1.0f, 0.8f); // translucent magenta
 const D3DXCOLOR kFollowColor(1.0f, 1.0f, 1.0f, 1.0f);
-
-D3DXMATRIX RotationYDeg(float degrees) {
-    D3DXMATRIX m;
-    D3DXMatrixRotationY(&m, degrees * kDegToRad);
-    return m;
-}
-
-D3DXMATRIX Translation(const D3DXVECTOR3& p) {
-    D3DXMATRIX m;
-    D3DXMatrixTranslation(&m, p.x, p.y, p.z);
-    return m;
-}
-
-D3DXMATRIX Identity() {
-    D3DXMATRIX m;
-    D3DXMatrixIdentity(&m);
-    return m;
-}
 
 // The unit vector a heading faces: (sin a, 0, cos a).
 D3DXVECTOR3 Forward(float degrees) {
     const D3DXVECTOR3 ahead(0.0f, 0.0f, 1.0f);
-    const D3DXMATRIX rot = RotationYDeg(degrees);
+    const D3DXMATRIX rot = MatRotationY(degrees);
     D3DXVECTOR3 f;
     D3DXVec3TransformCoord(&f, &ahead, &rot);
     return f;
@@ -131,10 +111,10 @@ void CJelly::Init() {
     m_BobPhase = (float)(rand() % 360);
 
     m_Home = m_Pos;
-    m_mTrans = Translation(D3DXVECTOR3(m_Pos.x, 4.0f, m_Pos.z));
+    m_mTrans = MatTranslation(D3DXVECTOR3(m_Pos.x, 4.0f, m_Pos.z));
     m_mWorld = m_mTrans;
-    m_mRot = RotationYDeg(m_Angle);
-    m_mShake = Identity();
+    m_mRot = MatRotationY(m_Angle);
+    m_mShake = MatIdentity();
     m_Target = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     m_Vel = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
 
@@ -142,17 +122,7 @@ void CJelly::Init() {
     for (int i = 0; i < 4; ++i)
         m_Shadow[i] = Vertex3D{0.0f, 0.0f, 0.0f, 0xB4000000, uv[i][0], uv[i][1]};
 
-    for (int i = 0; i < 8; ++i) {
-        Tentacle& t = m_Tentacles[i];
-        const D3DXVECTOR3 front(0.0f, 0.0f, 1.0f);
-        const D3DXMATRIX rot = RotationYDeg(45.0f * (float)i);
-        D3DXVec3TransformCoord(&t.Root, &front, &rot);
-        for (D3DXMATRIX& h : t.History)
-            h = m_mTrans;
-        for (Vertex3D& v : t.Quad)
-            v.color = 0xFFFFFFFF;
-        t.Counter = 0;
-    }
+    ResetTentacles(m_Tentacles, 1.0f, m_mTrans);
 
     m_Color = kStrayColor;
 }
@@ -200,7 +170,7 @@ void CJelly::Update() {
 
     // A struck follower shakes and shows red, then whitens again slowly.
     if (m_ShakeTime <= 0) {
-        m_mShake = Identity();
+        m_mShake = MatIdentity();
         if (m_State == 2) BrightenTowardWhite(m_Color, 0.01f);
     } else {
         const float a = (float)(rand() % 360);
@@ -284,8 +254,8 @@ void CJelly::Move() {
     PushOutOfRocks(m_Pos, m_Radius);
     PushOutOfFlowers(m_Pos, m_Radius);
 
-    m_mTrans = Translation(m_Pos);
-    m_mRot = RotationYDeg(m_Angle); // the tentacles' roots turn with the heading
+    m_mTrans = MatTranslation(m_Pos);
+    m_mRot = MatRotationY(m_Angle); // the tentacles' roots turn with the heading
 
     m_BobPhase += 0.03f;
     if (m_BobPhase > 360.0f) m_BobPhase = 0.0f;
@@ -542,7 +512,7 @@ void CJelly::FollowerShoot() {
         const float aim =
             std::atan2(480.0f * 0.5f - cursorY, 640.0f * 0.5f - cursorX) * kRadToDeg - 90.0f + g_CamYaw;
         const D3DXVECTOR3 muzzleLocal(0.0f, 0.0f, 5.0f);
-        const D3DXMATRIX m = RotationYDeg(aim) * m_mTrans;
+        const D3DXMATRIX m = MatRotationY(aim) * m_mTrans;
         D3DXVECTOR3 muzzle;
         D3DXVec3TransformCoord(&muzzle, &muzzleLocal, &m);
         m_Shot.Angle = aim;

@@ -21,7 +21,6 @@ D3DXVECTOR3 CPlayer::s_MoveDir(0.0f, 0.0f, 1.0f);
 
 namespace {
 
-
 bool KeyHeld(int vk) {
     return (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
@@ -71,17 +70,7 @@ void CPlayer::Init() {
         m_Shadow[i] = Vertex3D{0.0f, 0.0f, 0.0f, 0xB4000000, uv[i][0], uv[i][1]};
     }
 
-    for (int i = 0; i < 8; ++i) {
-        Tentacle& t = m_Tentacles[i];
-        const D3DXVECTOR3 front(0.0f, 0.0f, 1.5f);
-        const D3DXMATRIX rot = MatRotationY(45.0f * (float)i);
-        D3DXVec3TransformCoord(&t.Root, &front, &rot);
-        for (D3DXMATRIX& h : t.History)
-            h = m_mTrans;
-        for (Vertex3D& v : t.Quad)
-            v.color = 0xFFFFFFFF;
-        t.Counter = 0;
-    }
+    ResetTentacles(m_Tentacles, 1.5f, m_mTrans);
 }
 
 // The first live enemy shot within reach costs two hit points and starts the shake; at most one a frame.
@@ -291,6 +280,20 @@ int CPlayer::Shoot() {
     }
     if (m_ShotWait > 0) m_ShotWait -= 1;
     return 0;
+}
+
+void ResetTentacles(Tentacle (&tentacles)[8], float rootRadius, const D3DXMATRIX& body) {
+    for (int i = 0; i < 8; ++i) {
+        Tentacle& t = tentacles[i];
+        const D3DXVECTOR3 front(0.0f, 0.0f, rootRadius);
+        const D3DXMATRIX rot = MatRotationY(45.0f * (float)i);
+        D3DXVec3TransformCoord(&t.Root, &front, &rot);
+        for (D3DXMATRIX& h : t.History)
+            h = body;
+        for (Vertex3D& v : t.Quad)
+            v.color = 0xFFFFFFFF;
+        t.Counter = 0;
+    }
 }
 
 void UpdateTentacle(Tentacle& t, int32_t period, D3DXMATRIX body) {

@@ -11,6 +11,9 @@ struct Tentacle {
     int32_t Counter = 0;      // frames since creation, wraps before 3601
 };
 
+// Sets up a body's eight tentacles: roots rootRadius ahead of the centre turned by 45 degrees each, the
+// history filled with the body's frame, white scratch vertices, the counter at 0.
+void ResetTentacles(Tentacle (&tentacles)[8], float rootRadius, const D3DXMATRIX& body);
 // Every period frames the root's frame (translation to Root, then body) is pushed onto the history.
 void UpdateTentacle(Tentacle& t, int32_t period, D3DXMATRIX body);
 // Draws the ribbon: 19 quads, 2 units wide, between consecutive history frames.
