@@ -6,7 +6,7 @@
 #include "app/Scene.h"
 #include "assets/Meshes.h"
 #include "assets/Textures.h"
-#include "platform/windows.h"
+#include <windows.h>
 
 D3DXVECTOR3 g_CamEye{};
 D3DXVECTOR3 g_CamAt{};

@@ -2,7 +2,7 @@
 #include "app/Direct3D.h"
 
 #include "app/WinMain.h"
-#include "platform/windows.h"
+#include <windows.h>
 
 #include <cstring>
 

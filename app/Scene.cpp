@@ -5,6 +5,7 @@
 #include "app/Camera.h"
 #include "app/Cursor.h"
 #include "app/Direct3D.h"
+#include "app/Options.h"
 #include "app/Shader.h"
 #include "app/Title.h"
 #include "assets/Meshes.h"
@@ -15,8 +16,8 @@
 #include "world/ObjectBase.h"
 #include "world/Stage.h"
 #include "world/World.h"
-#include "platform/harness.h"
-#include "platform/windows.h"
+#include <platform_hooks.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -62,7 +63,7 @@ CObjectBase* Player() {
 // The seed of the random generator: the clock, or the harness's --seed.
 unsigned RandomSeed() {
     DWORD now = timeGetTime();
-    return Harness().seedGiven ? Harness().seed : (unsigned)now;
+    return RunOptions().seedGiven ? RunOptions().seed : (unsigned)now;
 }
 
 // Without a window (--no-render) nothing is seen, unless a test watches the device's calls: a stage's passes
@@ -70,7 +71,7 @@ unsigned RandomSeed() {
 // nothing but the picture, so the game plays the same. (The title's are kept: its panels take their places
 // while they are drawn.)
 bool SceneIsSeen() {
-    return !Harness().noRender || g_pDevice->CallLogEnabled();
+    return !PlatformMode().noRender || g_pDevice->CallLogEnabled();
 }
 
 } // namespace

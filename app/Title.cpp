@@ -10,7 +10,7 @@
 #include "assets/Textures.h"
 #include "creatures/Anemone.h"
 #include "creatures/Football.h"
-#include "platform/windows.h"
+#include <windows.h>
 #include "player/Effects.h"
 #include "world/ObjectBase.h"
 #include "world/Props.h"

@@ -4,14 +4,14 @@
 #include "app/Camera.h"
 #include "app/Cursor.h"
 #include "app/Direct3D.h"
+#include "app/Options.h"
 #include "app/Scene.h"
 #include "app/Title.h"
 #include "creatures/Anemone.h"
 #include "creatures/Football.h"
 #include "creatures/Percula.h"
 #include "creatures/Squid.h"
-#include "platform/harness.h"
-#include "platform/windows.h"
+#include <windows.h>
 #include "player/Jelly.h"
 #include "player/Player.h"
 #include "ui/Interface.h"
@@ -283,7 +283,7 @@ void AppendTraceKeys(JsonLine& j, long long pass, const char* proc) {
         }
     }
     j.CloseList();
-    if (Harness().traceRss) j.Int("rss_kb", ResidentMemoryKb());
+    if (RunOptions().traceRss) j.Int("rss_kb", ResidentMemoryKb());
 }
 
 } // namespace
@@ -292,6 +292,17 @@ std::string TraceLine(long long pass, const char* proc) {
     JsonLine j;
     AppendTraceKeys(j, pass, proc);
     return j.Done();
+}
+
+long long ResidentMemoryKb() {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return -1;
+    char line[256];
+    long long kb = -1;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "VmRSS: %lld kB", &kb) == 1) break;
+    std::fclose(f);
+    return kb;
 }
 
 bool TraceOpen(const char* path) {

@@ -4,9 +4,9 @@
 
 #include "app/Bench.h"
 #include "app/Direct3D.h"
+#include "app/Options.h"
 #include "app/Scene.h"
 #include "app/Trace.h"
-#include "platform/harness.h"
 
 #include <cstdio>
 #include <string>
@@ -21,15 +21,15 @@ namespace {
 const char* const kClassName = "Generic Game SDK Window";
 long long s_Pass = 0; // idle passes so far; pass 0 is the first scene procedure call
 
-// Our harness after each idle pass: the trace line, and the back buffer when asked for.
+// After each idle pass: the bench and trace lines, and the back buffer when asked for.
 void AfterIdlePass(SceneProcType proc) {
     const long long pass = s_Pass++;
     BenchPassEnd(pass, SceneProcName(proc));
     TraceWritePass(pass, SceneProcName(proc));
-    if (HarnessShotAt(pass)) {
+    if (ShotAtPass(pass)) {
         char name[32];
         std::snprintf(name, sizeof name, "pass-%06lld.png", pass);
-        const std::string& dir = Harness().shotDir;
+        const std::string& dir = RunOptions().shotDir;
         const std::string path = dir.empty() ? std::string(name) : dir + "/" + name;
         if (!g_pDevice->SaveBackBuffer(path.c_str()))
             std::fprintf(stderr, "brinewisp: cannot write %s\n", path.c_str());
@@ -107,7 +107,7 @@ int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int n
     timeBeginPeriod(1);
     ShowCursor(FALSE);
     AppInit();
-    if (Harness().stage != 0) StartInStage(Harness().stage);
+    if (RunOptions().stage != 0) StartInStage(RunOptions().stage);
 
     MSG msg = {};
     for (;;) {

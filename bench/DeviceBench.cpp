@@ -1,9 +1,9 @@
 // Frame cost of the device on a hidden window: a frame like the game's translucent pass (hundreds of small
 // quads, each with its own world matrix, a few texture changes), batched and with a flush after every draw.
-#include "platform/d3d9.h"
-#include "platform/d3dx9.h"
-#include "platform/gl_device_internal.h"
-#include "platform/sdl_window.h"
+#include <d3d9.h>
+#include <d3dx9.h>
+#include "gl_device_internal.h"
+#include "sdl_window.h"
 
 #include <SDL.h>
 

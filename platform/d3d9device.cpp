@@ -1,10 +1,10 @@
 // The Direct3D object, device creation and the device's CPU-side state and call log.
-#include "platform/d3d9device.h"
+#include "d3d9device.h"
 
-#include "platform/d3d9texture.h"
-#include "platform/gl_renderer.h"
-#include "platform/sdl_window.h"
-#include "platform/windows.h"
+#include "d3d9texture.h"
+#include "gl_renderer.h"
+#include "sdl_window.h"
+#include "windows.h"
 
 #include <SDL.h>
 

@@ -1,10 +1,10 @@
 // The device's drawing half: vertex conversion, batching, scenes, clears, presenting and back-buffer reads,
 // and the interface the mesh and effect layer draws through.
-#include "platform/d3d9device.h"
+#include "d3d9device.h"
 
-#include "platform/d3d9texture.h"
-#include "platform/gl_renderer.h"
-#include "platform/image_io.h"
+#include "d3d9texture.h"
+#include "gl_renderer.h"
+#include "image_io.h"
 
 #include <cmath>
 #include <cstring>

@@ -3,9 +3,9 @@
 // Assimp reads .x files into its right-handed convention (z negated, v flipped, winding reversed) and
 // splits each mesh by material; aiProcess_ConvertToLeftHanded undoes the conversion, so the file's own
 // values come back, and aiProcess_PreTransformVertices applies the frames' transforms.
-#include "platform/d3dx9mesh.h"
+#include "d3dx9mesh.h"
 
-#include "platform/xfile_check.h"
+#include "xfile_check.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>

@@ -1,8 +1,8 @@
 // The device side of the seam between the fixed-function device and the mesh and effect layer.
-#include "platform/effect_bridge.h"
+#include "effect_bridge.h"
 
-#include "platform/d3dx9core.h"
-#include "platform/gl_device_internal.h"
+#include "d3dx9core.h"
+#include "gl_device_internal.h"
 
 #include <cstring>
 

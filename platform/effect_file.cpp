@@ -1,6 +1,6 @@
-#include "platform/effect_file.h"
+#include "effect_file.h"
 
-#include "platform/d3d9types.h"
+#include "d3d9types.h"
 
 #include <cstdio>
 #include <sstream>

@@ -1,7 +1,6 @@
 // Keyboard and mouse state: held keys, the mouse position in screen coordinates.
-// The message layer feeds it from SDL events, or the harness from a replay file.
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+// The message layer feeds it from SDL events, or the application from a replay (platform_hooks.h).
+#include "win32_private.h"
 
 #include <SDL2/SDL.h>
 #include <cmath>
@@ -13,8 +12,8 @@ POINT s_Mouse = {0, 0};
 
 // The live mouse of a visible window is read from the desktop; everything else uses the tracked position.
 bool UseDesktopMouse() {
-    const HarnessOptions& opt = Harness();
-    return win32::VideoStarted() && !opt.headless && !opt.noRender && !HarnessReplayActive();
+    const PlatformRunMode& mode = PlatformMode();
+    return win32::VideoStarted() && !mode.headless && !mode.noRender && !mode.replayActive;
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 #include "world/Props.h"
 #include "world/World.h"
 #include "world/WorldMath.h"
-#include "platform/windows.h"
+#include <windows.h>
 
 #include <algorithm>
 #include <cmath>

@@ -9,7 +9,7 @@
 #include "assets/Meshes.h"
 #include "assets/Sound.h"
 #include "assets/Textures.h"
-#include "platform/windows.h"
+#include <windows.h>
 #include "world/Collision.h"
 #include "world/WorldMath.h"
 

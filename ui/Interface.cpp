@@ -7,7 +7,7 @@
 #include "app/WinMain.h"
 #include "assets/Textures.h"
 #include "world/ObjectBase.h"
-#include "platform/windows.h"
+#include <windows.h>
 
 TutorialUI g_KeysHint;
 TutorialUI g_MouseHint;

@@ -3,7 +3,8 @@
 
 #include "app/Bench.h"
 #include "app/Direct3D.h"
-#include "platform/harness.h"
+#include "app/Options.h"
+#include "app/Replay.h"
 
 #include <fstream>
 #include <sstream>
@@ -25,19 +26,19 @@ bool IsCount(const std::string& s) {
 } // namespace
 
 TEST(BenchFlag, TakesAFileNameAndNothingElse) {
-    HarnessOptions o;
+    Options o;
     std::string error;
-    ASSERT_EQ(ParseHarnessArgs({"--bench", "b.txt", "--fast"}, o, error), ParseOutcome::Run);
+    ASSERT_EQ(ParseOptions({"--bench", "b.txt", "--fast"}, o, error), ParseOutcome::Run);
     EXPECT_EQ(o.benchPath, "b.txt");
-    EXPECT_TRUE(o.fast);
-    ASSERT_EQ(ParseHarnessArgs({"--bench=c.txt"}, o, error), ParseOutcome::Run);
+    EXPECT_TRUE(o.mode.fast);
+    ASSERT_EQ(ParseOptions({"--bench=c.txt"}, o, error), ParseOutcome::Run);
     EXPECT_EQ(o.benchPath, "c.txt");
-    ASSERT_EQ(ParseHarnessArgs({"--fast"}, o, error), ParseOutcome::Run);
+    ASSERT_EQ(ParseOptions({"--fast"}, o, error), ParseOutcome::Run);
     EXPECT_TRUE(o.benchPath.empty()); // off unless asked for
-    EXPECT_EQ(ParseHarnessArgs({"--bench"}, o, error), ParseOutcome::Error);
+    EXPECT_EQ(ParseOptions({"--bench"}, o, error), ParseOutcome::Error);
     EXPECT_NE(error.find("--bench"), std::string::npos);
-    EXPECT_EQ(ParseHarnessArgs({"--bench="}, o, error), ParseOutcome::Error);
-    EXPECT_NE(std::string(HarnessUsage()).find("--bench FILE"), std::string::npos);
+    EXPECT_EQ(ParseOptions({"--bench="}, o, error), ParseOutcome::Error);
+    EXPECT_NE(std::string(OptionsUsage()).find("--bench FILE"), std::string::npos);
 }
 
 class BenchFile : public RecordingDeviceTest {

@@ -7,8 +7,8 @@
 #include "assets/Textures.h"
 #include "world/ObjectBase.h"
 #include "world/World.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -19,9 +19,9 @@ namespace {
 class CameraScene : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().fast = true;
-        HarnessSetReplay({}, true);
+        ResetRun();
+        PlatformMode().fast = true;
+        ReplaySet({}, true);
         win32::ResetVirtualClock();
         win32::ResetMessages();
         win32::ResetInput();
@@ -50,8 +50,7 @@ class CameraScene : public ::testing::Test {
         ResetSceneGlobals();
         win32::ResetInput();
         win32::ResetMessages();
-        HarnessSetReplay({}, false);
-        Harness() = HarnessOptions{};
+        ResetRun();
     }
     const D3DXVECTOR3& PlayerPos() const { return ActorList[0]->m_Pos; }
 };

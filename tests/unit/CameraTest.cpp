@@ -6,8 +6,8 @@
 #include "app/WinMain.h"
 #include "assets/Meshes.h"
 #include "assets/Textures.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
 
 #include <cmath>
 #include <cstring>
@@ -31,8 +31,8 @@ D3DXMATRIX Translation(float x, float y, float z) {
 class Camera : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        HarnessSetReplay({}, true); // input comes only from the test
+        ResetRun();
+        ReplaySet({}, true); // input comes only from the test
         win32::ResetInput();
         g_hWnd = nullptr; // no window: the device records
         ASSERT_NE(InitDirect3D(0), nullptr);
@@ -41,8 +41,7 @@ class Camera : public ::testing::Test {
     }
     void TearDown() override {
         win32::ResetInput();
-        HarnessSetReplay({}, false);
-        Harness() = HarnessOptions{};
+        ResetRun();
         g_pTerrain = m_SavedTerrain;
         g_StageNo = m_SavedStage;
         ReleaseDirect3D();

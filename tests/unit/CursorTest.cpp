@@ -4,8 +4,8 @@
 #include "app/Scene.h"
 #include "app/WinMain.h"
 #include "assets/Textures.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
 
 #include <cmath>
 #include <cstring>
@@ -16,8 +16,8 @@ namespace {
 class Cursor : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        HarnessSetReplay({}, true); // the mouse is the tracked one, never the desktop's
+        ResetRun();
+        ReplaySet({}, true); // the mouse is the tracked one, never the desktop's
         win32::ResetInput();
         m_SavedClient = g_rcClient;
         m_SavedWindow = g_rcWindow;
@@ -26,8 +26,7 @@ class Cursor : public ::testing::Test {
         g_rcClient = m_SavedClient;
         g_rcWindow = m_SavedWindow;
         win32::ResetInput();
-        HarnessSetReplay({}, false);
-        Harness() = HarnessOptions{};
+        ResetRun();
     }
 
     // The rectangles as the message loop reads them: the client from (0, 0), the window on the screen.

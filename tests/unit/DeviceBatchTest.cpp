@@ -1,7 +1,7 @@
 // Batching: consecutive draws under the same state become one GL draw, and the picture does not change.
 #include "DeviceTestSupport.h"
 
-#include "platform/gl_device_internal.h"
+#include "gl_device_internal.h"
 
 namespace {
 

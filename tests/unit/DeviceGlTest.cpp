@@ -1,7 +1,7 @@
 // Pixel tests of the drawing device on a hidden OpenGL window.
 #include "DeviceTestSupport.h"
 
-#include "platform/gl_device_internal.h"
+#include "gl_device_internal.h"
 
 #include <cstdio>
 #include <cstdlib>

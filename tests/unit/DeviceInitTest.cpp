@@ -4,7 +4,8 @@
 
 #include "app/Direct3D.h"
 #include "app/WinMain.h"
-#include "platform/harness.h"
+#include "app/Options.h"
+#include "app/Replay.h"
 
 namespace {
 
@@ -14,15 +15,15 @@ protected:
     Direct3DTestHooksForTest() = Direct3DTestHooks();
     Direct3DTestHooksForTest().logNewDevices = true;
     m_SavedHwnd = g_hWnd;
-    m_SavedHeadless = Harness().headless;
+    m_SavedHeadless = PlatformMode().headless;
     g_hWnd = nullptr;          // a recording device
-    Harness().headless = true; // error boxes go to the terminal
+    PlatformMode().headless = true; // error boxes go to the terminal
   }
   void TearDown() override {
     ReleaseDirect3D();
     Direct3DTestHooksForTest() = Direct3DTestHooks();
     g_hWnd = m_SavedHwnd;
-    Harness().headless = m_SavedHeadless;
+    PlatformMode().headless = m_SavedHeadless;
   }
   HWND m_SavedHwnd = nullptr;
   bool m_SavedHeadless = false;

@@ -2,7 +2,7 @@
 // across state that comes back, invisible sprites dropped, blending left off where alpha is 1 everywhere.
 #include "DeviceTestSupport.h"
 
-#include "platform/gl_device_internal.h"
+#include "gl_device_internal.h"
 
 #include <epoxy/gl.h>
 

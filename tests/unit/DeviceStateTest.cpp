@@ -1,7 +1,7 @@
 // The device's CPU-side state, the call log and device creation, on a recording device.
 #include "DeviceTestSupport.h"
 
-#include "platform/gl_device_internal.h"
+#include "gl_device_internal.h"
 
 TEST_F(RecordingDeviceTest, StartsWithDirect3DDefaults) {
     auto rs = [&](D3DRENDERSTATETYPE s) {

@@ -2,9 +2,9 @@
 // OpenGL window, vertices and pixel reads.
 #pragma once
 
-#include "platform/d3d9.h"
-#include "platform/d3dx9.h"
-#include "platform/sdl_window.h"
+#include <d3d9.h>
+#include <d3dx9.h>
+#include "sdl_window.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Meshes out of the view volume a technique declares with "bounds" cost no GL work; draws use the values
 // committed at BeginPass and CommitChanges.
-#include "platform/d3d9.h"
-#include "platform/effect_file.h"
+#include <d3d9.h>
+#include "effect_file.h"
 #include "tests/unit/MeshTestScene.h"
 #include "tests/unit/MeshTestUtil.h"
 

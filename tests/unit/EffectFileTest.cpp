@@ -1,7 +1,7 @@
 // The effect file format and effects without GL: parsing, errors, techniques, passes, parameters.
-#include "platform/d3d9types.h"
-#include "platform/d3dx9effect.h"
-#include "platform/effect_file.h"
+#include <d3d9types.h>
+#include <d3dx9effect.h>
+#include "effect_file.h"
 #include "tests/unit/MeshTestUtil.h"
 
 #include <gtest/gtest.h>

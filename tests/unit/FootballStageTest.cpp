@@ -6,8 +6,8 @@
 #include "app/Direct3D.h"
 #include "app/Trace.h"
 #include "app/WinMain.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
 
 #include <filesystem>
 #include <fstream>
@@ -17,8 +17,8 @@ namespace {
 class FootballStage : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().fast = true;
+        ResetRun();
+        PlatformMode().fast = true;
         win32::ResetVirtualClock();
         win32::ResetMessages();
         ResetSceneGlobals();
@@ -42,7 +42,7 @@ class FootballStage : public ::testing::Test {
         ReleaseDirect3D();
         ResetSceneGlobals();
         win32::ResetMessages();
-        Harness() = HarnessOptions{};
+        ResetRun();
         g_GlowPhase = 0.0f;
         std::filesystem::current_path(m_OldCwd);
         std::error_code ec;

@@ -2,9 +2,9 @@
 // Enter press; a resized window shows the 640 x 480 picture stretched over its whole client area.
 #include "DeviceTestSupport.h"
 
-#include "platform/harness.h"
-#include "platform/sdl_window.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "sdl_window.h"
+#include "win32_private.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -30,10 +30,9 @@ LRESULT CALLBACK_ToggleProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 class FullScreenToggle : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().headless = true;
-        Harness().fast = true;
-        HarnessSetReplay({}, false);
+        ResetRun();
+        PlatformMode().headless = true;
+        PlatformMode().fast = true;
         win32::ResetMessages();
         win32::ResetInput();
         g_ToggleMessages = 0;
@@ -45,7 +44,7 @@ class FullScreenToggle : public ::testing::Test {
                                 CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
         if (!m_Wnd) GTEST_SKIP() << "no SDL video here";
         ASSERT_NE(PlatformSdlWindow(m_Wnd), nullptr);
-        Harness().headless = false;
+        PlatformMode().headless = false;
         SDL_PumpEvents();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     }
@@ -54,7 +53,7 @@ class FullScreenToggle : public ::testing::Test {
             PlatformSetFullScreen(m_Wnd, FALSE);
             PlatformDestroyHiddenGlWindow(m_Wnd);
         }
-        Harness() = HarnessOptions{};
+        ResetRun();
         win32::ResetMessages();
         win32::ResetInput();
     }
@@ -117,7 +116,7 @@ TEST_F(FullScreenToggle, AltEnterSwitchesTheScreenModeAndIsNoEnterForTheGame) {
 }
 
 TEST_F(FullScreenToggle, HeadlessRunsKeepTheirWindow) {
-    Harness().headless = true;
+    PlatformMode().headless = true;
     PushReturn(true, KMOD_LALT);
     Pass();
     EXPECT_FALSE(m_Wnd->fullScreen);

@@ -1,5 +1,5 @@
 // Loading .x files: materials and subsets, exact vertex data and winding, frames, bad files.
-#include "platform/d3dx9mesh.h"
+#include <d3dx9mesh.h>
 #include "tests/unit/MeshTestUtil.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The multimedia file functions: chunk navigation, bounds and the direct buffer access the WAV reader uses.
-#include "platform/mmsystem.h"
+#include <mmsystem.h>
 
 #include "WaveTestWriter.h"
 

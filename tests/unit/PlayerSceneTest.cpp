@@ -12,9 +12,9 @@ namespace {
 class PlayerScene : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().fast = true;
-        Harness().noRender = true;
+        ResetRun();
+        PlatformMode().fast = true;
+        PlatformMode().noRender = true;
         win32::ResetVirtualClock();
         win32::ResetMessages();
         win32::ResetInput();
@@ -27,7 +27,7 @@ class PlayerScene : public ::testing::Test {
         ASSERT_NE(InitDirect3D(0), nullptr);
     }
     void TearDown() override {
-        HarnessSetReplay({}, false);
+        ReplaySet({}, false);
         AppUninit(); // sounds, textures, meshes, objects and the sprite
         ShotRequestQueue.clear();
         SetObjectArena(ObjectArena::Program);
@@ -41,12 +41,12 @@ class PlayerScene : public ::testing::Test {
         win32::ResetInput();
         g_rcClient = RECT{0, 0, 0, 0};
         g_rcWindow = RECT{0, 0, 0, 0};
-        Harness() = HarnessOptions{};
+        ResetRun();
     }
 
     // One idle pass: the replayed input of this pass, then the scene procedure.
     void Pass() {
-        HarnessApplyPass(m_Pass++);
+        ReplayBeforePass(m_Pass++);
         g_SceneProc();
     }
 
@@ -70,7 +70,7 @@ POINT DrawnCentre(const DeviceCall& draw) {
 } // namespace
 
 TEST_F(PlayerScene, DeathShowsTheResultBoardAndItsBackButtonLeadsToTheTitle) {
-    HarnessSetReplay({}, true);
+    ReplaySet({}, true);
     AppInit();
     StartInStage(1);
     Pass(); // GameInit
@@ -136,7 +136,7 @@ TEST_F(PlayerScene, DeathShowsTheResultBoardAndItsBackButtonLeadsToTheTitle) {
     std::vector<ReplayEvent> events;
     std::string error;
     ASSERT_TRUE(ParseReplay(in, "click", events, error)) << error;
-    HarnessSetReplay(events, true);
+    ReplaySet(events, true);
     const long long clickPass = m_Pass + 5;
     while (m_Pass < clickPass)
         Pass();

@@ -3,8 +3,8 @@
 #include "app/Direct3D.h"
 #include "app/Scene.h"
 #include "app/WinMain.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
 #include "world/ObjectBase.h"
 #include "world/World.h"
 
@@ -18,8 +18,8 @@ namespace {
 class SceneLeave : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().fast = true;
+        ResetRun();
+        PlatformMode().fast = true;
         win32::ResetVirtualClock();
         win32::ResetMessages();
         ResetSceneGlobals();
@@ -42,7 +42,7 @@ class SceneLeave : public ::testing::Test {
         ReleaseDirect3D();
         ResetSceneGlobals();
         win32::ResetMessages();
-        Harness() = HarnessOptions{};
+        ResetRun();
         std::filesystem::current_path(m_OldCwd);
         std::error_code ec;
         std::filesystem::remove_all(m_Dir, ec);

@@ -6,9 +6,9 @@
 #include "world/ObjectBase.h"
 #include "world/World.h"
 #include "app/WinMain.h"
-#include "platform/harness.h"
-#include "platform/sdl_window.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "sdl_window.h"
+#include "win32_private.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,8 +26,8 @@ float BitsToFloat(DWORD d) {
 class Scene : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().fast = true; // Sleep moves the virtual clock instead of waiting
+        ResetRun();
+        PlatformMode().fast = true; // Sleep moves the virtual clock instead of waiting
         win32::ResetVirtualClock();
         win32::ResetMessages();
         ResetSceneGlobals();
@@ -43,7 +43,7 @@ class Scene : public ::testing::Test {
         ReleaseDirect3D();
         ResetSceneGlobals();
         win32::ResetMessages();
-        Harness() = HarnessOptions{};
+        ResetRun();
     }
 
     // The values a render state was set to, in order, in the recorded calls.
@@ -398,8 +398,8 @@ TEST_F(Scene, ProcedureNamesForTheTrace) {
 
 TEST_F(Scene, DeviceFailureEndsTheProgramWithoutTouchingTheDevice) {
     ReleaseDirect3D();
-    Harness().noRender = true;
-    Harness().screenAnswer = IDNO;
+    PlatformMode().noRender = true;
+    PlatformMode().screenAnswer = IDNO;
     for (bool failCreate : {true, false}) {
         Direct3DTestHooksForTest().failCreate = failCreate;
         Direct3DTestHooksForTest().failDeviceAttempts = failCreate ? 0 : 3; // all three device kinds fail

@@ -1,8 +1,8 @@
 // The mesh and effect tests' device, over the real device.
 #include "tests/unit/TestDevice.h"
 
-#include "platform/d3d9.h"
-#include "platform/sdl_window.h"
+#include <d3d9.h>
+#include "sdl_window.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -3,7 +3,7 @@
 // They run over the real device: a hidden OpenGL window for the drawing kind, none for the recording kind.
 #pragma once
 
-#include "platform/d3d9types.h"
+#include <d3d9types.h>
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // The guard over .x files before the import: files the importer would crash or hang on are refused with a
 // reason, well-formed ones pass, and loading a refused file fails cleanly.
-#include "platform/d3dx9mesh.h"
-#include "platform/xfile_check.h"
+#include <d3dx9mesh.h>
+#include "xfile_check.h"
 
 #include "MeshTestUtil.h"
 

@@ -1,7 +1,7 @@
 // D3DX vectors and matrices in the row-vector convention: a point p becomes p x M, and A x B applies A first.
 #pragma once
 
-#include "platform/d3d9types.h"
+#include "d3d9types.h"
 
 struct D3DXVECTOR2 {
     float x, y;

@@ -2,7 +2,7 @@
 // message boxes and the millisecond clock. Built on SDL2; texts are UTF-8.
 #pragma once
 
-#include "platform/wintypes.h"
+#include "wintypes.h"
 
 // ---- Handles and records ----
 struct HICON__;

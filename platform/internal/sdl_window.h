@@ -1,7 +1,7 @@
 // The link between the window layer's HWND handles and the SDL windows behind them.
 #pragma once
 
-#include "platform/wintypes.h"
+#include "wintypes.h"
 
 struct SDL_Window;
 

@@ -6,8 +6,8 @@
 // Present, back-buffer reads and external GL draws flush too.
 #pragma once
 
-#include "platform/d3d9.h"
-#include "platform/gl_device_internal.h"
+#include "d3d9.h"
+#include "gl_device_internal.h"
 
 #include <array>
 #include <memory>

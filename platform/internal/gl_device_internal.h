@@ -19,7 +19,7 @@
 //   glVertexAttribPointer(loc, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, ...) to get rgba in the shader.
 #pragma once
 
-#include "platform/d3d9.h"
+#include "d3d9.h"
 
 #include <string>
 

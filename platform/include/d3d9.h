@@ -5,8 +5,8 @@
 // (a null HWND in logic tests) keeps every state but draws nothing. Both can record their calls.
 #pragma once
 
-#include "platform/com.h"
-#include "platform/d3d9types.h"
+#include "com.h"
+#include "d3d9types.h"
 
 #include <cstdint>
 #include <string>

@@ -13,7 +13,7 @@
 //   touches GL only when it draws, clears or presents.
 #pragma once
 
-#include "platform/d3d9types.h"
+#include "d3d9types.h"
 
 struct IDirect3DDevice9;
 struct IDirect3DTexture9;

@@ -1,7 +1,8 @@
 // Shared state of the window, message, input and time layer (platform sources and tests only).
 #pragma once
 
-#include "platform/windows.h"
+#include "platform_hooks.h"
+#include "windows.h"
 
 struct SDL_Window;
 
@@ -46,5 +47,9 @@ long long IdlePassesBegun();
 
 // Takes the virtual clock back to 0 (tests).
 void ResetVirtualClock();
+
+// The application's hooks (platform_hooks.h): before pass handles its messages, and for a live input event.
+void BeforePass(long long pass);
+void ReportInput(const PlatformInputEvent& event);
 
 } // namespace win32
