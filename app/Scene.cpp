@@ -16,6 +16,7 @@
 #include "world/ObjectBase.h"
 #include "world/Stage.h"
 #include "world/World.h"
+#include <d3d9debug.h>
 #include <platform_hooks.h>
 #include <windows.h>
 
@@ -71,7 +72,7 @@ unsigned RandomSeed() {
 // nothing but the picture, so the game plays the same. (The title's are kept: its panels take their places
 // while they are drawn.)
 bool SceneIsSeen() {
-    return !PlatformMode().noRender || g_pDevice->CallLogEnabled();
+    return !PlatformMode().noRender || d3d9debug::CallLogEnabled(g_pDevice);
 }
 
 } // namespace

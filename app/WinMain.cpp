@@ -7,6 +7,7 @@
 #include "app/Options.h"
 #include "app/Scene.h"
 #include "app/Trace.h"
+#include <d3d9debug.h>
 
 #include <cstdio>
 #include <string>
@@ -31,7 +32,7 @@ void AfterIdlePass(SceneProcType proc) {
         std::snprintf(name, sizeof name, "pass-%06lld.png", pass);
         const std::string& dir = RunOptions().shotDir;
         const std::string path = dir.empty() ? std::string(name) : dir + "/" + name;
-        if (!g_pDevice->SaveBackBuffer(path.c_str()))
+        if (!d3d9debug::SaveBackBuffer(g_pDevice, path.c_str()))
             std::fprintf(stderr, "brinewisp: cannot write %s\n", path.c_str());
     }
 }

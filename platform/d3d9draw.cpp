@@ -371,10 +371,6 @@ bool D3D9Device::SaveBackBuffer(const char* pngPath) {
 
 namespace gldevice {
 
-bool IsDrawing(IDirect3DDevice9* device) {
-    return device && device->IsDrawing();
-}
-
 void Flush(IDirect3DDevice9* device) {
     if (device) AsDevice(device)->Flush();
 }

@@ -1,12 +1,15 @@
 // The device side of the seam between the fixed-function device and the mesh and effect layer.
 #include "effect_bridge.h"
 
+#include "d3d9debug.h"
 #include "d3dx9core.h"
 #include "gl_device_internal.h"
 
 #include <cstring>
 
-bool BridgeHasGL(IDirect3DDevice9* device) { return gldevice::IsDrawing(device); }
+bool BridgeHasGL(IDirect3DDevice9* device) {
+    return d3d9debug::IsDrawing(device);
+}
 
 void BridgeBeginExternalDraw(IDirect3DDevice9* device) {
     if (!gldevice::BeginExternalDraw(device)) return;

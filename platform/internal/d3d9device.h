@@ -7,6 +7,7 @@
 #pragma once
 
 #include "d3d9.h"
+#include "d3d9debug.h"
 #include "gl_device_internal.h"
 
 #include <array>
@@ -100,16 +101,17 @@ class D3D9Device final : public IDirect3DDevice9 {
     HRESULT GetViewport(D3DVIEWPORT9* viewport) override;
     HRESULT SetViewport(const D3DVIEWPORT9* viewport) override;
 
-    bool IsDrawing() const override { return m_Renderer != nullptr; }
-    void EnableCallLog(bool enable) override;
-    bool CallLogEnabled() const override { return m_LogEnabled; }
-    const std::vector<DeviceCall>& CallLog() const override { return m_Log; }
-    void ClearCallLog() override { m_Log.clear(); }
-    bool ReadBackBuffer(std::vector<uint8_t>& rgba) override;
-    bool SaveBackBuffer(const char* pngPath) override;
-    UINT BatchCount() const override { return m_BatchCount; }
-    UINT PresentCount() const override { return m_PresentCount; }
-    UINT TriangleCount() const override { return m_TriangleCount; }
+    // ---- Beyond Direct3D 9 (d3d9debug.h) ----
+    bool IsDrawing() const { return m_Renderer != nullptr; }
+    void EnableCallLog(bool enable);
+    bool CallLogEnabled() const { return m_LogEnabled; }
+    const std::vector<DeviceCall>& CallLog() const { return m_Log; }
+    void ClearCallLog() { m_Log.clear(); }
+    bool ReadBackBuffer(std::vector<uint8_t>& rgba);
+    bool SaveBackBuffer(const char* pngPath);
+    UINT BatchCount() const { return m_BatchCount; }
+    UINT PresentCount() const { return m_PresentCount; }
+    UINT TriangleCount() const { return m_TriangleCount; }
 
     // ---- Platform-internal ----
     GlRenderer* Renderer() const { return m_Renderer.get(); }

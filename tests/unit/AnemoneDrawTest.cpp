@@ -5,6 +5,7 @@
 #include "assets/Meshes.h"
 #include "assets/Textures.h"
 #include "creatures/Anemone.h"
+#include <d3d9debug.h>
 
 #include <cstring>
 
@@ -44,7 +45,7 @@ class AnemoneDraw : public ReefFixture {
     std::vector<float> DrawnRibbonXs() const {
         std::vector<float> xs;
         int quads = 0;
-        for (const DeviceCall& c : m_Dev->CallLog())
+        for (const DeviceCall& c : d3d9debug::CallLog(m_Dev))
             if (c.method == "DrawPrimitiveUP" && quads++ % 4 == 0) xs.push_back(c.matrix._41);
         return xs;
     }
@@ -69,24 +70,24 @@ TEST_F(AnemoneDraw, EqualDepthKeysDrawTheLaterCreatedFirstAndFarBeforeNear) {
     EXPECT_EQ(order, (std::vector<CAnemoneTentacle*>{far, second, first, near}));
 
     // Both draw passes keep that order, and the sort is made again at each call.
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     anemone->DrawAlpha();
     EXPECT_EQ(DrawnRibbonXs(), (std::vector<float>{3.0f, 4.0f, 2.0f, 1.0f}));
     near->m_Pos.z = 100.0f;
-    m_Dev->ClearCallLog();
+    d3d9debug::ClearCallLog(m_Dev);
     anemone->DrawAlpha();
     EXPECT_EQ(DrawnRibbonXs(), (std::vector<float>{1.0f, 3.0f, 4.0f, 2.0f}));
-    m_Dev->EnableCallLog(false);
+    d3d9debug::EnableCallLog(m_Dev, false);
 }
 
 TEST_F(AnemoneDraw, ATentacleIsFourQuadsOfARibbonBentAtItsRows) {
     CAnemoneTentacle* t = MakeTentacle(D3DXVECTOR3(5.0f, 8.5f, -4.0f));
     const float sway[5] = {-8.0f, -6.0f, -3.0f, -1.0f, 2.0f};
     std::memcpy(t->m_Sway, sway, sizeof sway);
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     t->DrawAlpha();
-    const std::vector<DeviceCall> log = m_Dev->CallLog();
-    m_Dev->EnableCallLog(false);
+    const std::vector<DeviceCall> log = d3d9debug::CallLog(m_Dev);
+    d3d9debug::EnableCallLog(m_Dev, false);
 
     ASSERT_EQ(log.size(), 7u);
     EXPECT_EQ(log[0].method, "SetTransform");

@@ -9,6 +9,7 @@
 #include "world/World.h"
 #include "tests/unit/RunTestSupport.h"
 #include "win32_private.h"
+#include <d3d9debug.h>
 
 #include <gtest/gtest.h>
 #include <string>
@@ -82,10 +83,10 @@ TEST_F(CameraScene, StageCameraStandsStillDuringTheFadeAndRisesAfterIt) {
 
 TEST_F(CameraScene, EveryStageFrameDrawsTheSeabedAndTheCursorLast) {
     win32::SetMouseScreen(200, 100);
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     GameUpdate();
-    const std::vector<DeviceCall> log = g_pDevice->CallLog();
-    g_pDevice->EnableCallLog(false);
+    const std::vector<DeviceCall> log = d3d9debug::CallLog(g_pDevice);
+    d3d9debug::EnableCallLog(g_pDevice, false);
     int fans = 0;
     size_t firstFan = log.size(), view = log.size();
     for (size_t i = 0; i < log.size(); ++i) {

@@ -6,6 +6,7 @@
 #include "assets/Textures.h"
 #include "tests/unit/RunTestSupport.h"
 #include "win32_private.h"
+#include <d3d9debug.h>
 
 #include <cmath>
 #include <cstring>
@@ -132,10 +133,10 @@ TEST_F(Cursor, DrawIsOne24PixelSpriteCentredOnTheCursor) {
     g_pTexCursor = cursor;
     g_CursorX = 100.0f;
     g_CursorY = 50.0f;
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     DrawCursor();
-    const std::vector<DeviceCall> log = g_pDevice->CallLog();
-    g_pDevice->EnableCallLog(false);
+    const std::vector<DeviceCall> log = d3d9debug::CallLog(g_pDevice);
+    d3d9debug::EnableCallLog(g_pDevice, false);
     g_pTexCursor = saved;
     cursor->Release();
     g_pSprite->Release();

@@ -6,6 +6,7 @@
 #include "app/WinMain.h"
 #include "app/Options.h"
 #include "app/Replay.h"
+#include <d3d9debug.h>
 
 namespace {
 
@@ -60,7 +61,7 @@ TEST_F(InitDirect3DTest, SetsTheFixedRenderStateInOrder) {
       {"SetLight", 0, 0, 0},
       {"LightEnable", 0, TRUE, 0},
   };
-  const std::vector<DeviceCall> &log = g_pDevice->CallLog();
+  const std::vector<DeviceCall> &log = d3d9debug::CallLog(g_pDevice);
   ASSERT_EQ(log.size(), sizeof expected / sizeof expected[0]);
   for (size_t i = 0; i < log.size(); ++i) {
     EXPECT_EQ(log[i].method, expected[i].method) << "call " << i;
@@ -168,7 +169,7 @@ TEST(InitDirect3DGl, GivesADrawingDeviceOnTheGameWindow) {
   IDirect3DDevice9 *dev = InitDirect3D(0);
   g_hWnd = saved;
   ASSERT_NE(dev, nullptr);
-  EXPECT_TRUE(dev->IsDrawing());
+  EXPECT_TRUE(d3d9debug::IsDrawing(dev));
   // Lit, untextured quads with the default material are transparent black:
   // nothing shows.
   dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF3C3CFF, 1.0f,
@@ -177,13 +178,13 @@ TEST(InitDirect3DGl, GivesADrawingDeviceOnTheGameWindow) {
   MakeQuad(q, -1, 1, 1, -1, 0.5f, 0xFFFFFFFF);
   dev->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, q, sizeof(TestVertex));
   std::vector<uint8_t> px;
-  ASSERT_TRUE(dev->ReadBackBuffer(px));
+  ASSERT_TRUE(d3d9debug::ReadBackBuffer(dev, px));
   EXPECT_EQ(px[(240 * 640 + 320) * 4 + 0], 0x3C);
   EXPECT_EQ(px[(240 * 640 + 320) * 4 + 2], 0xFF);
   // With lighting off the same quad is white.
   dev->SetRenderState(D3DRS_LIGHTING, FALSE);
   dev->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, q, sizeof(TestVertex));
-  ASSERT_TRUE(dev->ReadBackBuffer(px));
+  ASSERT_TRUE(d3d9debug::ReadBackBuffer(dev, px));
   EXPECT_EQ(px[(240 * 640 + 320) * 4 + 0], 0xFF);
   ReleaseDirect3D();
   PlatformDestroyHiddenGlWindow(hwnd);

@@ -5,6 +5,7 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 #include "sdl_window.h"
+#include <d3d9debug.h>
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ class RecordingDeviceTest : public ::testing::Test {
         ASSERT_EQ(
             m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_Dev),
             D3D_OK);
-        ASSERT_FALSE(m_Dev->IsDrawing());
+        ASSERT_FALSE(d3d9debug::IsDrawing(m_Dev));
     }
     void TearDown() override {
         if (m_Dev) m_Dev->Release();
@@ -94,7 +95,7 @@ class GlDeviceTest : public ::testing::Test {
         if (FAILED(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
                                        &m_Dev)))
             GTEST_SKIP() << "no OpenGL 3.3 core context on this machine";
-        ASSERT_TRUE(m_Dev->IsDrawing());
+        ASSERT_TRUE(d3d9debug::IsDrawing(m_Dev));
         m_Dev->SetRenderState(D3DRS_LIGHTING, FALSE);
         m_Dev->SetFVF(kTestFvf);
     }
@@ -103,7 +104,7 @@ class GlDeviceTest : public ::testing::Test {
         if (m_D3D) m_D3D->Release();
         if (m_Hwnd) PlatformDestroyHiddenGlWindow(m_Hwnd);
     }
-    void Read() { ASSERT_TRUE(m_Dev->ReadBackBuffer(m_Pixels)); }
+    void Read() { ASSERT_TRUE(d3d9debug::ReadBackBuffer(m_Dev, m_Pixels)); }
     // RGBA of pixel (x, y), y counted from the top.
     const uint8_t* Px(int x, int y) const { return &m_Pixels[(size_t(y) * 640 + size_t(x)) * 4]; }
     void ExpectPixel(int x, int y, int r, int g, int b, int tolerance = 2) const {

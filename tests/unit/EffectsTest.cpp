@@ -5,6 +5,7 @@
 #include "app/Scene.h"
 #include "assets/Textures.h"
 #include "player/Effects.h"
+#include <d3d9debug.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -61,13 +62,13 @@ class Effects : public WorldFixture {
 
     std::vector<DeviceCall> CallsOf(const char* method) const {
         std::vector<DeviceCall> out;
-        for (const DeviceCall& c : m_Dev->CallLog())
+        for (const DeviceCall& c : d3d9debug::CallLog(m_Dev))
             if (c.method == method) out.push_back(c);
         return out;
     }
     std::vector<std::string> Methods() const {
         std::vector<std::string> out;
-        for (const DeviceCall& c : m_Dev->CallLog())
+        for (const DeviceCall& c : d3d9debug::CallLog(m_Dev))
             out.push_back(c.method);
         return out;
     }
@@ -86,7 +87,7 @@ TEST_F(Effects, RingFadesOverEightyFiveFramesAndIsNeverDrawnAtOpacityZero) {
     EXPECT_EQ(ring->m_bDead, 0);
     EffectList.push_back(ring);
 
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     int frames = 0;
     while (!EffectList.empty() && frames < 200) {
         UpdateAll();
@@ -118,7 +119,7 @@ TEST_F(Effects, FreshRingIsDrawnFullyOpaqueAtItsStartSize) {
     CCircleEff ring;
     ring.m_Pos = D3DXVECTOR3(320.0f, 240.0f, 0.0f);
     ring.Init();
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     ring.Draw(); // nothing on the opaque pass
     ring.DrawAlpha();
     const std::vector<DeviceCall> draws = CallsOf("SpriteDraw");
@@ -203,7 +204,7 @@ TEST_F(Effects, PuffIsDrawnGrownAndTippedBackFiftyDegrees) {
     dust.Init();
     dust.Update();
     dust.Update();
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     dust.Draw();
     dust.DrawAlpha();
     EXPECT_EQ(Methods(),
@@ -251,7 +252,7 @@ TEST_F(Effects, HealRingSpreadsTwelvefoldInGreenAndEndsAfterEightyFiveFrames) {
     EXPECT_EQ(heal->m_Ring[2].color, 0xFC64FF64u);
 
     // Drawn flat on the seabed under wherever the fish came home.
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     heal->Draw();
     heal->DrawAlpha();
     EXPECT_EQ(Methods(),
@@ -266,7 +267,7 @@ TEST_F(Effects, HealRingSpreadsTwelvefoldInGreenAndEndsAfterEightyFiveFrames) {
     const std::vector<Vertex3D> v = Vertices(draws[0]);
     ASSERT_EQ(v.size(), 4u);
     EXPECT_EQ(v[0].color, 0xFC64FF64u);
-    m_Dev->EnableCallLog(false);
+    d3d9debug::EnableCallLog(m_Dev, false);
 
     for (int frame = 2; frame <= 84; ++frame)
         UpdateAll();

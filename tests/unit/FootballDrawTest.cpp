@@ -3,6 +3,7 @@
 
 #include "app/Direct3D.h"
 #include "assets/Textures.h"
+#include <d3d9debug.h>
 
 namespace {
 
@@ -143,9 +144,9 @@ TEST_F(FootballDraw, TheShadowIsA70By70QuadFlatOnTheSeabedUnderTheBody) {
     f->m_Hp = 5;
     f->m_AiState = 1;
     f->Update();
-    dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(dev, true);
     f->DrawAlpha();
-    const std::vector<DeviceCall> log = dev->CallLog();
+    const std::vector<DeviceCall> log = d3d9debug::CallLog(dev);
     ASSERT_EQ(log.size(), 4u);
     EXPECT_EQ(log[0].method, "SetTexture");
     EXPECT_EQ(log[0].a, 0u);
@@ -172,7 +173,7 @@ TEST_F(FootballDraw, TheShadowIsA70By70QuadFlatOnTheSeabedUnderTheBody) {
         EXPECT_EQ(v[i].color, 0xB4000000u) << i;
     }
 
-    dev->EnableCallLog(false);
+    d3d9debug::EnableCallLog(dev, false);
     g_pTexLight->Release();
     g_pTexLight = savedLight;
     g_pDevice = savedDevice;

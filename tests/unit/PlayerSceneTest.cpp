@@ -4,6 +4,7 @@
 
 #include "player/Bullet.h"
 #include "ui/Interface.h"
+#include <d3d9debug.h>
 
 #include <sstream>
 
@@ -109,15 +110,15 @@ TEST_F(PlayerScene, DeathShowsTheResultBoardAndItsBackButtonLeadsToTheTitle) {
     EXPECT_EQ(g_FadeMode, 0);
 
     // Find the button as drawn: the third board after the depth clear of the interface.
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     Pass();
     std::vector<DeviceCall> boards;
     bool afterClear = false;
-    for (const DeviceCall& c : g_pDevice->CallLog()) {
+    for (const DeviceCall& c : d3d9debug::CallLog(g_pDevice)) {
         if (c.method == "Clear" && c.a == (DWORD)D3DCLEAR_ZBUFFER) afterClear = true;
         if (afterClear && c.method == "DrawPrimitiveUP") boards.push_back(c);
     }
-    g_pDevice->EnableCallLog(false);
+    d3d9debug::EnableCallLog(g_pDevice, false);
     ASSERT_EQ(boards.size(), 3u);
     const POINT button = DrawnCentre(boards[2]);
     ASSERT_GE(button.x, 0);

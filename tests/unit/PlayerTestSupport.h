@@ -14,6 +14,7 @@
 #include "tests/unit/StubEffectMesh.h"
 #include "tests/unit/RunTestSupport.h"
 #include "win32_private.h"
+#include <d3d9debug.h>
 
 #include <gtest/gtest.h>
 
@@ -139,7 +140,7 @@ class PlayerSideFixture : public ::testing::Test {
 // The recorded DrawPrimitiveUP calls.
 inline std::vector<DeviceCall> Draws() {
     std::vector<DeviceCall> out;
-    for (const DeviceCall& c : g_pDevice->CallLog())
+    for (const DeviceCall& c : d3d9debug::CallLog(g_pDevice))
         if (c.method == "DrawPrimitiveUP") out.push_back(c);
     return out;
 }

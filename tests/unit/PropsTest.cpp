@@ -10,6 +10,7 @@
 #include "player/Bullet.h"
 #include "world/Props.h"
 #include "world/Stage.h"
+#include <d3d9debug.h>
 
 #include <climits>
 #include <cstdlib>
@@ -126,7 +127,7 @@ class Props : public WorldFixture {
     // The recorded calls of one method.
     std::vector<DeviceCall> CallsOf(const char* method) const {
         std::vector<DeviceCall> out;
-        for (const DeviceCall& c : m_Dev->CallLog())
+        for (const DeviceCall& c : d3d9debug::CallLog(m_Dev))
             if (c.method == method) out.push_back(c);
         return out;
     }
@@ -276,10 +277,10 @@ TEST_F(Props, RockDrawsItsMeshAndAFlatShadowOnTheSeabed) {
     EXPECT_EQ(g_MeshDraws[0].pass, 0u);
     ExpectMatrixNear(g_MeshDraws[0].world, rock->m_mWorld);
 
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     rock->DrawAlpha();
     std::vector<std::string> methods;
-    for (const DeviceCall& c : m_Dev->CallLog())
+    for (const DeviceCall& c : d3d9debug::CallLog(m_Dev))
         methods.push_back(c.method);
     EXPECT_EQ(methods, (std::vector<std::string>{"SetTexture", "SetTransform", "SetFVF", "DrawPrimitiveUP"}));
     const std::vector<DeviceCall> draws = CallsOf("DrawPrimitiveUP");
@@ -371,11 +372,11 @@ TEST_F(Props, WakameDrawsFourSegmentsDownTheStrip) {
     w.Init();
     const float sway[5] = {-8.0f, -5.0f, -3.0f, 0.5f, 2.0f};
     std::memcpy(w.m_Sway, sway, sizeof sway);
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     w.DrawAlpha();
     w.Draw(); // nothing on the opaque pass
 
-    const auto& log = m_Dev->CallLog();
+    const auto& log = d3d9debug::CallLog(m_Dev);
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(log[0].method, "SetTransform");
     EXPECT_EQ(log[0].a, (DWORD)D3DTS_WORLD);

@@ -3,6 +3,7 @@
 
 #include <d3d9.h>
 #include "sdl_window.h"
+#include <d3d9debug.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -38,8 +39,10 @@ IDirect3DDevice9* TestDeviceCreate(bool withGL) {
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D16;
     IDirect3DDevice9* dev = nullptr;
-    if (!d3d || FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &dev)) ||
-        (withGL && !dev->IsDrawing())) {
+    if (!d3d ||
+        FAILED(
+            d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &dev)) ||
+        (withGL && !d3d9debug::IsDrawing(dev))) {
         if (dev) dev->Release();
         if (d3d) d3d->Release();
         if (window) PlatformDestroyHiddenGlWindow(window);
@@ -97,5 +100,5 @@ void TestDeviceSetLight(IDirect3DDevice9* device, DWORD index, const D3DLIGHT9& 
 void TestDeviceSetCull(IDirect3DDevice9* device, DWORD cullMode) { device->SetRenderState(D3DRS_CULLMODE, cullMode); }
 
 bool TestDeviceReadPixels(IDirect3DDevice9* device, std::vector<unsigned char>* rgba) {
-    return device->ReadBackBuffer(*rgba);
+    return d3d9debug::ReadBackBuffer(device, *rgba);
 }

@@ -4,6 +4,7 @@
 #include "app/Direct3D.h"
 #include "app/Scene.h"
 #include "assets/Textures.h"
+#include <d3d9debug.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -196,13 +197,13 @@ TEST_F(TextureSetTest, MissingFilesLeaveTheirSlotsNull) {
 
 TEST_F(TextureSetTest, DrawSpriteCentresTheImageOnThePointAndScalesAboutIt) {
   LoadSharedTextures();
-  g_pDevice->EnableCallLog(true);
+  d3d9debug::EnableCallLog(g_pDevice, true);
   D3DXMATRIX scale;
   D3DXMatrixScaling(&scale, 2.0f, 2.0f, 1.0f);
   RECT src = {0, 0, 32, 32};
   DrawSprite(g_pTexCursor, 255, 320.0f, 240.0f, 16.0f, 16.0f, src, scale);
-  ASSERT_EQ(g_pDevice->CallLog().size(), 1u);
-  const DeviceCall &c = g_pDevice->CallLog()[0];
+  ASSERT_EQ(d3d9debug::CallLog(g_pDevice).size(), 1u);
+  const DeviceCall &c = d3d9debug::CallLog(g_pDevice)[0];
   EXPECT_EQ(c.method, "SpriteDraw");
   EXPECT_EQ(c.ptr, g_pTexCursor);
   EXPECT_EQ(c.b, 0xFFFFFFFFu);
@@ -217,13 +218,13 @@ TEST_F(TextureSetTest, DrawSpriteCentresTheImageOnThePointAndScalesAboutIt) {
 
 TEST_F(TextureSetTest, TheFadeOverlayCoversTheScreenAndOpacityZeroStillDraws) {
   LoadSharedTextures();
-  g_pDevice->EnableCallLog(true);
+  d3d9debug::EnableCallLog(g_pDevice, true);
   D3DXMATRIX scale;
   D3DXMatrixScaling(&scale, 640.0f, 480.0f, 0.0f);
   RECT texel = {1, 1, 2, 2};
   DrawSprite(g_pTexBlack, 0, 0.0f, 0.0f, 0.0f, 0.0f, texel, scale);
   DrawSprite(g_pTexBlack, 128, 0.0f, 0.0f, 0.0f, 0.0f, texel, scale);
-  const auto &log = g_pDevice->CallLog();
+  const auto &log = d3d9debug::CallLog(g_pDevice);
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].b, 0x00FFFFFFu);
   EXPECT_EQ(log[1].b, 0x80FFFFFFu);
