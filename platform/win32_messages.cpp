@@ -1,6 +1,7 @@
 // The message queue over SDL events. Closing the window posts WM_CLOSE, the Escape key a WM_KEYDOWN;
 // every other key and the mouse only change the polled state. The application's hook runs at the start of
 // each pass's message handling (a replay's events, a limit on the passes); live input is reported to it.
+#include "sdl_window.h"
 #include "win32_private.h"
 
 #include <SDL2/SDL.h>

@@ -151,7 +151,3 @@ DWORD timeGetTime();
 MMRESULT timeBeginPeriod(UINT uPeriod);
 MMRESULT timeEndPeriod(UINT uPeriod);
 void Sleep(DWORD dwMilliseconds);
-
-// ---- Our extension ----
-// Puts the window on the whole desktop (or back to its 640 x 480 client), as a full-screen device does.
-void PlatformSetFullScreen(HWND hWnd, BOOL bFullScreen);
