@@ -3,6 +3,7 @@
 
 #include "app/WinMain.h"
 #include "assets/Textures.h"
+#include <picture_size.h>
 
 float g_CursorX = 0.0f;
 float g_CursorY = 0.0f;
@@ -24,7 +25,7 @@ float GetCursorScreenX() {
     GetCursorPos(&mouse);
     const float origin = (float)g_rcWindow.left - (float)g_rcClient.left;
     const float frame = (float)GetSystemMetrics(SM_CYFRAME);
-    return ((float)mouse.x - origin - frame) / ClientScale(g_rcClient.right, 640.0f);
+    return ((float)mouse.x - origin - frame) / ClientScale(g_rcClient.right, kPictureWidth);
 }
 
 float GetCursorScreenY() {
@@ -33,7 +34,7 @@ float GetCursorScreenY() {
     const float origin = (float)g_rcWindow.top - (float)g_rcClient.top;
     const float frame = (float)GetSystemMetrics(SM_CYFRAME);
     const float caption = (float)GetSystemMetrics(SM_CYCAPTION);
-    return ((float)mouse.y - origin - frame - caption) / ClientScale(g_rcClient.bottom, 480.0f);
+    return ((float)mouse.y - origin - frame - caption) / ClientScale(g_rcClient.bottom, kPictureHeight);
 }
 
 void ResetCursor() {

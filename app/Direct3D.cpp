@@ -2,6 +2,7 @@
 #include "app/Direct3D.h"
 
 #include "app/WinMain.h"
+#include <picture_size.h>
 #include <windows.h>
 
 #include <cstring>
@@ -26,8 +27,8 @@ IDirect3DDevice9* InitDirect3D(BYTE bFullScreen) {
 
     D3DPRESENT_PARAMETERS pp;
     std::memset(&pp, 0, sizeof pp);
-    pp.BackBufferWidth = 640;
-    pp.BackBufferHeight = 480;
+    pp.BackBufferWidth = kPictureWidth;
+    pp.BackBufferHeight = kPictureHeight;
     if (bFullScreen) {
         pp.BackBufferFormat = D3DFMT_X8R8G8B8;
     } else {

@@ -17,6 +17,7 @@
 #include "world/Stage.h"
 #include "world/World.h"
 #include <d3d9debug.h>
+#include <picture_size.h>
 #include <platform_hooks.h>
 #include <windows.h>
 
@@ -294,7 +295,7 @@ void FadeStep() {
 // One black texel stretched over the whole back buffer, drawn every frame (also at opacity 0).
 void DrawFadeOverlay() {
     D3DXMATRIX scale;
-    D3DXMatrixScaling(&scale, 640.0f, 480.0f, 0.0f);
+    D3DXMatrixScaling(&scale, kPictureWidth, kPictureHeight, 0.0f);
     RECT src = {1, 1, 2, 2};
     DrawSprite(g_pTexBlack, g_FadeAlpha, 0.0f, 0.0f, 0.0f, 0.0f, src, scale);
 }

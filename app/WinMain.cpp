@@ -8,6 +8,7 @@
 #include "app/Scene.h"
 #include "app/Trace.h"
 #include <d3d9debug.h>
+#include <picture_size.h>
 
 #include <cstdio>
 #include <string>
@@ -80,14 +81,15 @@ int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int n
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc);
 
-    g_hWnd = CreateWindowExA(0, kClassName, "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                             CW_USEDEFAULT, 640, 480, nullptr, nullptr, hInstance, nullptr);
+    g_hWnd =
+        CreateWindowExA(0, kClassName, "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, kPictureWidth, kPictureHeight, nullptr, nullptr, hInstance, nullptr);
     if (!g_hWnd) return 0;
     ShowWindow(g_hWnd, nCmdShow);
     UpdateWindow(g_hWnd);
     SetFocus(g_hWnd);
     if (g_bFullScreen == 0) {
-        RECT rc = {0, 0, 640, 480};
+        RECT rc = {0, 0, kPictureWidth, kPictureHeight};
         AdjustWindowRect(&rc, WS_OVERLAPPEDWINDOW, FALSE);
         SetWindowPos(g_hWnd, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
@@ -104,7 +106,7 @@ int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int n
     g_pDevice->SetVertexDeclaration(decl);
     if (decl) decl->Release(); // the device keeps its own reference
 
-    SetCursorPos(320, 240);
+    SetCursorPos(kPictureWidth / 2, kPictureHeight / 2);
     timeBeginPeriod(1);
     ShowCursor(FALSE);
     AppInit();

@@ -32,7 +32,7 @@ void PlatformInjectKeyMessage(int vk) {
 }
 
 void PlatformInjectMouse(int x, int y) {
-    const POINT p = win32::ClientToScreen640(win32::MainWindow(), x, y);
+    const POINT p = win32::PictureToScreen(win32::MainWindow(), x, y);
     win32::SetMouseScreen(p.x, p.y);
 }
 

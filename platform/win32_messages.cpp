@@ -63,7 +63,7 @@ void NoteMouse(HWND hwnd, int windowX, int windowY) {
     GetWindowRect(hwnd, &win);
     POINT screen{win.left + windowX, win.top + windowY};
     win32::SetMouseScreen(screen.x, screen.y);
-    POINT c = win32::ScreenToClient640(hwnd, screen);
+    POINT c = win32::ScreenToPicture(hwnd, screen);
     if (c.x == s_LastRecordedMouse.x && c.y == s_LastRecordedMouse.y) return;
     s_LastRecordedMouse = c;
     s_PendingMouse.pass = s_PassesBegun;

@@ -119,8 +119,8 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
                      LPVOID lpParam) {
     (void)dwExStyle, (void)dwStyle, (void)hWndParent, (void)hMenu, (void)hInstance, (void)lpParam;
     if (!lpClassName || s_ClassName != lpClassName || !s_ClassProc) return nullptr;
-    if (nWidth <= 0 || nWidth == CW_USEDEFAULT) nWidth = 640;
-    if (nHeight <= 0 || nHeight == CW_USEDEFAULT) nHeight = 480;
+    if (nWidth <= 0 || nWidth == CW_USEDEFAULT) nWidth = kPictureWidth;
+    if (nHeight <= 0 || nHeight == CW_USEDEFAULT) nHeight = kPictureHeight;
     HWND hwnd = new HWND__;
     hwnd->proc = s_ClassProc;
     hwnd->width = nWidth;
@@ -218,7 +218,7 @@ int GetSystemMetrics(int nIndex) {
         SDL_DisplayMode mode;
         if (win32::VideoStarted() && SDL_GetDesktopDisplayMode(0, &mode) == 0)
             return nIndex == SM_CXSCREEN ? mode.w : mode.h;
-        return nIndex == SM_CXSCREEN ? 640 : 480;
+        return nIndex == SM_CXSCREEN ? kPictureWidth : kPictureHeight; // no desktop: the picture's size
     }
     default:
         return 0; // frames and captions belong to the desktop here
@@ -238,7 +238,7 @@ void PlatformSetFullScreen(HWND hWnd, BOOL bFullScreen) {
     hWnd->fullScreen = bFullScreen != 0;
     if (hWnd->sdl) {
         SDL_SetWindowFullscreen(hWnd->sdl, bFullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-        if (!bFullScreen) SDL_SetWindowSize(hWnd->sdl, 640, 480);
+        if (!bFullScreen) SDL_SetWindowSize(hWnd->sdl, kPictureWidth, kPictureHeight);
     }
 }
 

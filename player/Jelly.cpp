@@ -11,6 +11,7 @@
 #include "world/Props.h"
 #include "world/World.h"
 #include "world/WorldMath.h"
+#include <picture_size.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -510,7 +511,8 @@ void CJelly::FollowerShoot() {
         const float cursorX = GetCursorScreenX();
         const float cursorY = GetCursorScreenY();
         const float aim =
-            std::atan2(480.0f * 0.5f - cursorY, 640.0f * 0.5f - cursorX) * kRadToDeg - 90.0f + g_CamYaw;
+            std::atan2(kPictureHeight * 0.5f - cursorY, kPictureWidth * 0.5f - cursorX) * kRadToDeg - 90.0f +
+            g_CamYaw;
         const D3DXVECTOR3 muzzleLocal(0.0f, 0.0f, 5.0f);
         const D3DXMATRIX m = MatRotationY(aim) * m_mTrans;
         D3DXVECTOR3 muzzle;

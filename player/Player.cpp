@@ -9,6 +9,7 @@
 #include "assets/Meshes.h"
 #include "assets/Sound.h"
 #include "assets/Textures.h"
+#include <picture_size.h>
 #include <windows.h>
 #include "world/Collision.h"
 #include "world/WorldMath.h"
@@ -260,8 +261,8 @@ int CPlayer::Shoot() {
     // full screen) aims where the cursor points.
     const float cursorX = GetCursorScreenX();
     const float cursorY = GetCursorScreenY();
-    const float dx = 640.0f * 0.5f - cursorX;
-    const float dy = 480.0f * 0.5f - cursorY;
+    const float dx = kPictureWidth * 0.5f - cursorX;
+    const float dy = kPictureHeight * 0.5f - cursorY;
     const float aim = std::atan2(dy, dx) * kRadToDeg - 90.0f + g_CamYaw;
 
     if (KeyHeld(VK_LBUTTON) && m_ShotWait < 1) {
