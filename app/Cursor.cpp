@@ -1,6 +1,7 @@
 // The mouse cursor: the mapping of the mouse into 640 x 480 space and the cursor sprite.
 #include "app/Cursor.h"
 
+#include "app/TraceSections.h"
 #include "app/WinMain.h"
 #include "assets/Textures.h"
 #include <picture_size.h>
@@ -52,4 +53,9 @@ void DrawCursor() {
     D3DXMatrixScaling(&scale, 0.75f, 0.75f, 1.0f);
     const RECT src = {0, 0, 32, 32};
     DrawSprite(g_pTexCursor, 255, g_CursorX, g_CursorY, 16.0f, 16.0f, src, scale);
+}
+
+// The cursor in the picture's space.
+void TraceCursorKeys(JsonLine& j) {
+    j.Vec2("cursor", g_CursorX, g_CursorY);
 }

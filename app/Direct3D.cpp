@@ -1,6 +1,7 @@
 // The graphics device and its fixed render state.
 #include "app/Direct3D.h"
 
+#include "app/TraceSections.h"
 #include "app/WinMain.h"
 #include <picture_size.h>
 #include <windows.h>
@@ -123,4 +124,13 @@ void ReleaseDirect3D() {
         g_pD3D->Release();
         g_pD3D = NULL;
     }
+}
+
+// The fog colour the device holds (it turns red while the player dies).
+void TraceFogKeys(JsonLine& j) {
+    DWORD fog = 0;
+    if (g_pDevice && g_pDevice->GetRenderState(D3DRS_FOGCOLOR, &fog) == D3D_OK)
+        j.Int("fog", fog);
+    else
+        j.Null("fog");
 }

@@ -8,6 +8,7 @@
 #include "app/Options.h"
 #include "app/Shader.h"
 #include "app/Title.h"
+#include "app/TraceSections.h"
 #include "assets/Meshes.h"
 #include "assets/Sound.h"
 #include "assets/Textures.h"
@@ -354,4 +355,19 @@ void ResetSceneGlobals() {
     g_DeathFadeBlue = 255;
     g_DeathFogStart = 30.0f;
     g_DeathFogEnd = 100.0f;
+}
+
+// The scene, stage and fade state, the stage's target and follower counts, the title menu's choice and the
+// millisecond clock at the end of the pass.
+void TraceSceneKeys(JsonLine& j) {
+    j.Int("scene", g_SceneId);
+    j.Int("stage", g_StageNo);
+    j.Int("state", g_StageState);
+    j.Int("fade", g_FadeMode);
+    j.Int("alpha", g_FadeAlpha);
+    j.Int("tutorial", g_bTutorial);
+    j.Int("targets", g_TargetCount);
+    j.Int("followers", g_FollowCount);
+    j.Int("menu", g_MenuChoice);
+    j.Int("time", (long long)timeGetTime());
 }

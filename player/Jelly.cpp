@@ -4,6 +4,7 @@
 #include "app/Cursor.h"
 #include "app/Direct3D.h"
 #include "app/Shader.h"
+#include "app/TraceSections.h"
 #include "assets/Meshes.h"
 #include "assets/Sound.h"
 #include "assets/Textures.h"
@@ -534,4 +535,30 @@ void CJelly::FollowerShoot() {
             m_FireState = 2;
         }
     }
+}
+
+// Jellies still astray (rescuing ones among them) and those whose rescue animation runs; then every jelly,
+// in ActorList order: 1 stray or 2 following, whether its rescue animation runs, and where it swims.
+void TraceJellyKeys(JsonLine& j) {
+    long long strays = 0, rescuing = 0;
+    for (const CObjectBase* actor : ActorList) {
+        const CJelly* jelly = dynamic_cast<const CJelly*>(actor);
+        if (!jelly) continue;
+        if (jelly->m_State == 1) ++strays;
+        if (jelly->m_bRescuing == 1) ++rescuing;
+    }
+    j.Int("strays", strays);
+    j.Int("rescuing", rescuing);
+    j.OpenList("jellies");
+    for (const CObjectBase* actor : ActorList) {
+        const CJelly* jelly = dynamic_cast<const CJelly*>(actor);
+        if (!jelly) continue;
+        j.OpenItem();
+        j.Int("state", jelly->m_State);
+        j.Int("rescuing", jelly->m_bRescuing);
+        j.Float("x", jelly->m_Pos.x);
+        j.Float("z", jelly->m_Pos.z);
+        j.Close();
+    }
+    j.CloseList();
 }
