@@ -154,6 +154,13 @@ class D3D9Device final : public IDirect3DDevice9 {
     VertexLayout CurrentLayout() const { return m_Layout; }
     VertexLayout ComputeLayout() const;
     void BeginBatch(const DrawKey& key, IDirect3DTexture9* texture);
+    // The parts of DrawPrimitiveUP: its call log entry; the pending batch made ready for a draw of this
+    // topology under the current state; the vertices in world space in m_Scratch; and m_Scratch appended
+    // to the batch as a plain list of triangles, lines or points.
+    void LogDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride, UINT count);
+    void PrepareBatch(GpuTopology topology);
+    void TransformToScratch(const void* vertices, UINT count, UINT stride, const VertexLayout& layout);
+    void AppendScratchAsList(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT count);
     // Vertices in the pending batch (on a recording device they are counted, not kept).
     size_t PendingVertices() const { return m_Renderer ? m_Batch.size() : m_RecordedVertices; }
     void SetDefaultStates(const D3DPRESENT_PARAMETERS& params);
