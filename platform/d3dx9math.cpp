@@ -69,23 +69,6 @@ D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, float a) {
     return out;
 }
 
-D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* out, float yaw, float pitch, float roll) {
-    D3DXMATRIX z, x, y;
-    D3DXMatrixRotationZ(&z, roll);
-    D3DXMatrixRotationX(&x, pitch);
-    D3DXMatrixRotationY(&y, yaw);
-    *out = z * x * y; // roll first, then pitch, then yaw
-    return out;
-}
-
-D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* out, const D3DXMATRIX* m) {
-    D3DXMATRIX r;
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) r.m[i][j] = m->m[j][i];
-    *out = r;
-    return out;
-}
-
 D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMATRIX* mat) {
     // Cofactor expansion in double precision; general 4x4 (projection matrices included).
     double a[16], inv[16];
@@ -189,19 +172,6 @@ D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVEC
 float D3DXVec3LengthSq(const D3DXVECTOR3* v) { return v->x * v->x + v->y * v->y + v->z * v->z; }
 float D3DXVec3Length(const D3DXVECTOR3* v) { return std::sqrt(D3DXVec3LengthSq(v)); }
 float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
-
-D3DXVECTOR3* D3DXVec3Scale(D3DXVECTOR3* out, const D3DXVECTOR3* v, float s) {
-    *out = *v * s;
-    return out;
-}
-D3DXVECTOR3* D3DXVec3Subtract(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
-    *out = *a - *b;
-    return out;
-}
-D3DXVECTOR3* D3DXVec3Add(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
-    *out = *a + *b;
-    return out;
-}
 
 D3DXVECTOR3* D3DXVec3Unproject(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT9* vp, const D3DXMATRIX* proj,
                                const D3DXMATRIX* view, const D3DXMATRIX* world) {

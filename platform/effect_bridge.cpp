@@ -2,7 +2,6 @@
 #include "effect_bridge.h"
 
 #include "d3d9debug.h"
-#include "d3dx9core.h"
 #include "gl_device_internal.h"
 
 #include <cstring>
@@ -69,12 +68,6 @@ unsigned BridgeTextureName(IDirect3DTexture9* texture) {
     gldevice::EndExternalDraw(device);
     device->Release();
     return name;
-}
-
-IDirect3DTexture9* BridgeCreateTextureFromFile(IDirect3DDevice9* device, const char* path) {
-    IDirect3DTexture9* texture = nullptr;
-    if (FAILED(D3DXCreateTextureFromFileA(device, path, &texture))) return nullptr;
-    return texture;
 }
 
 void BridgeAddRefTexture(IDirect3DTexture9* texture) {

@@ -59,10 +59,6 @@ BridgeFixedState BridgeQueryState(IDirect3DDevice9* device);
 // The GL texture name (GL_TEXTURE_2D) of a texture; 0 for null or a texture without GL storage.
 unsigned BridgeTextureName(IDirect3DTexture9* texture);
 
-// What D3DXCreateTextureFromFileA does: loads an image file (path relative to the working directory)
-// into a new texture holding one reference. Null when the file is missing or unreadable.
-IDirect3DTexture9* BridgeCreateTextureFromFile(IDirect3DDevice9* device, const char* path);
-
 // AddRef and Release of a texture (both do nothing for null).
 void BridgeAddRefTexture(IDirect3DTexture9* texture);
 void BridgeReleaseTexture(IDirect3DTexture9* texture);
