@@ -63,7 +63,7 @@ CObjectBase* Player() {
     return ActorList.empty() ? nullptr : ActorList[0];
 }
 
-// The seed of the random generator: the clock, or the harness's --seed.
+// The seed of the random generator: the clock, or the command line's --seed.
 unsigned RandomSeed() {
     DWORD now = timeGetTime();
     return RunOptions().seedGiven ? RunOptions().seed : (unsigned)now;

@@ -1,6 +1,6 @@
 // What meshes and effects need from the graphics device, and nothing more.
 //
-// The device (platform/d3d9.h) implements these over its OpenGL backend. Meshes and effects draw with
+// The device (d3d9.h) implements these over its OpenGL backend. Meshes and effects draw with
 // OpenGL directly, into the device's back buffer, between the device's own batched draws.
 //
 // Conventions the device and this layer share:
