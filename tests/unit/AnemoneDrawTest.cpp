@@ -5,9 +5,11 @@
 #include "assets/Meshes.h"
 #include "assets/Textures.h"
 #include "creatures/Anemone.h"
+#include "tests/unit/TestDevice.h"
 #include <d3d9debug.h>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -15,22 +17,15 @@ class AnemoneDraw : public ReefFixture {
   protected:
     void SetUp() override {
         ReefFixture::SetUp();
-        m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_D3D, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 640;
-        pp.BackBufferHeight = 480;
-        pp.Windowed = TRUE;
-        ASSERT_EQ(
-            m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_Dev),
-            D3D_OK);
+        m_TestDevice.reset(new TestDevice(TestDevice::Kind::Recording));
+        m_Dev = m_TestDevice->Device();
+        ASSERT_NE(m_Dev, nullptr) << m_TestDevice->Why();
         m_SavedDevice = g_pDevice;
         g_pDevice = m_Dev;
     }
     void TearDown() override {
         g_pDevice = m_SavedDevice;
-        if (m_Dev) m_Dev->Release();
-        if (m_D3D) m_D3D->Release();
+        m_TestDevice.reset();
         ReefFixture::TearDown();
     }
 
@@ -50,7 +45,7 @@ class AnemoneDraw : public ReefFixture {
         return xs;
     }
 
-    IDirect3D9* m_D3D = nullptr;
+    std::unique_ptr<TestDevice> m_TestDevice;
     IDirect3DDevice9* m_Dev = nullptr;
     IDirect3DDevice9* m_SavedDevice = nullptr;
 };

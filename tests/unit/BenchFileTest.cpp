@@ -4,7 +4,6 @@
 #include "app/Bench.h"
 #include "app/Direct3D.h"
 #include "app/Options.h"
-#include "app/Replay.h"
 
 #include <fstream>
 #include <sstream>
@@ -46,7 +45,7 @@ class BenchFile : public RecordingDeviceTest {
     void SetUp() override {
         RecordingDeviceTest::SetUp();
         g_pDevice = m_Dev;
-        m_Path = MakeTempDir() + "/bench.txt";
+        m_Path = m_Dir.File("bench.txt");
     }
     void TearDown() override {
         BenchClose();
@@ -60,6 +59,7 @@ class BenchFile : public RecordingDeviceTest {
             if (!l.empty() && l[0] != '#') lines.push_back(l);
         return lines;
     }
+    ScratchDir m_Dir{"bench"};
     std::string m_Path;
 };
 

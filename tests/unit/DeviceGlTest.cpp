@@ -97,9 +97,9 @@ TEST_F(GlDeviceTest, CullingFollowsTheOnScreenWindingAndScreenshotIsWritten) {
     ExpectPixel(480, 270, 0, 0, 0, 0);
 
     // The screenshot holds the same picture, top row first.
-    std::string dir = MakeTempDir();
-    ASSERT_FALSE(dir.empty());
-    std::string path = dir + "/cull_ccw.png";
+    ScratchDir dir("shot");
+    ASSERT_FALSE(dir.Path().empty());
+    std::string path = dir.File("cull_ccw.png");
     ASSERT_TRUE(d3d9debug::SaveBackBuffer(m_Dev, path.c_str()));
     IDirect3DTexture9* shot = nullptr;
     ASSERT_EQ(D3DXCreateTextureFromFileExA(m_Dev, path.c_str(), D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1,
@@ -116,8 +116,6 @@ TEST_F(GlDeviceTest, CullingFollowsTheOnScreenWindingAndScreenshotIsWritten) {
             ++differing;
     EXPECT_EQ(differing, 0u);
     shot->Release();
-    std::remove(path.c_str());
-    rmdir(dir.c_str());
 }
 
 TEST_F(GlDeviceTest, GroundQuadSeenFromAboveIsFrontFacingUnderCcwCulling) {

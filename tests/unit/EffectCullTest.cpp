@@ -128,8 +128,9 @@ TEST_F(EffectCull, MeshesWhollyOutOfViewCostNoGlWorkAndTouchingOnesAreDrawn) {
 TEST_F(EffectCull, WithoutBoundsEveryMeshIsDrawn) {
     g_pEffect->Release();
     g_pEffect = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileA(m_Device, EffectWithoutBounds(MakeScratchDir()).c_str(), nullptr,
-                                        nullptr, 0, nullptr, &g_pEffect, nullptr),
+    const ScratchDir dir("cull");
+    ASSERT_EQ(D3DXCreateEffectFromFileA(m_Device, EffectWithoutBounds(dir.Path()).c_str(), nullptr, nullptr,
+                                        0, nullptr, &g_pEffect, nullptr),
               D3D_OK);
     SetShaderCamera(m_View, m_Proj);
     TestRecord sphere(MakeSphere(m_Device, 1.0f, 16, 8));

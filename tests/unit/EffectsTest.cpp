@@ -5,11 +5,13 @@
 #include "app/Scene.h"
 #include "assets/Textures.h"
 #include "player/Effects.h"
+#include "tests/unit/TestDevice.h"
 #include <d3d9debug.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,13 +35,9 @@ class Effects : public WorldFixture {
   protected:
     void SetUp() override {
         WorldFixture::SetUp();
-        m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_D3D, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 640;
-        pp.BackBufferHeight = 480;
-        pp.Windowed = TRUE;
-        ASSERT_EQ(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &pp, &m_Dev), D3D_OK);
+        m_TestDevice.reset(new TestDevice(TestDevice::Kind::Recording));
+        m_Dev = m_TestDevice->Device();
+        ASSERT_NE(m_Dev, nullptr) << m_TestDevice->Why();
         g_pDevice = m_Dev;
         ASSERT_EQ(D3DXCreateSprite(m_Dev, &g_pSprite), D3D_OK);
         ASSERT_EQ(
@@ -55,8 +53,7 @@ class Effects : public WorldFixture {
         if (g_pSprite) g_pSprite->Release();
         g_pSprite = nullptr;
         g_pDevice = nullptr;
-        if (m_Dev) m_Dev->Release();
-        if (m_D3D) m_D3D->Release();
+        m_TestDevice.reset();
         WorldFixture::TearDown();
     }
 
@@ -73,7 +70,7 @@ class Effects : public WorldFixture {
         return out;
     }
 
-    IDirect3D9* m_D3D = nullptr;
+    std::unique_ptr<TestDevice> m_TestDevice;
     IDirect3DDevice9* m_Dev = nullptr;
 };
 

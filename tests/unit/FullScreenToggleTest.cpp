@@ -125,15 +125,11 @@ TEST_F(FullScreenToggle, HeadlessRunsKeepTheirWindow) {
 
 // The back buffer stays 640 x 480 whatever the window's size; presenting stretches it over the client.
 TEST(PresentStretch, ALargerWindowShowsThePictureStretched) {
-    HWND wnd = PlatformCreateHiddenGlWindow(1280, 960);
-    if (!wnd) GTEST_SKIP() << "no OpenGL window here: " << SDL_GetError();
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
-    D3DPRESENT_PARAMETERS pp = TestPresentParams();
-    IDirect3DDevice9* dev = nullptr;
-    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, wnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                &pp, &dev),
-              D3D_OK);
+    TestDevice device(TestDevice::Kind::Drawing, 1280, 960);
+    if (!device.Window()) GTEST_SKIP() << device.Why();
+    IDirect3DDevice9* dev = device.Device();
+    ASSERT_NE(dev, nullptr) << device.Why();
+    HWND wnd = device.Window();
     // Left half red, right half blue, a green band over the bottom quarter.
     RECT leftHalf = {0, 0, 320, 480}, rightHalf = {320, 0, 640, 480}, bottomBand = {0, 360, 640, 480};
     dev->Clear(1, &leftHalf, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
@@ -164,7 +160,4 @@ TEST(PresentStretch, ALargerWindowShowsThePictureStretched) {
         EXPECT_EQ(p[1], e.g) << e.x << "," << e.y;
         EXPECT_EQ(p[2], e.b) << e.x << "," << e.y;
     }
-    dev->Release();
-    d3d->Release();
-    PlatformDestroyHiddenGlWindow(wnd);
 }

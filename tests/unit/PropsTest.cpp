@@ -9,17 +9,17 @@
 #include "assets/Textures.h"
 #include "player/Bullet.h"
 #include "world/Props.h"
+#include "tests/support/ScratchDir.h"
+#include "tests/unit/TestDevice.h"
 #include "world/Stage.h"
 #include <d3d9debug.h>
 
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -92,13 +92,9 @@ class Props : public WorldFixture {
   protected:
     void SetUp() override {
         WorldFixture::SetUp();
-        m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_D3D, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 640;
-        pp.BackBufferHeight = 480;
-        pp.Windowed = TRUE;
-        ASSERT_EQ(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &pp, &m_Dev), D3D_OK);
+        m_TestDevice.reset(new TestDevice(TestDevice::Kind::Recording));
+        m_Dev = m_TestDevice->Device();
+        ASSERT_NE(m_Dev, nullptr) << m_TestDevice->Why();
         g_pDevice = m_Dev;
         g_pEffect = &g_Effect;
         g_MeshDraws.clear();
@@ -119,8 +115,7 @@ class Props : public WorldFixture {
         g_pTexLight = nullptr;
         g_pDevice = nullptr;
         if (m_Tex) m_Tex->Release();
-        if (m_Dev) m_Dev->Release();
-        if (m_D3D) m_D3D->Release();
+        m_TestDevice.reset();
         WorldFixture::TearDown();
     }
 
@@ -150,7 +145,7 @@ class Props : public WorldFixture {
         return rock;
     }
 
-    IDirect3D9* m_D3D = nullptr;
+    std::unique_ptr<TestDevice> m_TestDevice;
     IDirect3DDevice9* m_Dev = nullptr;
     IDirect3DTexture9* m_Tex = nullptr;
     D3DMATERIAL9 m_Material{};
@@ -160,18 +155,16 @@ class Props : public WorldFixture {
 // ---- Rocks ----
 
 TEST_F(Props, RocksFromTheStageFileTakeTheHeightRadiusAndShadowOfTheirVariant) {
-    char cwd[PATH_MAX];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    char dir[] = "/tmp/bw_props_XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    ASSERT_EQ(chdir(dir), 0);
-    fs::create_directories("data");
-    std::ofstream("data/stage1.csv") << "type,x,y,z\n30,10,7,20\n31,-5,7,3\n32,0,7,0\n";
-    g_StageNo = 1;
-    LoadStage();
-    InitAll();
-    EXPECT_EQ(chdir(cwd), 0);
-    fs::remove_all(dir);
+    {
+        const ScratchDir dir("props");
+        ScopedWorkingDir cwd(dir.Path());
+        ASSERT_TRUE(cwd.Ok());
+        fs::create_directories("data");
+        std::ofstream("data/stage1.csv") << "type,x,y,z\n30,10,7,20\n31,-5,7,3\n32,0,7,0\n";
+        g_StageNo = 1;
+        LoadStage();
+        InitAll();
+    }
 
     ASSERT_EQ(ObstacleList.size(), 3u);
     const float heights[3] = {-4.0f, -2.0f, 0.0f};

@@ -1,5 +1,6 @@
 // The window, message and input layer without a screen: a --no-render window, replayed input, the
 // --frames limit, the virtual clock and the cursor mapping the game uses.
+#include "tests/support/ScratchDir.h"
 #include "tests/unit/RunTestSupport.h"
 #include "sdl_window.h"
 #include "win32_private.h"
@@ -268,11 +269,8 @@ class Win32LiveInput : public ::testing::Test {
         win32::ResetInput();
         g_Seen.clear();
         g_Pass = 0;
-        char name[] = "/tmp/bw-record-XXXXXX";
-        int fd = mkstemp(name);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        recordPath = name;
+        ASSERT_FALSE(m_Dir.Path().empty());
+        recordPath = m_Dir.File("input.replay");
         RunOptions().recordPath = recordPath;
         std::string err;
         ASSERT_TRUE(ReplayStart(err)) << err;
@@ -290,7 +288,6 @@ class Win32LiveInput : public ::testing::Test {
     void TearDown() override {
         ReplayStop();
         if (hwnd) PlatformDestroyHiddenGlWindow(hwnd);
-        std::remove(recordPath.c_str());
         ResetRun();
         win32::ResetMessages();
         win32::ResetInput();
@@ -323,6 +320,7 @@ class Win32LiveInput : public ::testing::Test {
         ++g_Pass;
     }
 
+    ScratchDir m_Dir{"record"};
     HWND hwnd = nullptr;
     std::string recordPath;
     bool quit = false;
