@@ -25,7 +25,9 @@ struct Flag {
     const char* name;
     const char* value; // what --help shows after the name ("N", "FILE"); null for a flag without a value
     const char* help;
-    FlagHandler handle; // null for --help, which the parser answers itself
+    FlagHandler handle;                    // null when there is nothing to take in
+    ParseOutcome ends = ParseOutcome::Run; // Run, or what the parse ends with as soon as it meets the flag
+    const char* alias = nullptr;           // another spelling, not listed by --help
 };
 
 bool ParsePassList(const std::string& s, std::vector<long long>& out) {
@@ -138,12 +140,12 @@ const Flag kFlags[] = {
      [](ParseState& st, const std::string& v, std::string& error) {
          return PathValue(v, "--bench", st.o.benchPath, error);
      }},
-    {"--help", nullptr, "show this text", nullptr},
+    {"--help", nullptr, "show this text", nullptr, ParseOutcome::Help, "-h"},
 };
 
 const Flag* FindFlag(const std::string& name) {
     for (const Flag& f : kFlags)
-        if (name == f.name) return &f;
+        if (name == f.name || (f.alias && name == f.alias)) return &f;
     return nullptr;
 }
 
@@ -196,12 +198,12 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args, Options& out, st
             value = name.substr(eq + 1);
             name.resize(eq);
         }
-        if (name == "--help" || name == "-h") return ParseOutcome::Help;
         const Flag* flag = FindFlag(name);
         if (!flag) {
             error = "unknown option '" + args[i] + "'";
             return ParseOutcome::Error;
         }
+        if (flag->ends != ParseOutcome::Run) return flag->ends; // whatever stands beside it
         if (!flag->value && inlineValue) {
             error = name + " takes no value";
             return ParseOutcome::Error;
@@ -213,7 +215,7 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args, Options& out, st
             }
             value = args[++i];
         }
-        if (!flag->handle(st, value, error)) return ParseOutcome::Error;
+        if (flag->handle && !flag->handle(st, value, error)) return ParseOutcome::Error;
     }
     return Settle(st, out, error);
 }
