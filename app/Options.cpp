@@ -18,8 +18,8 @@ struct ParseState {
     bool fullScreen = false;
 };
 
-// Takes in a flag's value (empty for a flag without one). False with error set when the value is refused.
-typedef bool (*FlagHandler)(ParseState& st, const std::string& value, std::string& error);
+// Takes in the value of flag (empty for a flag without one). False with error set when it is refused.
+typedef bool (*FlagHandler)(ParseState& st, const char* flag, const std::string& value, std::string& error);
 
 struct Flag {
     const char* name;
@@ -52,94 +52,84 @@ bool NumberValue(const std::string& value, long long lo, long long hi, const cha
     return false;
 }
 
-// A file or folder name: anything but empty.
-bool PathValue(const std::string& value, const char* flag, std::string& target, std::string& error) {
+// The handlers of flags that set a field: a switch of the parse, of the options or of the run mode, and a
+// file or folder name (anything but empty).
+template <bool ParseState::*Field>
+bool ParseSwitch(ParseState& st, const char*, const std::string&, std::string&) {
+    st.*Field = true;
+    return true;
+}
+
+template <bool Options::*Field>
+bool OptionSwitch(ParseState& st, const char*, const std::string&, std::string&) {
+    st.o.*Field = true;
+    return true;
+}
+
+template <bool PlatformRunMode::*Field>
+bool ModeSwitch(ParseState& st, const char*, const std::string&, std::string&) {
+    st.o.mode.*Field = true;
+    return true;
+}
+
+template <std::string Options::*Field>
+bool PathFlag(ParseState& st, const char* flag, const std::string& value, std::string& error) {
     if (value.empty()) {
         error = std::string(flag) + " needs a file name";
         return false;
     }
-    target = value;
+    st.o.*Field = value;
     return true;
 }
 
+bool SeedFlag(ParseState& st, const char* flag, const std::string& value, std::string& error) {
+    long long n = 0;
+    if (!NumberValue(value, 0, 4294967295LL, flag, "a number from 0 to 4294967295", n, error)) return false;
+    st.o.seedGiven = true;
+    st.o.seed = (unsigned)n;
+    return true;
+}
+
+bool FramesFlag(ParseState& st, const char* flag, const std::string& value, std::string& error) {
+    return NumberValue(value, 0, 1000000000000LL, flag, "a number of passes (0 or more)", st.o.frames, error);
+}
+
+bool StageFlag(ParseState& st, const char* flag, const std::string& value, std::string& error) {
+    long long n = 0;
+    if (!NumberValue(value, 1, 4, flag, "a stage number from 1 to 4", n, error)) return false;
+    st.o.stage = (int)n;
+    return true;
+}
+
+bool ShotAtFlag(ParseState& st, const char* flag, const std::string& value, std::string& error) {
+    if (ParsePassList(value, st.o.shotAt)) return true;
+    error = std::string(flag) + " needs pass numbers separated by commas, not '" + value + "'";
+    return false;
+}
+
+// Every flag, in the order --help lists them.
 const Flag kFlags[] = {
-    {"--windowed", nullptr, "play in a window (no start-up question)",
-     [](ParseState& st, const std::string&, std::string&) {
-         st.windowed = true;
-         return true;
-     }},
+    {"--windowed", nullptr, "play in a window (no start-up question)", ParseSwitch<&ParseState::windowed>},
     {"--fullscreen", nullptr, "play full screen (no start-up question)",
-     [](ParseState& st, const std::string&, std::string&) {
-         st.fullScreen = true;
-         return true;
-     }},
-    {"--seed", "N", "seed the random generator with N",
-     [](ParseState& st, const std::string& v, std::string& error) {
-         long long n = 0;
-         if (!NumberValue(v, 0, 4294967295LL, "--seed", "a number from 0 to 4294967295", n, error))
-             return false;
-         st.o.seedGiven = true;
-         st.o.seed = (unsigned)n;
-         return true;
-     }},
+     ParseSwitch<&ParseState::fullScreen>},
+    {"--seed", "N", "seed the random generator with N", SeedFlag},
     {"--fast", nullptr, "virtual clock: time moves only by what the frame pacing sleeps",
-     [](ParseState& st, const std::string&, std::string&) {
-         st.o.mode.fast = true;
-         return true;
-     }},
-    {"--frames", "N", "run exactly N idle passes, then close the window",
-     [](ParseState& st, const std::string& v, std::string& error) {
-         return NumberValue(v, 0, 1000000000000LL, "--frames", "a number of passes (0 or more)", st.o.frames,
-                            error);
-     }},
+     ModeSwitch<&PlatformRunMode::fast>},
+    {"--frames", "N", "run exactly N idle passes, then close the window", FramesFlag},
     {"--headless", nullptr, "no visible window (offscreen), real rendering; implies --windowed",
-     [](ParseState& st, const std::string&, std::string&) {
-         st.o.mode.headless = true;
-         return true;
-     }},
-    {"--no-render", nullptr, "no window and no rendering at all",
-     [](ParseState& st, const std::string&, std::string&) {
-         st.o.mode.noRender = true;
-         return true;
-     }},
-    {"--stage", "N", "start in stage N (1-4) instead of the title",
-     [](ParseState& st, const std::string& v, std::string& error) {
-         long long n = 0;
-         if (!NumberValue(v, 1, 4, "--stage", "a stage number from 1 to 4", n, error)) return false;
-         st.o.stage = (int)n;
-         return true;
-     }},
-    {"--replay", "FILE", "take the keyboard and mouse only from FILE",
-     [](ParseState& st, const std::string& v, std::string& error) {
-         return PathValue(v, "--replay", st.o.replayPath, error);
-     }},
-    {"--record", "FILE", "write the input to FILE in the replay format",
-     [](ParseState& st, const std::string& v, std::string& error) {
-         return PathValue(v, "--record", st.o.recordPath, error);
-     }},
-    {"--trace", "FILE", "write one JSON line of game state after every pass",
-     [](ParseState& st, const std::string& v, std::string& error) {
-         return PathValue(v, "--trace", st.o.tracePath, error);
-     }},
+     ModeSwitch<&PlatformRunMode::headless>},
+    {"--no-render", nullptr, "no window and no rendering at all", ModeSwitch<&PlatformRunMode::noRender>},
+    {"--stage", "N", "start in stage N (1-4) instead of the title", StageFlag},
+    {"--replay", "FILE", "take the keyboard and mouse only from FILE", PathFlag<&Options::replayPath>},
+    {"--record", "FILE", "write the input to FILE in the replay format", PathFlag<&Options::recordPath>},
+    {"--trace", "FILE", "write one JSON line of game state after every pass", PathFlag<&Options::tracePath>},
     {"--trace-rss", nullptr, "add the process's resident memory to every trace line",
-     [](ParseState& st, const std::string&, std::string&) {
-         st.o.traceRss = true;
-         return true;
-     }},
-    {"--shot-at", "P1,P2,...", "write the back buffer after these passes ...",
-     [](ParseState& st, const std::string& v, std::string& error) {
-         if (ParsePassList(v, st.o.shotAt)) return true;
-         error = "--shot-at needs pass numbers separated by commas, not '" + v + "'";
-         return false;
-     }},
+     OptionSwitch<&Options::traceRss>},
+    {"--shot-at", "P1,P2,...", "write the back buffer after these passes ...", ShotAtFlag},
     {"--shot-dir", "DIR", "... as DIR/pass-NNNNNN.png (default: the working directory)",
-     [](ParseState& st, const std::string& v, std::string& error) {
-         return PathValue(v, "--shot-dir", st.o.shotDir, error);
-     }},
+     PathFlag<&Options::shotDir>},
     {"--bench", "FILE", "write how long each pass worked to FILE (benchmarks)",
-     [](ParseState& st, const std::string& v, std::string& error) {
-         return PathValue(v, "--bench", st.o.benchPath, error);
-     }},
+     PathFlag<&Options::benchPath>},
     {"--help", nullptr, "show this text", nullptr, ParseOutcome::Help, "-h"},
 };
 
@@ -215,7 +205,7 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args, Options& out, st
             }
             value = args[++i];
         }
-        if (flag->handle && !flag->handle(st, value, error)) return ParseOutcome::Error;
+        if (flag->handle && !flag->handle(st, flag->name, value, error)) return ParseOutcome::Error;
     }
     return Settle(st, out, error);
 }
