@@ -62,20 +62,10 @@ void RecordLiveInput(const PlatformInputEvent& in) {
     e.key = in.key;
     e.x = in.x;
     e.y = in.y;
-    switch (in.kind) {
-    case PlatformInputKind::KeyDown:
-        e.kind = ReplayKind::Down;
-        break;
-    case PlatformInputKind::KeyUp:
-        e.kind = ReplayKind::Up;
-        break;
-    case PlatformInputKind::Mouse:
-        e.kind = ReplayKind::Mouse;
-        break;
-    case PlatformInputKind::Close:
-        e.kind = ReplayKind::Close;
-        break;
-    }
+    e.kind = in.kind == PlatformInputKind::KeyDown ? ReplayKind::Down
+             : in.kind == PlatformInputKind::KeyUp ? ReplayKind::Up
+             : in.kind == PlatformInputKind::Mouse ? ReplayKind::Mouse
+                                                   : ReplayKind::Close;
     ReplayRecord(e);
 }
 
