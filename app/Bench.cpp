@@ -2,6 +2,7 @@
 #include "app/Bench.h"
 
 #include "app/Direct3D.h"
+#include <d3d9debug.h>
 
 #include <sys/resource.h>
 
@@ -36,11 +37,11 @@ int64_t ProcessCpuUs() {
 }
 
 unsigned Batches() {
-    return g_pDevice ? g_pDevice->BatchCount() : 0;
+    return g_pDevice ? d3d9debug::BatchCount(g_pDevice) : 0;
 }
 
 unsigned Triangles() {
-    return g_pDevice ? g_pDevice->TriangleCount() : 0;
+    return g_pDevice ? d3d9debug::TriangleCount(g_pDevice) : 0;
 }
 
 } // namespace
@@ -87,7 +88,7 @@ void BenchStampPace() {
     s_PaceAt = BenchNowUs();
     s_CpuAtPace = ProcessCpuUs();
     // The pacing step follows the pass's Present: the first one marks the end of start-up.
-    if (s_FirstPresent < 0 && g_pDevice && g_pDevice->PresentCount() > 0) {
+    if (s_FirstPresent < 0 && g_pDevice && d3d9debug::PresentCount(g_pDevice) > 0) {
         s_FirstPresent = s_PaceAt;
         s_FirstPresentEpochUs = std::chrono::duration_cast<std::chrono::microseconds>(
                                     std::chrono::system_clock::now().time_since_epoch())

@@ -4,9 +4,10 @@
 
 #include "app/Direct3D.h"
 #include "app/Scene.h"
+#include "app/TraceSections.h"
 #include "assets/Meshes.h"
 #include "assets/Textures.h"
-#include "platform/windows.h"
+#include <windows.h>
 
 D3DXVECTOR3 g_CamEye{};
 D3DXVECTOR3 g_CamAt{};
@@ -158,4 +159,9 @@ void SetViewProjection() {
     D3DXMatrixPerspectiveFovLH(&g_mProj, 1.5707964f, 1.3333334f, 1.0f, 1000.0f);
     g_pDevice->SetTransform(D3DTS_VIEW, &g_mView);
     g_pDevice->SetTransform(D3DTS_PROJECTION, &g_mProj);
+}
+
+// The camera's eye.
+void TraceCameraKeys(JsonLine& j) {
+    j.Vec3("cam", g_CamEye);
 }

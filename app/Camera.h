@@ -2,7 +2,7 @@
 // terrain mesh of the stage.
 #pragma once
 
-#include "platform/d3dx9math.h"
+#include <d3dx9math.h>
 #include "world/Vertex3D.h"
 
 #include <cstdint>

@@ -1,8 +1,10 @@
 // The mouse cursor: the mapping of the mouse into 640 x 480 space and the cursor sprite.
 #include "app/Cursor.h"
 
+#include "app/TraceSections.h"
 #include "app/WinMain.h"
 #include "assets/Textures.h"
+#include <picture_size.h>
 
 float g_CursorX = 0.0f;
 float g_CursorY = 0.0f;
@@ -24,7 +26,7 @@ float GetCursorScreenX() {
     GetCursorPos(&mouse);
     const float origin = (float)g_rcWindow.left - (float)g_rcClient.left;
     const float frame = (float)GetSystemMetrics(SM_CYFRAME);
-    return ((float)mouse.x - origin - frame) / ClientScale(g_rcClient.right, 640.0f);
+    return ((float)mouse.x - origin - frame) / ClientScale(g_rcClient.right, kPictureWidth);
 }
 
 float GetCursorScreenY() {
@@ -33,7 +35,7 @@ float GetCursorScreenY() {
     const float origin = (float)g_rcWindow.top - (float)g_rcClient.top;
     const float frame = (float)GetSystemMetrics(SM_CYFRAME);
     const float caption = (float)GetSystemMetrics(SM_CYCAPTION);
-    return ((float)mouse.y - origin - frame - caption) / ClientScale(g_rcClient.bottom, 480.0f);
+    return ((float)mouse.y - origin - frame - caption) / ClientScale(g_rcClient.bottom, kPictureHeight);
 }
 
 void ResetCursor() {
@@ -51,4 +53,9 @@ void DrawCursor() {
     D3DXMatrixScaling(&scale, 0.75f, 0.75f, 1.0f);
     const RECT src = {0, 0, 32, 32};
     DrawSprite(g_pTexCursor, 255, g_CursorX, g_CursorY, 16.0f, 16.0f, src, scale);
+}
+
+// The cursor in the picture's space.
+void TraceCursorKeys(JsonLine& j) {
+    j.Vec2("cursor", g_CursorX, g_CursorY);
 }

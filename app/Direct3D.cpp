@@ -1,8 +1,10 @@
 // The graphics device and its fixed render state.
 #include "app/Direct3D.h"
 
+#include "app/TraceSections.h"
 #include "app/WinMain.h"
-#include "platform/windows.h"
+#include <picture_size.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -17,17 +19,14 @@ const D3DVERTEXELEMENT9 g_Vertex3DElements[4] = {
     D3DDECL_END(),
 };
 
-IDirect3DDevice9* InitDirect3D(BYTE bFullScreen) {
-    g_pD3D = Direct3DCreate9(D3D_SDK_VERSION);
-    if (!g_pD3D) {
-        MessageBoxA(NULL, "Direct3D の作成に失敗しました。", "ERROR", MB_ICONERROR);
-        return NULL;
-    }
+namespace {
 
+// A 640 x 480 back buffer with a 16-bit depth buffer, full screen or in the window.
+D3DPRESENT_PARAMETERS PresentParameters(BYTE bFullScreen) {
     D3DPRESENT_PARAMETERS pp;
     std::memset(&pp, 0, sizeof pp);
-    pp.BackBufferWidth = 640;
-    pp.BackBufferHeight = 480;
+    pp.BackBufferWidth = kPictureWidth;
+    pp.BackBufferHeight = kPictureHeight;
     if (bFullScreen) {
         pp.BackBufferFormat = D3DFMT_X8R8G8B8;
     } else {
@@ -49,9 +48,11 @@ IDirect3DDevice9* InitDirect3D(BYTE bFullScreen) {
     pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
     pp.FullScreen_RefreshRateInHz = 0;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
-    g_D3DPP = pp;
+    return pp;
+}
 
-    // Hardware vertex processing first, then software, then the reference device.
+// Hardware vertex processing first, then software, then the reference device. Null when none is made.
+IDirect3DDevice9* CreateDevice() {
     static const struct {
         D3DDEVTYPE type;
         DWORD flags;
@@ -61,19 +62,14 @@ IDirect3DDevice9* InitDirect3D(BYTE bFullScreen) {
         {D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
     };
     for (const auto& a : kAttempts) {
-        if (SUCCEEDED(
-                g_pD3D->CreateDevice(D3DADAPTER_DEFAULT, a.type, g_hWnd, a.flags, &g_D3DPP, &g_pDevice)))
-            break;
-        g_pDevice = NULL;
+        IDirect3DDevice9* device = NULL;
+        if (SUCCEEDED(g_pD3D->CreateDevice(D3DADAPTER_DEFAULT, a.type, g_hWnd, a.flags, &g_D3DPP, &device)))
+            return device;
     }
-    if (!g_pDevice) {
-        MessageBoxA(NULL, "DirectX9が初期化できません。\n未対応のパソコンと思われます。", "ERROR",
-                    MB_ICONERROR);
-        g_pD3D->Release();
-        g_pD3D = NULL;
-        return NULL;
-    }
+    return NULL;
+}
 
+void SetFixedRenderState() {
     // Depth test, and alpha blending with the source alpha.
     g_pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
     g_pDevice->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
@@ -109,7 +105,26 @@ IDirect3DDevice9* InitDirect3D(BYTE bFullScreen) {
     light.Direction = {1.0f, -1.0f, 1.0f};
     g_pDevice->SetLight(0, &light);
     g_pDevice->LightEnable(0, TRUE);
+}
 
+} // namespace
+
+IDirect3DDevice9* InitDirect3D(BYTE bFullScreen) {
+    g_pD3D = Direct3DCreate9(D3D_SDK_VERSION);
+    if (!g_pD3D) {
+        MessageBoxA(NULL, "Direct3D の作成に失敗しました。", "ERROR", MB_ICONERROR);
+        return NULL;
+    }
+    g_D3DPP = PresentParameters(bFullScreen);
+    g_pDevice = CreateDevice();
+    if (!g_pDevice) {
+        MessageBoxA(NULL, "DirectX9が初期化できません。\n未対応のパソコンと思われます。", "ERROR",
+                    MB_ICONERROR);
+        g_pD3D->Release();
+        g_pD3D = NULL;
+        return NULL;
+    }
+    SetFixedRenderState();
     return g_pDevice;
 }
 
@@ -122,4 +137,13 @@ void ReleaseDirect3D() {
         g_pD3D->Release();
         g_pD3D = NULL;
     }
+}
+
+// The fog colour the device holds (it turns red while the player dies).
+void TraceFogKeys(JsonLine& j) {
+    DWORD fog = 0;
+    if (g_pDevice && g_pDevice->GetRenderState(D3DRS_FOGCOLOR, &fog) == D3D_OK)
+        j.Int("fog", fog);
+    else
+        j.Null("fog");
 }

@@ -1,7 +1,7 @@
 // The graphics device: the Direct3D object, the one device and the render state the game assumes.
 #pragma once
 
-#include "platform/d3d9.h"
+#include <d3d9.h>
 #include "world/Vertex3D.h"
 
 extern IDirect3D9* g_pD3D;

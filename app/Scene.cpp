@@ -5,8 +5,10 @@
 #include "app/Camera.h"
 #include "app/Cursor.h"
 #include "app/Direct3D.h"
+#include "app/Options.h"
 #include "app/Shader.h"
 #include "app/Title.h"
+#include "app/TraceSections.h"
 #include "assets/Meshes.h"
 #include "assets/Sound.h"
 #include "assets/Textures.h"
@@ -15,8 +17,10 @@
 #include "world/ObjectBase.h"
 #include "world/Stage.h"
 #include "world/World.h"
-#include "platform/harness.h"
-#include "platform/windows.h"
+#include <d3d9debug.h>
+#include <picture_size.h>
+#include <platform_hooks.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -59,10 +63,10 @@ CObjectBase* Player() {
     return ActorList.empty() ? nullptr : ActorList[0];
 }
 
-// The seed of the random generator: the clock, or the harness's --seed.
+// The seed of the random generator: the clock, or the command line's --seed.
 unsigned RandomSeed() {
     DWORD now = timeGetTime();
-    return Harness().seedGiven ? Harness().seed : (unsigned)now;
+    return RunOptions().seedGiven ? RunOptions().seed : (unsigned)now;
 }
 
 // Without a window (--no-render) nothing is seen, unless a test watches the device's calls: a stage's passes
@@ -70,7 +74,7 @@ unsigned RandomSeed() {
 // nothing but the picture, so the game plays the same. (The title's are kept: its panels take their places
 // while they are drawn.)
 bool SceneIsSeen() {
-    return !Harness().noRender || g_pDevice->CallLogEnabled();
+    return !PlatformMode().noRender || d3d9debug::CallLogEnabled(g_pDevice);
 }
 
 } // namespace
@@ -292,7 +296,7 @@ void FadeStep() {
 // One black texel stretched over the whole back buffer, drawn every frame (also at opacity 0).
 void DrawFadeOverlay() {
     D3DXMATRIX scale;
-    D3DXMatrixScaling(&scale, 640.0f, 480.0f, 0.0f);
+    D3DXMatrixScaling(&scale, kPictureWidth, kPictureHeight, 0.0f);
     RECT src = {1, 1, 2, 2};
     DrawSprite(g_pTexBlack, g_FadeAlpha, 0.0f, 0.0f, 0.0f, 0.0f, src, scale);
 }
@@ -351,4 +355,19 @@ void ResetSceneGlobals() {
     g_DeathFadeBlue = 255;
     g_DeathFogStart = 30.0f;
     g_DeathFogEnd = 100.0f;
+}
+
+// The scene, stage and fade state, the stage's target and follower counts, the title menu's choice and the
+// millisecond clock at the end of the pass.
+void TraceSceneKeys(JsonLine& j) {
+    j.Int("scene", g_SceneId);
+    j.Int("stage", g_StageNo);
+    j.Int("state", g_StageState);
+    j.Int("fade", g_FadeMode);
+    j.Int("alpha", g_FadeAlpha);
+    j.Int("tutorial", g_bTutorial);
+    j.Int("targets", g_TargetCount);
+    j.Int("followers", g_FollowCount);
+    j.Int("menu", g_MenuChoice);
+    j.Int("time", (long long)timeGetTime());
 }

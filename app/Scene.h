@@ -2,8 +2,8 @@
 // the stage state, the fog of each scene and the frame clock that holds the updates to 60 per second.
 #pragma once
 
-#include "platform/d3dx9core.h"
-#include "platform/wintypes.h"
+#include <d3dx9core.h>
+#include <wintypes.h>
 
 typedef void (*SceneProcType)();
 

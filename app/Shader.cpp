@@ -2,7 +2,7 @@
 
 #include "app/Direct3D.h"
 #include "assets/Meshes.h"
-#include "platform/d3dx9mesh.h"
+#include <d3dx9mesh.h>
 
 #include <cstdio>
 

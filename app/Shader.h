@@ -1,8 +1,8 @@
 // The mesh effect: loaded once at start-up from "data/shader.fx"; every mesh is drawn through it.
 #pragma once
 
-#include "platform/d3dx9effect.h"
-#include "platform/d3dx9math.h"
+#include <d3dx9effect.h>
+#include <d3dx9math.h>
 
 struct MeshData;
 

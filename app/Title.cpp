@@ -6,11 +6,12 @@
 #include "app/Direct3D.h"
 #include "app/Scene.h"
 #include "app/Shader.h"
+#include "app/TraceSections.h"
 #include "assets/Meshes.h"
 #include "assets/Textures.h"
 #include "creatures/Anemone.h"
 #include "creatures/Football.h"
-#include "platform/windows.h"
+#include <windows.h>
 #include "player/Effects.h"
 #include "world/ObjectBase.h"
 #include "world/Props.h"
@@ -427,4 +428,20 @@ void ResetTitleGlobals() {
     for (TitlePanel* p : {&g_PanelLogo, &g_PanelPrompt, &g_PanelStart, &g_PanelExit, &g_PanelRight,
                           &g_PanelLeft, &g_PanelItem[0], &g_PanelItem[1]})
         *p = TitlePanel{};
+}
+
+// The title's menu state, on the title only (null in a stage): phase 0 waiting, 1 gliding, 2 selector; the
+// selected item; whether the camera slides; the glide or slide speed; the look-at point's x and z.
+void TraceTitleKeys(JsonLine& j) {
+    if (g_SceneId != 0) {
+        j.Null("title");
+        return;
+    }
+    j.Open("title");
+    j.Int("phase", g_TitlePhase);
+    j.Int("sel", g_StageSel);
+    j.Int("moving", g_bSelMoving);
+    j.Float("speed", g_TitleSpeed);
+    j.Vec2("at", g_CamAt.x, g_CamAt.z);
+    j.Close();
 }

@@ -3,8 +3,8 @@
 // displays that show the stages.
 #pragma once
 
-#include "platform/d3dx9math.h"
-#include "platform/wintypes.h"
+#include <d3dx9math.h>
+#include <wintypes.h>
 #include "world/Vertex3D.h"
 
 #include <cstdint>

@@ -13,3 +13,6 @@ void TraceClose();
 
 // The line itself (without the newline), for tests.
 std::string TraceLine(long long pass, const char* proc);
+
+// The resident memory of this process in kilobytes (VmRSS of /proc/self/status), -1 when unknown.
+long long ResidentMemoryKb();

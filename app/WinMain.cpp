@@ -4,9 +4,11 @@
 
 #include "app/Bench.h"
 #include "app/Direct3D.h"
+#include "app/Options.h"
 #include "app/Scene.h"
 #include "app/Trace.h"
-#include "platform/harness.h"
+#include <d3d9debug.h>
+#include <picture_size.h>
 
 #include <cstdio>
 #include <string>
@@ -21,17 +23,17 @@ namespace {
 const char* const kClassName = "Generic Game SDK Window";
 long long s_Pass = 0; // idle passes so far; pass 0 is the first scene procedure call
 
-// Our harness after each idle pass: the trace line, and the back buffer when asked for.
+// After each idle pass: the bench and trace lines, and the back buffer when asked for.
 void AfterIdlePass(SceneProcType proc) {
     const long long pass = s_Pass++;
     BenchPassEnd(pass, SceneProcName(proc));
     TraceWritePass(pass, SceneProcName(proc));
-    if (HarnessShotAt(pass)) {
+    if (ShotAtPass(pass)) {
         char name[32];
         std::snprintf(name, sizeof name, "pass-%06lld.png", pass);
-        const std::string& dir = Harness().shotDir;
+        const std::string& dir = RunOptions().shotDir;
         const std::string path = dir.empty() ? std::string(name) : dir + "/" + name;
-        if (!g_pDevice->SaveBackBuffer(path.c_str()))
+        if (!d3d9debug::SaveBackBuffer(g_pDevice, path.c_str()))
             std::fprintf(stderr, "brinewisp: cannot write %s\n", path.c_str());
     }
 }
@@ -79,14 +81,15 @@ int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int n
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc);
 
-    g_hWnd = CreateWindowExA(0, kClassName, "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                             CW_USEDEFAULT, 640, 480, nullptr, nullptr, hInstance, nullptr);
+    g_hWnd =
+        CreateWindowExA(0, kClassName, "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, kPictureWidth, kPictureHeight, nullptr, nullptr, hInstance, nullptr);
     if (!g_hWnd) return 0;
     ShowWindow(g_hWnd, nCmdShow);
     UpdateWindow(g_hWnd);
     SetFocus(g_hWnd);
     if (g_bFullScreen == 0) {
-        RECT rc = {0, 0, 640, 480};
+        RECT rc = {0, 0, kPictureWidth, kPictureHeight};
         AdjustWindowRect(&rc, WS_OVERLAPPEDWINDOW, FALSE);
         SetWindowPos(g_hWnd, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
@@ -103,11 +106,11 @@ int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int n
     g_pDevice->SetVertexDeclaration(decl);
     if (decl) decl->Release(); // the device keeps its own reference
 
-    SetCursorPos(320, 240);
+    SetCursorPos(kPictureWidth / 2, kPictureHeight / 2);
     timeBeginPeriod(1);
     ShowCursor(FALSE);
     AppInit();
-    if (Harness().stage != 0) StartInStage(Harness().stage);
+    if (RunOptions().stage != 0) StartInStage(RunOptions().stage);
 
     MSG msg = {};
     for (;;) {

@@ -1,7 +1,7 @@
 // Program entry, the one window and the message loop.
 #pragma once
 
-#include "platform/windows.h"
+#include <windows.h>
 
 extern HWND g_hWnd;        // the window; null until it exists
 extern BYTE g_bFullScreen; // 1 full screen, 0 windowed

@@ -1,9 +1,11 @@
-// Entry point: reads the harness flags, then runs the game.
+// Entry point: reads the command line, hands the run mode to the platform, starts the replay, then runs the
+// game.
 #include "app/Bench.h"
 #include "app/Direct3D.h"
+#include "app/Options.h"
+#include "app/Replay.h"
 #include "app/Trace.h"
 #include "app/WinMain.h"
-#include "platform/harness.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -14,22 +16,23 @@
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string error;
-    switch (ParseHarnessArgs(args, Harness(), error)) {
+    switch (ParseOptions(args, RunOptions(), error)) {
     case ParseOutcome::Help:
-        std::fputs(HarnessUsage(), stdout);
+        std::fputs(OptionsUsage().c_str(), stdout);
         return 0;
     case ParseOutcome::Error:
-        std::fprintf(stderr, "brinewisp: %s\n%s", error.c_str(), HarnessUsage());
+        std::fprintf(stderr, "brinewisp: %s\n%s", error.c_str(), OptionsUsage().c_str());
         return 2;
     case ParseOutcome::Run:
         break;
     }
+    const Options& opt = RunOptions();
+    PlatformMode() = opt.mode;
     // Everything that can be refused is refused before any window opens.
-    if (!HarnessStart(error)) {
+    if (!ReplayStart(error)) {
         std::fprintf(stderr, "brinewisp: %s\n", error.c_str());
         return 2;
     }
-    const HarnessOptions& opt = Harness();
     if (!opt.tracePath.empty() && !TraceOpen(opt.tracePath.c_str())) {
         std::fprintf(stderr, "brinewisp: %s: cannot write the trace file\n", opt.tracePath.c_str());
         return 2;
@@ -53,6 +56,6 @@ int main(int argc, char** argv) {
     ReleaseDirect3D(); // the device lives until the process ends
     TraceClose();
     BenchClose();
-    HarnessStop();
+    ReplayStop();
     return code;
 }

@@ -1,7 +1,7 @@
 #include "assets/Meshes.h"
 
 #include "app/Direct3D.h"
-#include "platform/d3dx9.h"
+#include <d3dx9.h>
 
 #include <cstdio>
 

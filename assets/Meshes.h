@@ -1,7 +1,7 @@
 // Mesh records: every .x file of the game, loaded per scene into a fixed global record.
 #pragma once
 
-#include "platform/d3dx9mesh.h"
+#include <d3dx9mesh.h>
 
 struct IDirect3DTexture9;
 

@@ -2,7 +2,7 @@
 
 #include "app/WinMain.h"
 #include "assets/WaveReader.h"
-#include "platform/objbase.h"
+#include <objbase.h>
 
 #include <cstdio>
 

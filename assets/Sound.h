@@ -1,7 +1,7 @@
 // Sound: the device, three effects with ten voices each and the looping music.
 #pragma once
 
-#include "platform/dsound.h"
+#include <dsound.h>
 
 // Voices per effect: up to ten copies of one effect sound at once.
 constexpr int SOUND_VOICES = 10;

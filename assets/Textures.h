@@ -1,7 +1,7 @@
 // The game's images: texture slots loaded in three sets (shared, title, stage), and the sprite draw.
 #pragma once
 
-#include "platform/d3dx9.h"
+#include <d3dx9.h>
 
 // Shared set: loaded at start-up, released at exit.
 extern IDirect3DTexture9* g_pTexLight;  // "image/effect/light.png" 128 x 128: shadow and glow quads

@@ -1,7 +1,7 @@
 // Reads the samples of a RIFF/WAVE file through the multimedia file functions.
 #pragma once
 
-#include "platform/mmsystem.h"
+#include <mmsystem.h>
 
 class WaveReader {
   public:

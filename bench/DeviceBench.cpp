@@ -1,9 +1,10 @@
 // Frame cost of the device on a hidden window: a frame like the game's translucent pass (hundreds of small
 // quads, each with its own world matrix, a few texture changes), batched and with a flush after every draw.
-#include "platform/d3d9.h"
-#include "platform/d3dx9.h"
-#include "platform/gl_device_internal.h"
-#include "platform/sdl_window.h"
+#include <d3d9.h>
+#include <d3dx9.h>
+#include "gl_device_internal.h"
+#include "sdl_window.h"
+#include <d3d9debug.h>
 
 #include <SDL.h>
 
@@ -25,7 +26,7 @@ double RunFrames(IDirect3DDevice9* dev, IDirect3DTexture9* const tex[3], int fra
                    {1, 0, -1, 0xB4000000, 1, 1},
                    {-1, 0, -1, 0xB4000000, 0, 1}};
     std::vector<uint8_t> sink;
-    UINT batches0 = dev->BatchCount();
+    UINT batches0 = d3d9debug::BatchCount(dev);
     auto start = std::chrono::steady_clock::now();
     for (int f = 0; f < frames; ++f) {
         dev->BeginScene();
@@ -42,9 +43,9 @@ double RunFrames(IDirect3DDevice9* dev, IDirect3DTexture9* const tex[3], int fra
         dev->EndScene();
         dev->Present(nullptr, nullptr, nullptr, nullptr);
     }
-    dev->ReadBackBuffer(sink); // wait for the GPU
+    d3d9debug::ReadBackBuffer(dev, sink); // wait for the GPU
     auto end = std::chrono::steady_clock::now();
-    *batchesPerFrame = (dev->BatchCount() - batches0) / UINT(frames);
+    *batchesPerFrame = (d3d9debug::BatchCount(dev) - batches0) / UINT(frames);
     return std::chrono::duration<double, std::milli>(end - start).count() / frames;
 }
 

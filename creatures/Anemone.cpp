@@ -3,6 +3,7 @@
 #include "app/Camera.h"
 #include "app/Direct3D.h"
 #include "app/Shader.h"
+#include "app/TraceSections.h"
 #include "assets/Meshes.h"
 #include "assets/Textures.h"
 #include "creatures/Percula.h"
@@ -341,4 +342,24 @@ void CAnemoneHeal::DrawAlpha() {
 
 int CAnemoneHeal::Shoot() {
     return 0;
+}
+
+// The fish of every anemone, anemone by anemone in ActorList order and each school in its own order:
+// behaviour state, hit points and where they swim.
+void TraceSchoolKeys(JsonLine& j) {
+    j.OpenList("school");
+    for (const CObjectBase* actor : ActorList) {
+        const CAnemone* anemone = dynamic_cast<const CAnemone*>(actor);
+        if (!anemone) continue;
+        for (const CPercula* fish : anemone->m_Fish) {
+            if (!fish) continue;
+            j.OpenItem();
+            j.Int("ai", fish->m_AiState);
+            j.Int("hp", fish->m_Hp);
+            j.Float("x", fish->m_Pos.x);
+            j.Float("z", fish->m_Pos.z);
+            j.Close();
+        }
+    }
+    j.CloseList();
 }

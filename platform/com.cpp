@@ -1,4 +1,4 @@
-#include "platform/com.h"
+#include "com.h"
 
 #include <cstring>
 #include <vector>

@@ -1,10 +1,11 @@
 // The Direct3D object, device creation and the device's CPU-side state and call log.
-#include "platform/d3d9device.h"
+#include "d3d9device.h"
 
-#include "platform/d3d9texture.h"
-#include "platform/gl_renderer.h"
-#include "platform/sdl_window.h"
-#include "platform/windows.h"
+#include "d3d9texture.h"
+#include "gl_renderer.h"
+#include "picture_size.h"
+#include "sdl_window.h"
+#include "windows.h"
 
 #include <SDL.h>
 
@@ -40,8 +41,8 @@ D3DFORMAT FormatOfBits(int bits) {
 }
 
 void DesktopMode(D3DDISPLAYMODE* mode) {
-    mode->Width = 640;
-    mode->Height = 480;
+    mode->Width = kPictureWidth; // without video: a desktop of the picture's size
+    mode->Height = kPictureHeight;
     mode->RefreshRate = 60;
     mode->Format = D3DFMT_X8R8G8B8;
     SDL_DisplayMode dm;
@@ -97,8 +98,8 @@ class Direct3D9 final : public IDirect3D9 {
         std::shared_ptr<GlRenderer> renderer;
         if (SDL_Window* window = PlatformSdlWindow(focusWindow)) {
             std::string error;
-            UINT w = params->BackBufferWidth ? params->BackBufferWidth : 640;
-            UINT h = params->BackBufferHeight ? params->BackBufferHeight : 480;
+            UINT w = params->BackBufferWidth ? params->BackBufferWidth : kPictureWidth;
+            UINT h = params->BackBufferHeight ? params->BackBufferHeight : kPictureHeight;
             // The depth buffer has the precision the game asked for: with 16 bits, shadows that overlap at
             // the same height store the same depth and blend evenly; a finer buffer keeps the rounding
             // differences of their planes and stripes them.
@@ -138,8 +139,8 @@ D3D9Device::D3D9Device(IDirect3D9* parent, const D3DPRESENT_PARAMETERS& params,
     : m_Parent(parent), m_Self(std::make_shared<D3D9Device*>(this)), m_Params(params),
       m_Renderer(std::move(renderer)) {
     m_Parent->AddRef();
-    if (!m_Params.BackBufferWidth) m_Params.BackBufferWidth = 640;
-    if (!m_Params.BackBufferHeight) m_Params.BackBufferHeight = 480;
+    if (!m_Params.BackBufferWidth) m_Params.BackBufferWidth = kPictureWidth;
+    if (!m_Params.BackBufferHeight) m_Params.BackBufferHeight = kPictureHeight;
     SetDefaultStates(m_Params);
     m_Batch.reserve(4096);
     if (m_Renderer) {

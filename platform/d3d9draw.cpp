@@ -1,10 +1,10 @@
 // The device's drawing half: vertex conversion, batching, scenes, clears, presenting and back-buffer reads,
 // and the interface the mesh and effect layer draws through.
-#include "platform/d3d9device.h"
+#include "d3d9device.h"
 
-#include "platform/d3d9texture.h"
-#include "platform/gl_renderer.h"
-#include "platform/image_io.h"
+#include "d3d9texture.h"
+#include "gl_renderer.h"
+#include "image_io.h"
 
 #include <cmath>
 #include <cstring>
@@ -141,48 +141,34 @@ void D3D9Device::OnTextureChanging(const IDirect3DTexture9* texture) {
 
 // ---- Drawing ----
 
-HRESULT D3D9Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
-                                    UINT stride) {
-    UINT count = VertexCount(type, primitiveCount);
-    if (Logging()) {
-        DeviceCall& c = Log("DrawPrimitiveUP");
-        c.a = type, c.b = primitiveCount, c.c = stride;
-        c.ptr = m_Textures[0];
-        c.matrix = m_WorldTransform[0];
-        if (vertices) {
-            const uint8_t* p = static_cast<const uint8_t*>(vertices);
-            c.data.assign(p, p + size_t(count) * stride);
-        }
+void D3D9Device::LogDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride,
+                         UINT count) {
+    DeviceCall& c = Log("DrawPrimitiveUP");
+    c.a = type, c.b = primitiveCount, c.c = stride;
+    c.ptr = m_Textures[0];
+    c.matrix = m_WorldTransform[0];
+    if (vertices) {
+        const uint8_t* p = static_cast<const uint8_t*>(vertices);
+        c.data.assign(p, p + size_t(count) * stride);
     }
-    if (!vertices || primitiveCount == 0 || count == 0 || stride == 0) return D3DERR_INVALIDCALL;
-    VertexLayout layout = CurrentLayout();
-    if (layout.position < 0) return D3DERR_INVALIDCALL;
+}
 
+void D3D9Device::PrepareBatch(GpuTopology topology) {
     // Start a new batch unless the pending one was made under exactly this state.
-    GpuTopology topology = TopologyOf(type);
-    if (!m_BatchMatchesKey || m_BatchKey.topology != topology) {
-        if (m_KeyDirty) RebuildKey();
-        if (PendingVertices() == 0 || m_BatchTexture != m_Textures[0] || m_BatchKeyVersion != m_KeyVersion ||
-            m_BatchKey.topology != topology) {
-            Flush();
-            BeginBatch(m_Key, m_Textures[0]);
-            m_BatchKey.topology = topology;
-            m_BatchKeyVersion = m_KeyVersion;
-        }
-        m_BatchMatchesKey = true;
+    if (m_BatchMatchesKey && m_BatchKey.topology == topology) return;
+    if (m_KeyDirty) RebuildKey();
+    if (PendingVertices() == 0 || m_BatchTexture != m_Textures[0] || m_BatchKeyVersion != m_KeyVersion ||
+        m_BatchKey.topology != topology) {
+        Flush();
+        BeginBatch(m_Key, m_Textures[0]);
+        m_BatchKey.topology = topology;
+        m_BatchKeyVersion = m_KeyVersion;
     }
+    m_BatchMatchesKey = true;
+}
 
-    // A recording device draws nothing: it only counts what a batch would hold.
-    if (!m_Renderer) {
-        UINT appended = type == D3DPT_TRIANGLEFAN || type == D3DPT_TRIANGLESTRIP ? primitiveCount * 3
-                        : type == D3DPT_LINESTRIP                                ? primitiveCount * 2
-                                                                                 : count;
-        m_RecordedVertices += appended;
-        if (m_RecordedVertices >= kMaxBatchVertices) Flush();
-        return D3D_OK;
-    }
-
-    // Vertices to world space.
+void D3D9Device::TransformToScratch(const void* vertices, UINT count, UINT stride,
+                                    const VertexLayout& layout) {
     const D3DMATRIX& w = m_WorldTransform[0];
     bool affine = w._14 == 0.0f && w._24 == 0.0f && w._34 == 0.0f && w._44 == 1.0f;
     m_Scratch.resize(count);
@@ -210,8 +196,9 @@ HRESULT D3D9Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, 
             v.u = v.v = 0.0f;
         }
     }
+}
 
-    // Append as a list.
+void D3D9Device::AppendScratchAsList(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT count) {
     const GpuVertex* in = m_Scratch.data();
     switch (type) {
     case D3DPT_TRIANGLEFAN:
@@ -239,6 +226,29 @@ HRESULT D3D9Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, 
         m_Batch.insert(m_Batch.end(), in, in + count);
         break;
     }
+}
+
+HRESULT D3D9Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
+                                    UINT stride) {
+    UINT count = VertexCount(type, primitiveCount);
+    if (Logging()) LogDraw(type, primitiveCount, vertices, stride, count);
+    if (!vertices || primitiveCount == 0 || count == 0 || stride == 0) return D3DERR_INVALIDCALL;
+    VertexLayout layout = CurrentLayout();
+    if (layout.position < 0) return D3DERR_INVALIDCALL;
+    PrepareBatch(TopologyOf(type));
+
+    // A recording device draws nothing: it only counts what a batch would hold.
+    if (!m_Renderer) {
+        UINT appended = type == D3DPT_TRIANGLEFAN || type == D3DPT_TRIANGLESTRIP ? primitiveCount * 3
+                        : type == D3DPT_LINESTRIP                                ? primitiveCount * 2
+                                                                                 : count;
+        m_RecordedVertices += appended;
+        if (m_RecordedVertices >= kMaxBatchVertices) Flush();
+        return D3D_OK;
+    }
+    // Vertices to world space, then appended as a list.
+    TransformToScratch(vertices, count, stride, layout);
+    AppendScratchAsList(type, primitiveCount, count);
     if (m_Batch.size() >= kMaxBatchVertices) Flush();
     return D3D_OK;
 }
@@ -370,10 +380,6 @@ bool D3D9Device::SaveBackBuffer(const char* pngPath) {
 // ---- The interface of the mesh and effect layer ----
 
 namespace gldevice {
-
-bool IsDrawing(IDirect3DDevice9* device) {
-    return device && device->IsDrawing();
-}
 
 void Flush(IDirect3DDevice9* device) {
     if (device) AsDevice(device)->Flush();

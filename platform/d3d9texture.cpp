@@ -1,8 +1,8 @@
 // Textures: CPU pixels in A8R8G8B8 layout, mirrored to a GL texture on a drawing device.
-#include "platform/d3d9texture.h"
+#include "d3d9texture.h"
 
-#include "platform/d3d9device.h"
-#include "platform/gl_renderer.h"
+#include "d3d9device.h"
+#include "gl_renderer.h"
 
 D3D9Texture::D3D9Texture(std::shared_ptr<D3D9Device*> device, std::shared_ptr<GlRenderer> renderer,
                          UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool, DWORD usage)

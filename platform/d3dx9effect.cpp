@@ -1,11 +1,11 @@
 // ID3DXEffect over OpenGL: GLSL programs per pass (see effect_program.h), parameters as uniforms, the
 // device's fog and lights fed into built-ins, and meshes out of view skipped before any GL work.
-#include "platform/d3dx9effect.h"
+#include "d3dx9effect.h"
 
-#include "platform/effect_bridge.h"
-#include "platform/effect_file.h"
-#include "platform/effect_program.h"
-#include "platform/mesh_pass.h"
+#include "effect_bridge.h"
+#include "effect_file.h"
+#include "effect_program.h"
+#include "mesh_pass.h"
 
 #include <epoxy/gl.h>
 

@@ -1,4 +1,4 @@
-#include "platform/d3dx9math.h"
+#include "d3dx9math.h"
 
 #include <cmath>
 #include <cstring>
@@ -66,23 +66,6 @@ D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* out, float a) {
 D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, float a) {
     float c = std::cos(a), s = std::sin(a);
     *out = D3DXMATRIX(c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
-    return out;
-}
-
-D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* out, float yaw, float pitch, float roll) {
-    D3DXMATRIX z, x, y;
-    D3DXMatrixRotationZ(&z, roll);
-    D3DXMatrixRotationX(&x, pitch);
-    D3DXMatrixRotationY(&y, yaw);
-    *out = z * x * y; // roll first, then pitch, then yaw
-    return out;
-}
-
-D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* out, const D3DXMATRIX* m) {
-    D3DXMATRIX r;
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) r.m[i][j] = m->m[j][i];
-    *out = r;
     return out;
 }
 
@@ -189,19 +172,6 @@ D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVEC
 float D3DXVec3LengthSq(const D3DXVECTOR3* v) { return v->x * v->x + v->y * v->y + v->z * v->z; }
 float D3DXVec3Length(const D3DXVECTOR3* v) { return std::sqrt(D3DXVec3LengthSq(v)); }
 float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
-
-D3DXVECTOR3* D3DXVec3Scale(D3DXVECTOR3* out, const D3DXVECTOR3* v, float s) {
-    *out = *v * s;
-    return out;
-}
-D3DXVECTOR3* D3DXVec3Subtract(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
-    *out = *a - *b;
-    return out;
-}
-D3DXVECTOR3* D3DXVec3Add(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
-    *out = *a + *b;
-    return out;
-}
 
 D3DXVECTOR3* D3DXVec3Unproject(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT9* vp, const D3DXMATRIX* proj,
                                const D3DXMATRIX* view, const D3DXMATRIX* world) {

@@ -1,8 +1,8 @@
 // ID3DXMesh: buffers in memory, copied to GL at the first draw; layouts, cloning and subset drawing.
-#include "platform/d3dx9mesh.h"
+#include "d3dx9mesh.h"
 
-#include "platform/effect_bridge.h"
-#include "platform/mesh_pass.h"
+#include "effect_bridge.h"
+#include "mesh_pass.h"
 
 #include <epoxy/gl.h>
 

@@ -3,9 +3,9 @@
 // Assimp reads .x files into its right-handed convention (z negated, v flipped, winding reversed) and
 // splits each mesh by material; aiProcess_ConvertToLeftHanded undoes the conversion, so the file's own
 // values come back, and aiProcess_PreTransformVertices applies the frames' transforms.
-#include "platform/d3dx9mesh.h"
+#include "d3dx9mesh.h"
 
-#include "platform/xfile_check.h"
+#include "xfile_check.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
@@ -151,6 +151,96 @@ ID3DXBuffer* MakeEffectInstances(size_t count) {
     return CreateBufferFrom(inst.data(), (DWORD)(inst.size() * sizeof(D3DXEFFECTINSTANCE)));
 }
 
+// The vertices, triangles and their materials of a whole file, subset by subset.
+struct LoadedGeometry {
+    std::vector<LoadedVertex> vertices;
+    std::vector<WORD> indices;
+    std::vector<DWORD> attributes; // the material of each triangle
+    bool hasUv = false;
+};
+
+// The whole file, once its text passes the checks of CheckXFileText. Empty with why set otherwise.
+std::vector<char> ReadXFile(LPCSTR path, std::string& why) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        why = "cannot open the file";
+        return {};
+    }
+    std::vector<char> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (data.empty())
+        why = "the file is empty";
+    else if (!CheckXFileText(data.data(), data.size(), &why))
+        data.clear();
+    return data;
+}
+
+// Appends one of Assimp's meshes as triangles of material m. False with why set when it does not fit.
+bool AppendMesh(const aiMesh* mesh, unsigned m, LoadedGeometry& g, std::string& why) {
+    size_t base = g.vertices.size();
+    if (base + mesh->mNumVertices > kMaxVertices) {
+        why = "more than 65535 vertices do not fit 16-bit indices";
+        return false;
+    }
+    const aiVector3D* uv = mesh->mTextureCoords[0];
+    g.hasUv = g.hasUv || uv;
+    for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+        LoadedVertex lv{};
+        lv.pos[0] = mesh->mVertices[v].x, lv.pos[1] = mesh->mVertices[v].y, lv.pos[2] = mesh->mVertices[v].z;
+        if (mesh->mNormals) {
+            lv.normal[0] = mesh->mNormals[v].x;
+            lv.normal[1] = mesh->mNormals[v].y;
+            lv.normal[2] = mesh->mNormals[v].z;
+        }
+        if (uv) lv.uv[0] = uv[v].x, lv.uv[1] = uv[v].y;
+        g.vertices.push_back(lv);
+    }
+    size_t firstIndex = g.indices.size();
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        // Polygons become fans from their first corner, as D3DX splits them.
+        for (unsigned c = 2; c < face.mNumIndices; ++c) {
+            g.indices.push_back((WORD)(base + face.mIndices[0]));
+            g.indices.push_back((WORD)(base + face.mIndices[c - 1]));
+            g.indices.push_back((WORD)(base + face.mIndices[c]));
+            g.attributes.push_back(m);
+        }
+    }
+    if (!mesh->mNormals) MakeNormals(&g.vertices, base, g.indices, firstIndex);
+    return true;
+}
+
+// One subset per material in the file's order; a subset gathers the meshes of its material.
+bool GatherSubsets(const aiScene* scene, LoadedGeometry& g, std::string& why) {
+    for (unsigned m = 0; m < scene->mNumMaterials; ++m)
+        for (unsigned k = 0; k < scene->mNumMeshes; ++k)
+            if (scene->mMeshes[k]->mMaterialIndex == m && !AppendMesh(scene->mMeshes[k], m, g, why))
+                return false;
+    return true;
+}
+
+// The D3DX mesh holding g's vertices, indices and attributes.
+ID3DXMesh* BuildMesh(const LoadedGeometry& g, DWORD options, IDirect3DDevice9* device) {
+    DWORD fvf = g.hasUv ? kLoadedFvf : (D3DFVF_XYZ | D3DFVF_NORMAL);
+    ID3DXMesh* mesh = nullptr;
+    HRESULT hr =
+        D3DXCreateMeshFVF((DWORD)g.attributes.size(), (DWORD)g.vertices.size(), options, fvf, device, &mesh);
+    if (FAILED(hr)) return nullptr;
+    void* p = nullptr;
+    mesh->LockVertexBuffer(0, &p);
+    DWORD stride = mesh->GetNumBytesPerVertex();
+    for (size_t v = 0; v < g.vertices.size(); ++v)
+        std::memcpy((char*)p + v * stride, &g.vertices[v], stride);
+    mesh->UnlockVertexBuffer();
+    mesh->LockIndexBuffer(0, &p);
+    std::memcpy(p, g.indices.data(), g.indices.size() * sizeof(WORD));
+    mesh->UnlockIndexBuffer();
+    DWORD* attr = nullptr;
+    mesh->LockAttributeBuffer(0, &attr);
+    std::memcpy(attr, g.attributes.data(), g.attributes.size() * sizeof(DWORD));
+    mesh->UnlockAttributeBuffer();
+    return mesh;
+}
+
 } // namespace
 
 HRESULT D3DXLoadMeshFromXA(LPCSTR path, DWORD options, IDirect3DDevice9* device, ID3DXBuffer** adjacency,
@@ -163,13 +253,9 @@ HRESULT D3DXLoadMeshFromXA(LPCSTR path, DWORD options, IDirect3DDevice9* device,
     if (out) *out = nullptr;
     if (!path || !out) return Fail(path, "no file or no mesh to load into");
 
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return Fail(path, "cannot open the file");
-    std::vector<char> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (data.empty()) return Fail(path, "the file is empty");
     std::string why;
-    if (!CheckXFileText(data.data(), data.size(), &why)) return Fail(path, why);
-
+    const std::vector<char> data = ReadXFile(path, why);
+    if (data.empty()) return Fail(path, why);
     Assimp::Importer importer;
     const unsigned flags = aiProcess_ConvertToLeftHanded | aiProcess_PreTransformVertices |
                            aiProcess_JoinIdenticalVertices | aiProcess_ValidateDataStructure;
@@ -177,73 +263,18 @@ HRESULT D3DXLoadMeshFromXA(LPCSTR path, DWORD options, IDirect3DDevice9* device,
     if (!scene) return Fail(path, importer.GetErrorString());
     if (scene->mNumMeshes == 0) return Fail(path, "the file holds no mesh");
 
-    // One subset per material in the file's order; a subset gathers the meshes of its material.
     std::vector<LoadedMaterial> mats;
     for (unsigned m = 0; m < scene->mNumMaterials; ++m)
         mats.push_back(ConvertMaterial(scene->mMaterials[m]));
-    std::vector<LoadedVertex> vertices;
-    std::vector<WORD> indices;
-    std::vector<DWORD> attributes;
-    bool hasUv = false;
-    for (unsigned m = 0; m < scene->mNumMaterials; ++m) {
-        for (unsigned k = 0; k < scene->mNumMeshes; ++k) {
-            const aiMesh* mesh = scene->mMeshes[k];
-            if (mesh->mMaterialIndex != m) continue;
-            size_t base = vertices.size();
-            if (base + mesh->mNumVertices > kMaxVertices)
-                return Fail(path, "more than 65535 vertices do not fit 16-bit indices");
-            const aiVector3D* uv = mesh->mTextureCoords[0];
-            hasUv = hasUv || uv;
-            for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
-                LoadedVertex lv{};
-                lv.pos[0] = mesh->mVertices[v].x, lv.pos[1] = mesh->mVertices[v].y,
-                lv.pos[2] = mesh->mVertices[v].z;
-                if (mesh->mNormals) {
-                    lv.normal[0] = mesh->mNormals[v].x;
-                    lv.normal[1] = mesh->mNormals[v].y;
-                    lv.normal[2] = mesh->mNormals[v].z;
-                }
-                if (uv) lv.uv[0] = uv[v].x, lv.uv[1] = uv[v].y;
-                vertices.push_back(lv);
-            }
-            size_t firstIndex = indices.size();
-            for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
-                const aiFace& face = mesh->mFaces[f];
-                // Polygons become fans from their first corner, as D3DX splits them.
-                for (unsigned c = 2; c < face.mNumIndices; ++c) {
-                    indices.push_back((WORD)(base + face.mIndices[0]));
-                    indices.push_back((WORD)(base + face.mIndices[c - 1]));
-                    indices.push_back((WORD)(base + face.mIndices[c]));
-                    attributes.push_back(m);
-                }
-            }
-            if (!mesh->mNormals) MakeNormals(&vertices, base, indices, firstIndex);
-        }
-    }
-    if (attributes.empty()) return Fail(path, "the file holds no faces");
-
-    DWORD fvf = hasUv ? kLoadedFvf : (D3DFVF_XYZ | D3DFVF_NORMAL);
-    ID3DXMesh* mesh = nullptr;
-    HRESULT hr =
-        D3DXCreateMeshFVF((DWORD)attributes.size(), (DWORD)vertices.size(), options, fvf, device, &mesh);
-    if (FAILED(hr)) return Fail(path, "the mesh could not be created");
-    void* p = nullptr;
-    mesh->LockVertexBuffer(0, &p);
-    DWORD stride = mesh->GetNumBytesPerVertex();
-    for (size_t v = 0; v < vertices.size(); ++v)
-        std::memcpy((char*)p + v * stride, &vertices[v], stride);
-    mesh->UnlockVertexBuffer();
-    mesh->LockIndexBuffer(0, &p);
-    std::memcpy(p, indices.data(), indices.size() * sizeof(WORD));
-    mesh->UnlockIndexBuffer();
-    DWORD* attr = nullptr;
-    mesh->LockAttributeBuffer(0, &attr);
-    std::memcpy(attr, attributes.data(), attributes.size() * sizeof(DWORD));
-    mesh->UnlockAttributeBuffer();
+    LoadedGeometry geometry;
+    if (!GatherSubsets(scene, geometry, why)) return Fail(path, why);
+    if (geometry.attributes.empty()) return Fail(path, "the file holds no faces");
+    ID3DXMesh* mesh = BuildMesh(geometry, options, device);
+    if (!mesh) return Fail(path, "the mesh could not be created");
 
     if (materials) *materials = MakeMaterialBuffer(mats);
     if (numMaterials) *numMaterials = (DWORD)mats.size();
-    if (adjacency) *adjacency = MakeAdjacency(indices);
+    if (adjacency) *adjacency = MakeAdjacency(geometry.indices);
     if (effectInstances) *effectInstances = MakeEffectInstances(mats.size());
     *out = mesh;
     return D3D_OK;

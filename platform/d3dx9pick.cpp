@@ -1,5 +1,5 @@
 // Ray picking against a whole mesh.
-#include "platform/d3dx9mesh.h"
+#include "d3dx9mesh.h"
 
 #include <vector>
 

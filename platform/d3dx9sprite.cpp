@@ -1,7 +1,7 @@
 // ID3DXSprite: screen-space textured rectangles, queued on the device with the sprite's own fixed state.
-#include "platform/d3dx9core.h"
+#include "d3dx9core.h"
 
-#include "platform/d3d9device.h"
+#include "d3d9device.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // D3DX texture loading from image files.
-#include "platform/d3dx9core.h"
+#include "d3dx9core.h"
 
-#include "platform/d3d9texture.h"
-#include "platform/image_io.h"
+#include "d3d9texture.h"
+#include "image_io.h"
 
 #include <cstring>
 

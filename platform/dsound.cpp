@@ -1,7 +1,7 @@
 // DirectSound over SDL2 audio. Each buffer's samples are converted once (when unlocked, or when first played)
 // to the device format, 44100 Hz 16-bit stereo, by SDL's audio stream; the mixer then only adds scaled
 // samples and saturates. Everything the audio callback reads changes under SDL_LockAudioDevice.
-#include "platform/dsound.h"
+#include "dsound.h"
 
 #include <SDL.h>
 

@@ -1,12 +1,14 @@
 // The device side of the seam between the fixed-function device and the mesh and effect layer.
-#include "platform/effect_bridge.h"
+#include "effect_bridge.h"
 
-#include "platform/d3dx9core.h"
-#include "platform/gl_device_internal.h"
+#include "d3d9debug.h"
+#include "gl_device_internal.h"
 
 #include <cstring>
 
-bool BridgeHasGL(IDirect3DDevice9* device) { return gldevice::IsDrawing(device); }
+bool BridgeHasGL(IDirect3DDevice9* device) {
+    return d3d9debug::IsDrawing(device);
+}
 
 void BridgeBeginExternalDraw(IDirect3DDevice9* device) {
     if (!gldevice::BeginExternalDraw(device)) return;
@@ -66,12 +68,6 @@ unsigned BridgeTextureName(IDirect3DTexture9* texture) {
     gldevice::EndExternalDraw(device);
     device->Release();
     return name;
-}
-
-IDirect3DTexture9* BridgeCreateTextureFromFile(IDirect3DDevice9* device, const char* path) {
-    IDirect3DTexture9* texture = nullptr;
-    if (FAILED(D3DXCreateTextureFromFileA(device, path, &texture))) return nullptr;
-    return texture;
 }
 
 void BridgeAddRefTexture(IDirect3DTexture9* texture) {

@@ -1,6 +1,6 @@
-#include "platform/effect_file.h"
+#include "effect_file.h"
 
-#include "platform/d3d9types.h"
+#include "d3d9types.h"
 
 #include <cstdio>
 #include <sstream>
@@ -134,102 +134,137 @@ bool ParseState(const std::vector<std::string>& words, EffectPassState* st, std:
     return true;
 }
 
+// The lines of a text, without their line ends.
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string l;
+    while (std::getline(in, l)) {
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        lines.push_back(l);
+    }
+    return lines;
+}
+
+// One effect file read line by line into out: the technique and the pass that the lines go to. Each step
+// returns the reason a line is refused, or nothing.
+class EffectParser {
+  public:
+    EffectParser(const std::vector<std::string>& lines, EffectFileSource* out) : m_Lines(lines), m_Out(out) {}
+
+    // Line i (a code block moves i to its closing line).
+    std::string Line(size_t& i) {
+        std::string t = Trim(m_Lines[i]);
+        if (t.empty() || t[0] == '#' || t.compare(0, 2, "//") == 0) return std::string();
+        std::vector<std::string> w = Words(t);
+        const std::string& key = w[0];
+        if (w.back() == "{{") return CodeBlock(w, i);
+        if (key == "technique") return Technique(w);
+        if (key == "pass") return Pass(w, int(i) + 1);
+        if (key == "bounds") return Bounds(w);
+        if (key == "state") return State(w);
+        return "unknown line '" + t + "'";
+    }
+
+    // After the last line.
+    std::string Finish() const {
+        if (PassIncomplete()) return "the last pass lacks vertex or fragment code";
+        if (m_Out->techniques.empty()) return "the file declares no technique";
+        for (const EffectTechniqueSource& tq : m_Out->techniques)
+            if (tq.passes.empty()) return "technique '" + tq.name + "' has no pass";
+        return std::string();
+    }
+
+  private:
+    bool PassIncomplete() const { return m_Pass && (!m_Pass->hasVertex || !m_Pass->hasFragment); }
+
+    std::string CodeBlock(const std::vector<std::string>& w, size_t& i) {
+        const std::string& key = w[0];
+        if (w.size() != 2 || (key != "common" && key != "vertex" && key != "fragment"))
+            return "a code block opens with 'common {{', 'vertex {{' or 'fragment {{'";
+        EffectCode code;
+        code.line = int(i) + 2;
+        size_t j = i + 1;
+        for (; j < m_Lines.size() && Trim(m_Lines[j]) != "}}"; ++j)
+            code.text += m_Lines[j] + "\n";
+        if (j >= m_Lines.size()) return "the code block is not closed by a line '}}'";
+        i = j;
+        if (key == "common") {
+            m_Out->common.push_back(code);
+            return std::string();
+        }
+        if (!m_Pass) return "'" + key + "' code belongs inside a pass";
+        bool& has = key == "vertex" ? m_Pass->hasVertex : m_Pass->hasFragment;
+        if (has) return "the pass already has " + key + " code";
+        has = true;
+        (key == "vertex" ? m_Pass->vertex : m_Pass->fragment) = code;
+        return std::string();
+    }
+
+    std::string Technique(const std::vector<std::string>& w) {
+        if (w.size() != 2) return "'technique' takes one name";
+        if (PassIncomplete()) return "the previous pass lacks vertex or fragment code";
+        for (const EffectTechniqueSource& other : m_Out->techniques)
+            if (other.name == w[1]) return "technique '" + w[1] + "' is declared twice";
+        m_Out->techniques.emplace_back();
+        m_Out->techniques.back().name = w[1];
+        m_Tech = &m_Out->techniques.back();
+        m_Pass = nullptr;
+        return std::string();
+    }
+
+    std::string Pass(const std::vector<std::string>& w, int lineNo) {
+        if (!m_Tech) return "a pass belongs inside a technique";
+        if (PassIncomplete()) return "the previous pass lacks vertex or fragment code";
+        std::string expected = std::to_string(m_Tech->passes.size());
+        if (w.size() != 2 || w[1] != expected)
+            return "passes are numbered in order; expected 'pass " + expected + "'";
+        m_Tech->passes.emplace_back();
+        m_Pass = &m_Tech->passes.back();
+        m_Pass->line = lineNo;
+        return std::string();
+    }
+
+    std::string Bounds(const std::vector<std::string>& w) {
+        if (!m_Tech) return "'bounds' belongs inside a technique";
+        if (w.size() != 3) return "'bounds' takes the world and the view-projection parameter";
+        if (!m_Tech->boundsWorld.empty()) return "the technique already has its bounds";
+        m_Tech->boundsWorld = w[1];
+        m_Tech->boundsViewProj = w[2];
+        return std::string();
+    }
+
+    std::string State(const std::vector<std::string>& w) {
+        if (!m_Pass) return "'state' belongs inside a pass";
+        std::string why;
+        if (!ParseState(w, &m_Pass->state, &why)) return why;
+        return std::string();
+    }
+
+    const std::vector<std::string>& m_Lines;
+    EffectFileSource* m_Out;
+    EffectTechniqueSource* m_Tech = nullptr;
+    EffectPassSource* m_Pass = nullptr;
+};
+
 } // namespace
 
 bool ParseEffectFile(const std::string& text, const std::string& path, EffectFileSource* out,
                      std::string* error) {
     *out = EffectFileSource();
-    std::vector<std::string> lines;
-    {
-        std::istringstream in(text);
-        std::string l;
-        while (std::getline(in, l)) {
-            if (!l.empty() && l.back() == '\r') l.pop_back();
-            lines.push_back(l);
-        }
-    }
-    int lineNo = 0;
-    auto fail = [&](const std::string& why) {
+    const std::vector<std::string> lines = SplitLines(text);
+    auto fail = [&](size_t lineNo, const std::string& why) {
         *error = path + "(" + std::to_string(lineNo) + "): error: " + why + "\n";
         return false;
     };
-    EffectTechniqueSource* tech = nullptr;
-    EffectPassSource* pass = nullptr;
-
+    EffectParser parser(lines, out);
     for (size_t i = 0; i < lines.size(); ++i) {
-        lineNo = (int)i + 1;
-        std::string t = Trim(lines[i]);
-        if (t.empty() || t[0] == '#' || t.compare(0, 2, "//") == 0) continue;
-        std::vector<std::string> w = Words(t);
-        const std::string& key = w[0];
-
-        if (w.back() == "{{") {
-            if (w.size() != 2 || (key != "common" && key != "vertex" && key != "fragment"))
-                return fail("a code block opens with 'common {{', 'vertex {{' or 'fragment {{'");
-            EffectCode code;
-            code.line = lineNo + 1;
-            size_t j = i + 1;
-            for (; j < lines.size() && Trim(lines[j]) != "}}"; ++j)
-                code.text += lines[j] + "\n";
-            if (j >= lines.size()) return fail("the code block is not closed by a line '}}'");
-            i = j;
-            if (key == "common") {
-                out->common.push_back(code);
-                continue;
-            }
-            if (!pass) return fail("'" + key + "' code belongs inside a pass");
-            bool& has = key == "vertex" ? pass->hasVertex : pass->hasFragment;
-            if (has) return fail("the pass already has " + key + " code");
-            has = true;
-            (key == "vertex" ? pass->vertex : pass->fragment) = code;
-            continue;
-        }
-        if (key == "technique") {
-            if (w.size() != 2) return fail("'technique' takes one name");
-            if (pass && (!pass->hasVertex || !pass->hasFragment))
-                return fail("the previous pass lacks vertex or fragment code");
-            for (const EffectTechniqueSource& other : out->techniques)
-                if (other.name == w[1]) return fail("technique '" + w[1] + "' is declared twice");
-            out->techniques.emplace_back();
-            out->techniques.back().name = w[1];
-            tech = &out->techniques.back();
-            pass = nullptr;
-            continue;
-        }
-        if (key == "pass") {
-            if (!tech) return fail("a pass belongs inside a technique");
-            if (pass && (!pass->hasVertex || !pass->hasFragment))
-                return fail("the previous pass lacks vertex or fragment code");
-            std::string expected = std::to_string(tech->passes.size());
-            if (w.size() != 2 || w[1] != expected)
-                return fail("passes are numbered in order; expected 'pass " + expected + "'");
-            tech->passes.emplace_back();
-            pass = &tech->passes.back();
-            pass->line = lineNo;
-            continue;
-        }
-        if (key == "bounds") {
-            if (!tech) return fail("'bounds' belongs inside a technique");
-            if (w.size() != 3) return fail("'bounds' takes the world and the view-projection parameter");
-            if (!tech->boundsWorld.empty()) return fail("the technique already has its bounds");
-            tech->boundsWorld = w[1];
-            tech->boundsViewProj = w[2];
-            continue;
-        }
-        if (key == "state") {
-            if (!pass) return fail("'state' belongs inside a pass");
-            std::string why;
-            if (!ParseState(w, &pass->state, &why)) return fail(why);
-            continue;
-        }
-        return fail("unknown line '" + t + "'");
+        const size_t lineNo = i + 1; // a code block's errors name its opening line
+        const std::string why = parser.Line(i);
+        if (!why.empty()) return fail(lineNo, why);
     }
-    lineNo = (int)lines.size();
-    if (pass && (!pass->hasVertex || !pass->hasFragment))
-        return fail("the last pass lacks vertex or fragment code");
-    if (out->techniques.empty()) return fail("the file declares no technique");
-    for (const EffectTechniqueSource& tq : out->techniques)
-        if (tq.passes.empty()) return fail("technique '" + tq.name + "' has no pass");
+    const std::string why = parser.Finish();
+    if (!why.empty()) return fail(lines.size(), why);
     return true;
 }
 

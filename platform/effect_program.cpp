@@ -1,5 +1,5 @@
 // Compiling an effect pass, finding its uniforms, and feeding them and its render state to GL.
-#include "platform/effect_program.h"
+#include "effect_program.h"
 
 #include <epoxy/gl.h>
 

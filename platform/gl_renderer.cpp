@@ -1,8 +1,8 @@
 // The OpenGL 3.3 core backend: context, back buffer, fixed-function program, streaming vertices, state cache.
-#include "platform/gl_renderer.h"
+#include "gl_renderer.h"
 
-#include "platform/d3d9texture.h"
-#include "platform/gl_shaders.h"
+#include "d3d9texture.h"
+#include "gl_shaders.h"
 
 #include <epoxy/gl.h>
 #include <SDL.h>

@@ -1,5 +1,5 @@
 // GLSL of the fixed-function emulation, specialised per variant.
-#include "platform/gl_shaders.h"
+#include "gl_shaders.h"
 
 #include <cstdio>
 

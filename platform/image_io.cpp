@@ -1,6 +1,6 @@
 // Image reading, scaling and PNG writing over stb. The stb code is compiled here as static functions, so
 // other parts of the program may link their own copy of stb without clashes.
-#include "platform/image_io.h"
+#include "image_io.h"
 
 #include <cstdio>
 #include <cstring>

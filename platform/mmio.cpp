@@ -1,6 +1,6 @@
 // Buffered, read-only multimedia file I/O over std::FILE. Offsets are kept in 64 bits inside and every read
 // is limited to the file's size as found at open, so a hostile chunk size can never make us read past it.
-#include "platform/mmsystem.h"
+#include "mmsystem.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,7 @@
 // Keyboard and mouse state: held keys, the mouse position in screen coordinates.
-// The message layer feeds it from SDL events, or the harness from a replay file.
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+// The message layer feeds it from SDL events, or the application from a replay (platform_hooks.h).
+#include "picture_size.h"
+#include "win32_private.h"
 
 #include <SDL2/SDL.h>
 #include <cmath>
@@ -13,8 +13,8 @@ POINT s_Mouse = {0, 0};
 
 // The live mouse of a visible window is read from the desktop; everything else uses the tracked position.
 bool UseDesktopMouse() {
-    const HarnessOptions& opt = Harness();
-    return win32::VideoStarted() && !opt.headless && !opt.noRender && !HarnessReplayActive();
+    const PlatformRunMode& mode = PlatformMode();
+    return win32::VideoStarted() && !mode.headless && !mode.noRender && !mode.replayActive;
 }
 
 } // namespace
@@ -37,28 +37,31 @@ POINT MouseScreen() {
     return s_Mouse;
 }
 
-POINT ClientToScreen640(HWND hWnd, int x, int y) {
-    RECT client{0, 0, 640, 480}, window{0, 0, 640, 480};
+POINT PictureToScreen(HWND hWnd, int x, int y) {
+    RECT client{0, 0, kPictureWidth, kPictureHeight}, window{0, 0, kPictureWidth, kPictureHeight};
     if (hWnd) {
         GetClientRect(hWnd, &client);
         GetWindowRect(hWnd, &window);
     }
-    // Whole pixels; exact when the client is 640 x 480.
-    const long long w = client.right > 0 ? client.right : 640, h = client.bottom > 0 ? client.bottom : 480;
+    // Whole pixels, rounded towards minus infinity; exact when the client has the picture's size.
+    const long long w = client.right > 0 ? client.right : kPictureWidth;
+    const long long h = client.bottom > 0 ? client.bottom : kPictureHeight;
     const long long sx = (long long)x * w, sy = (long long)y * h;
-    return POINT{window.left + (LONG)(sx >= 0 ? sx / 640 : -((-sx + 639) / 640)),
-                 window.top + (LONG)(sy >= 0 ? sy / 480 : -((-sy + 479) / 480))};
+    return POINT{
+        window.left + (LONG)(sx >= 0 ? sx / kPictureWidth : -((-sx + kPictureWidth - 1) / kPictureWidth)),
+        window.top + (LONG)(sy >= 0 ? sy / kPictureHeight : -((-sy + kPictureHeight - 1) / kPictureHeight))};
 }
 
-POINT ScreenToClient640(HWND hWnd, POINT screen) {
-    RECT client{0, 0, 640, 480}, window{0, 0, 640, 480};
+POINT ScreenToPicture(HWND hWnd, POINT screen) {
+    RECT client{0, 0, kPictureWidth, kPictureHeight}, window{0, 0, kPictureWidth, kPictureHeight};
     if (hWnd) {
         GetClientRect(hWnd, &client);
         GetWindowRect(hWnd, &window);
     }
-    const double w = client.right > 0 ? client.right : 640, h = client.bottom > 0 ? client.bottom : 480;
-    return POINT{(LONG)std::lround((screen.x - window.left) * 640.0 / w),
-                 (LONG)std::lround((screen.y - window.top) * 480.0 / h)};
+    const double w = client.right > 0 ? client.right : kPictureWidth;
+    const double h = client.bottom > 0 ? client.bottom : kPictureHeight;
+    return POINT{(LONG)std::lround((screen.x - window.left) * double(kPictureWidth) / w),
+                 (LONG)std::lround((screen.y - window.top) * double(kPictureHeight) / h)};
 }
 
 void ResetInput() {

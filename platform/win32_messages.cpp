@@ -1,8 +1,8 @@
 // The message queue over SDL events. Closing the window posts WM_CLOSE, the Escape key a WM_KEYDOWN;
-// every other key and the mouse only change the polled state. The harness's replay events and the
-// --frames limit come in here too, at the start of each pass's message handling.
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+// every other key and the mouse only change the polled state. The application's hook runs at the start of
+// each pass's message handling (a replay's events, a limit on the passes); live input is reported to it.
+#include "sdl_window.h"
+#include "win32_private.h"
 
 #include <SDL2/SDL.h>
 #include <deque>
@@ -13,9 +13,8 @@ std::deque<MSG> s_Queue;
 bool s_QuitPosted = false;
 int s_QuitCode = 0;
 long long s_PassesBegun = 0;   // idle passes announced by PeekMessageA
-long long s_PreparedPass = -1; // the pass whose replay events and limits were last applied
-bool s_LimitClosed = false;
-ReplayEvent s_PendingMouse;
+long long s_PreparedPass = -1; // the pass whose hook last ran
+PlatformInputEvent s_PendingMouse;
 bool s_MousePending = false;
 POINT s_LastRecordedMouse = {-1000000, -1000000};
 
@@ -43,16 +42,20 @@ int VirtualKeyOf(SDL_Keycode key) {
     }
 }
 
-void RecordInput(ReplayKind kind, int key) {
-    if (s_MousePending) {
-        HarnessRecord(s_PendingMouse);
-        s_MousePending = false;
-    }
-    ReplayEvent e;
+// The mouse move of this pass, if one is waiting to be reported.
+void ReportPendingMouse() {
+    if (!s_MousePending) return;
+    win32::ReportInput(s_PendingMouse);
+    s_MousePending = false;
+}
+
+void ReportLiveInput(PlatformInputKind kind, int key) {
+    ReportPendingMouse();
+    PlatformInputEvent e;
     e.pass = s_PassesBegun;
     e.kind = kind;
     e.key = key;
-    HarnessRecord(e);
+    win32::ReportInput(e);
 }
 
 void NoteMouse(HWND hwnd, int windowX, int windowY) {
@@ -60,18 +63,18 @@ void NoteMouse(HWND hwnd, int windowX, int windowY) {
     GetWindowRect(hwnd, &win);
     POINT screen{win.left + windowX, win.top + windowY};
     win32::SetMouseScreen(screen.x, screen.y);
-    POINT c = win32::ScreenToClient640(hwnd, screen);
+    POINT c = win32::ScreenToPicture(hwnd, screen);
     if (c.x == s_LastRecordedMouse.x && c.y == s_LastRecordedMouse.y) return;
     s_LastRecordedMouse = c;
     s_PendingMouse.pass = s_PassesBegun;
-    s_PendingMouse.kind = ReplayKind::Mouse;
+    s_PendingMouse.kind = PlatformInputKind::Mouse;
     s_PendingMouse.x = c.x;
     s_PendingMouse.y = c.y;
     s_MousePending = true;
 }
 
 void ToggleFullScreen(HWND hwnd) {
-    if (hwnd && hwnd->sdl && !Harness().headless)
+    if (hwnd && hwnd->sdl && !PlatformMode().headless)
         PlatformSetFullScreen(hwnd, hwnd->fullScreen ? FALSE : TRUE);
 }
 
@@ -79,14 +82,14 @@ void ToggleFullScreen(HWND hwnd) {
 void PumpEvents() {
     if (!win32::VideoStarted()) return;
     HWND hwnd = win32::MainWindow();
-    const bool live = !HarnessReplayActive();
+    const bool live = !PlatformMode().replayActive;
     SDL_Event ev;
     while (SDL_PollEvent(&ev)) {
         switch (ev.type) {
         case SDL_QUIT:
             if (hwnd && !hwnd->destroyed) {
                 win32::PostToQueue(hwnd, WM_CLOSE, 0, 0);
-                if (live) RecordInput(ReplayKind::Close, 0);
+                if (live) ReportLiveInput(PlatformInputKind::Close, 0);
             }
             break;
         case SDL_KEYDOWN:
@@ -100,7 +103,7 @@ void PumpEvents() {
             if (!live || vk == 0 || ev.key.repeat) break;
             if (win32::KeyHeld(vk) == down) break;
             win32::SetKey(vk, down);
-            RecordInput(down ? ReplayKind::Down : ReplayKind::Up, vk);
+            ReportLiveInput(down ? PlatformInputKind::KeyDown : PlatformInputKind::KeyUp, vk);
             if (down && vk == VK_ESCAPE) win32::PostToQueue(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
             break;
         }
@@ -111,7 +114,7 @@ void PumpEvents() {
             NoteMouse(hwnd, ev.button.x, ev.button.y);
             if (win32::KeyHeld(VK_LBUTTON) == down) break;
             win32::SetKey(VK_LBUTTON, down);
-            RecordInput(down ? ReplayKind::Down : ReplayKind::Up, VK_LBUTTON);
+            ReportLiveInput(down ? PlatformInputKind::KeyDown : PlatformInputKind::KeyUp, VK_LBUTTON);
             break;
         }
         case SDL_MOUSEMOTION:
@@ -121,27 +124,14 @@ void PumpEvents() {
             break;
         }
     }
-    if (s_MousePending) {
-        HarnessRecord(s_PendingMouse);
-        s_MousePending = false;
-    }
+    ReportPendingMouse();
 }
 
-// Before a pass handles its messages: the replay events of that pass, then the --frames limit.
+// Once for each pass, before it handles its messages: the application's hook.
 void PreparePass() {
     if (s_PreparedPass == s_PassesBegun) return;
     s_PreparedPass = s_PassesBegun;
-    HarnessApplyPass(s_PassesBegun);
-    const long long limit = Harness().frames;
-    if (limit >= 0 && s_PassesBegun >= limit && !s_LimitClosed) {
-        // As if the window were closed: WM_CLOSE, then WM_DESTROY, then the quit message.
-        s_LimitClosed = true;
-        HWND hwnd = win32::MainWindow();
-        if (hwnd && !hwnd->destroyed)
-            win32::PostToQueue(hwnd, WM_CLOSE, 0, 0);
-        else
-            PostQuitMessage(0);
-    }
+    win32::BeforePass(s_PassesBegun);
 }
 
 bool TakeQuit(MSG* msg) {
@@ -174,7 +164,6 @@ void ResetMessages() {
     s_QuitCode = 0;
     s_PassesBegun = 0;
     s_PreparedPass = -1;
-    s_LimitClosed = false;
     s_MousePending = false;
     s_LastRecordedMouse = POINT{-1000000, -1000000};
 }

@@ -1,7 +1,6 @@
 // The millisecond clock and Sleep. With --fast the clock is virtual: it starts at 0, moves only by what
 // Sleep asks, and Sleep returns at once, so a run takes as long as its work and its times repeat exactly.
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "win32_private.h"
 
 #include <chrono>
 #include <thread>
@@ -21,7 +20,7 @@ void ResetVirtualClock() {
 } // namespace win32
 
 DWORD timeGetTime() {
-    if (Harness().fast) return s_VirtualNow;
+    if (PlatformMode().fast) return s_VirtualNow;
     // Like the system's clock: milliseconds of a monotonic clock, wrapping at 2^32.
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return (DWORD)(uint64_t)std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
@@ -39,7 +38,7 @@ MMRESULT timeEndPeriod(UINT uPeriod) {
 }
 
 void Sleep(DWORD dwMilliseconds) {
-    if (Harness().fast) {
+    if (PlatformMode().fast) {
         s_VirtualNow += dwMilliseconds;
         return;
     }

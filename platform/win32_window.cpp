@@ -1,7 +1,6 @@
 // The window, its rectangles, the system metrics and the message boxes, over SDL2.
-#include "platform/harness.h"
-#include "platform/sdl_window.h"
-#include "platform/win32_private.h"
+#include "sdl_window.h"
+#include "win32_private.h"
 
 #include <SDL2/SDL.h>
 #include <cstdio>
@@ -63,10 +62,10 @@ namespace win32 {
 
 bool StartVideo(bool offscreenWithoutDisplay) {
     if (s_VideoStarted) return true;
-    const HarnessOptions& opt = Harness();
-    if (opt.noRender) return false;
+    const PlatformRunMode& mode = PlatformMode();
+    if (mode.noRender) return false;
     const char* forced = std::getenv("SDL_VIDEODRIVER");
-    if (opt.headless || (offscreenWithoutDisplay && !HaveDisplay() && !(forced && *forced)))
+    if (mode.headless || (offscreenWithoutDisplay && !HaveDisplay() && !(forced && *forced)))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "brinewisp: cannot start SDL video: %s\n", SDL_GetError());
@@ -76,7 +75,7 @@ bool StartVideo(bool offscreenWithoutDisplay) {
     const char* driver = SDL_GetCurrentVideoDriver();
     const bool invisible =
         driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-    if (invisible && !opt.headless && !offscreenWithoutDisplay && !(forced && *forced)) {
+    if (invisible && !mode.headless && !offscreenWithoutDisplay && !(forced && *forced)) {
         std::fprintf(stderr, "brinewisp: no display to open the window on (--headless runs without one)\n");
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return false;
@@ -97,10 +96,10 @@ HWND MainWindow() {
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     (void)hWnd;
     const bool yesNo = (uType & 0x0F) == MB_YESNO;
-    const HarnessOptions& opt = Harness();
-    if (yesNo && opt.screenAnswer != 0) return opt.screenAnswer;
+    const PlatformRunMode& mode = PlatformMode();
+    if (yesNo && mode.screenAnswer != 0) return mode.screenAnswer;
     int result = 0;
-    if (!opt.headless && !opt.noRender) result = ShowBox(lpText, lpCaption, uType);
+    if (!mode.headless && !mode.noRender) result = ShowBox(lpText, lpCaption, uType);
     if (result != 0) return result;
     // No box could be shown: an error still reaches the terminal; a question is answered No.
     if (uType & MB_ICONERROR)
@@ -120,13 +119,13 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
                      LPVOID lpParam) {
     (void)dwExStyle, (void)dwStyle, (void)hWndParent, (void)hMenu, (void)hInstance, (void)lpParam;
     if (!lpClassName || s_ClassName != lpClassName || !s_ClassProc) return nullptr;
-    if (nWidth <= 0 || nWidth == CW_USEDEFAULT) nWidth = 640;
-    if (nHeight <= 0 || nHeight == CW_USEDEFAULT) nHeight = 480;
+    if (nWidth <= 0 || nWidth == CW_USEDEFAULT) nWidth = kPictureWidth;
+    if (nHeight <= 0 || nHeight == CW_USEDEFAULT) nHeight = kPictureHeight;
     HWND hwnd = new HWND__;
     hwnd->proc = s_ClassProc;
     hwnd->width = nWidth;
     hwnd->height = nHeight;
-    if (!Harness().noRender) {
+    if (!PlatformMode().noRender) {
         if (!win32::StartVideo(false)) {
             delete hwnd;
             return nullptr;
@@ -165,7 +164,7 @@ BOOL UpdateWindow(HWND hWnd) {
 }
 
 HWND SetFocus(HWND hWnd) {
-    if (hWnd && hWnd->sdl && !Harness().headless) SDL_RaiseWindow(hWnd->sdl);
+    if (hWnd && hWnd->sdl && !PlatformMode().headless) SDL_RaiseWindow(hWnd->sdl);
     return hWnd;
 }
 
@@ -219,7 +218,7 @@ int GetSystemMetrics(int nIndex) {
         SDL_DisplayMode mode;
         if (win32::VideoStarted() && SDL_GetDesktopDisplayMode(0, &mode) == 0)
             return nIndex == SM_CXSCREEN ? mode.w : mode.h;
-        return nIndex == SM_CXSCREEN ? 640 : 480;
+        return nIndex == SM_CXSCREEN ? kPictureWidth : kPictureHeight; // no desktop: the picture's size
     }
     default:
         return 0; // frames and captions belong to the desktop here
@@ -239,7 +238,7 @@ void PlatformSetFullScreen(HWND hWnd, BOOL bFullScreen) {
     hWnd->fullScreen = bFullScreen != 0;
     if (hWnd->sdl) {
         SDL_SetWindowFullscreen(hWnd->sdl, bFullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-        if (!bFullScreen) SDL_SetWindowSize(hWnd->sdl, 640, 480);
+        if (!bFullScreen) SDL_SetWindowSize(hWnd->sdl, kPictureWidth, kPictureHeight);
     }
 }
 
@@ -247,7 +246,8 @@ void PlatformSetFullScreen(HWND hWnd, BOOL bFullScreen) {
 
 BOOL SetCursorPos(int X, int Y) {
     win32::SetMouseScreen(X, Y);
-    if (win32::VideoStarted() && !Harness().headless && !HarnessReplayActive()) SDL_WarpMouseGlobal(X, Y);
+    if (win32::VideoStarted() && !PlatformMode().headless && !PlatformMode().replayActive)
+        SDL_WarpMouseGlobal(X, Y);
     return TRUE;
 }
 

@@ -1,4 +1,4 @@
-#include "platform/xfile_check.h"
+#include "xfile_check.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,6 +4,7 @@
 #include "app/Cursor.h"
 #include "app/Direct3D.h"
 #include "app/Shader.h"
+#include "app/TraceSections.h"
 #include "assets/Meshes.h"
 #include "assets/Sound.h"
 #include "assets/Textures.h"
@@ -11,7 +12,8 @@
 #include "world/Props.h"
 #include "world/World.h"
 #include "world/WorldMath.h"
-#include "platform/windows.h"
+#include <picture_size.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cmath>
@@ -510,7 +512,8 @@ void CJelly::FollowerShoot() {
         const float cursorX = GetCursorScreenX();
         const float cursorY = GetCursorScreenY();
         const float aim =
-            std::atan2(480.0f * 0.5f - cursorY, 640.0f * 0.5f - cursorX) * kRadToDeg - 90.0f + g_CamYaw;
+            std::atan2(kPictureHeight * 0.5f - cursorY, kPictureWidth * 0.5f - cursorX) * kRadToDeg - 90.0f +
+            g_CamYaw;
         const D3DXVECTOR3 muzzleLocal(0.0f, 0.0f, 5.0f);
         const D3DXMATRIX m = MatRotationY(aim) * m_mTrans;
         D3DXVECTOR3 muzzle;
@@ -532,4 +535,30 @@ void CJelly::FollowerShoot() {
             m_FireState = 2;
         }
     }
+}
+
+// Jellies still astray (rescuing ones among them) and those whose rescue animation runs; then every jelly,
+// in ActorList order: 1 stray or 2 following, whether its rescue animation runs, and where it swims.
+void TraceJellyKeys(JsonLine& j) {
+    long long strays = 0, rescuing = 0;
+    for (const CObjectBase* actor : ActorList) {
+        const CJelly* jelly = dynamic_cast<const CJelly*>(actor);
+        if (!jelly) continue;
+        if (jelly->m_State == 1) ++strays;
+        if (jelly->m_bRescuing == 1) ++rescuing;
+    }
+    j.Int("strays", strays);
+    j.Int("rescuing", rescuing);
+    j.OpenList("jellies");
+    for (const CObjectBase* actor : ActorList) {
+        const CJelly* jelly = dynamic_cast<const CJelly*>(actor);
+        if (!jelly) continue;
+        j.OpenItem();
+        j.Int("state", jelly->m_State);
+        j.Int("rescuing", jelly->m_bRescuing);
+        j.Float("x", jelly->m_Pos.x);
+        j.Float("z", jelly->m_Pos.z);
+        j.Close();
+    }
+    j.CloseList();
 }

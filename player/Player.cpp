@@ -5,11 +5,13 @@
 #include "app/Direct3D.h"
 #include "app/Scene.h"
 #include "app/Shader.h"
+#include "app/TraceSections.h"
 #include "app/WinMain.h"
 #include "assets/Meshes.h"
 #include "assets/Sound.h"
 #include "assets/Textures.h"
-#include "platform/windows.h"
+#include <picture_size.h>
+#include <windows.h>
 #include "world/Collision.h"
 #include "world/WorldMath.h"
 
@@ -260,8 +262,8 @@ int CPlayer::Shoot() {
     // full screen) aims where the cursor points.
     const float cursorX = GetCursorScreenX();
     const float cursorY = GetCursorScreenY();
-    const float dx = 640.0f * 0.5f - cursorX;
-    const float dy = 480.0f * 0.5f - cursorY;
+    const float dx = kPictureWidth * 0.5f - cursorX;
+    const float dy = kPictureHeight * 0.5f - cursorY;
     const float aim = std::atan2(dy, dx) * kRadToDeg - 90.0f + g_CamYaw;
 
     if (KeyHeld(VK_LBUTTON) && m_ShotWait < 1) {
@@ -334,4 +336,25 @@ void DrawTentacle(Tentacle& t) {
         g_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, t.Quad, sizeof(Vertex3D));
     }
     g_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+}
+
+// The player (element 0 of ActorList), or null when there is none.
+void TracePlayerKeys(JsonLine& j) {
+    const CObjectBase* player = ActorList.empty() ? nullptr : ActorList[0];
+    if (!player) {
+        j.Null("player");
+        return;
+    }
+    j.Open("player");
+    j.Int("hp", player->m_Hp);
+    j.Float("x", player->m_Pos.x);
+    j.Float("y", player->m_Pos.y);
+    j.Float("z", player->m_Pos.z);
+    j.Float("angle", player->m_Angle);
+    j.Float("vx", player->m_Vel.x);
+    j.Float("vz", player->m_Vel.z);
+    j.Float("maxspeed", player->m_MaxSpeed);
+    const CPlayer* cplayer = dynamic_cast<const CPlayer*>(player);
+    j.Int("shotwait", cplayer ? cplayer->m_ShotWait : 0);
+    j.Close();
 }

@@ -4,10 +4,11 @@
 #include "app/Cursor.h"
 #include "app/Direct3D.h"
 #include "app/Scene.h"
+#include "app/TraceSections.h"
 #include "app/WinMain.h"
 #include "assets/Textures.h"
 #include "world/ObjectBase.h"
-#include "platform/windows.h"
+#include <windows.h>
 
 TutorialUI g_KeysHint;
 TutorialUI g_MouseHint;
@@ -212,4 +213,9 @@ void DrawHints() {
     if (!BoardBase(base)) return;
     g_KeysHint.DrawBoard(g_pTexKey, base);
     g_MouseHint.DrawBoard(g_pTexMouse, base);
+}
+
+// The tutorial page.
+void TraceTutorialKeys(JsonLine& j) {
+    j.Int("page", g_TutorialPage);
 }

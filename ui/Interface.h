@@ -3,7 +3,7 @@
 #pragma once
 
 #include "world/Vertex3D.h"
-#include "platform/d3dx9math.h"
+#include <d3dx9math.h>
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 
 #include "app/Camera.h"
 #include "assets/Meshes.h"
-#include "platform/d3dx9mesh.h"
+#include <d3dx9mesh.h>
 #include "world/ObjectBase.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 // moves the given position in place; heights never change.
 #pragma once
 
-#include "platform/d3dx9math.h"
+#include <d3dx9math.h>
 
 // Out of every rock (ObstacleList, type 14), in list order.
 void PushOutOfRocks(D3DXVECTOR3& pos, float radius);

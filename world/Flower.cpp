@@ -2,6 +2,7 @@
 
 #include "app/Direct3D.h"
 #include "app/Shader.h"
+#include "app/TraceSections.h"
 #include "assets/Meshes.h"
 #include "world/WorldMath.h"
 
@@ -254,4 +255,18 @@ void CFlower::DrawAlpha() {}
 
 int CFlower::Shoot() {
     return 0;
+}
+
+// The first flower of the stage, if it has one: its blossoms' hit points and whether it is finished.
+void TraceFlowerKeys(JsonLine& j) {
+    for (const CObjectBase* o : ObstacleList) {
+        const CFlower* flower = dynamic_cast<const CFlower*>(o);
+        if (!flower) continue;
+        const long long hp[2] = {flower->m_Blossom[0].Hp, flower->m_Blossom[1].Hp};
+        j.Open("flower");
+        j.Ints("hp", hp, 2);
+        j.Int("done", flower->m_bDone);
+        j.Close();
+        return;
+    }
 }

@@ -1,7 +1,7 @@
 // The giant flower obstacle and its two distant blossoms.
 #pragma once
 
-#include "platform/d3d9types.h"
+#include <d3d9types.h>
 #include "world/ObjectBase.h"
 
 // Vine pieces a blossom can have; a blossom farther away spreads this many over the whole vine.

@@ -1,5 +1,7 @@
 #include "world/ObjectBase.h"
 
+#include "app/TraceSections.h"
+
 std::vector<CObjectBase*> ActorList;
 std::vector<CObjectBase*> ObstacleList;
 std::vector<CObjectBase*> ShotList;
@@ -55,4 +57,14 @@ void DestroyArenaObjects(ObjectArena arena) {
     dying.swap(Arena(arena));
     while (!dying.empty())
         dying.pop_back();
+}
+
+// The sizes of the object lists and of the shot request queue.
+void TraceObjectListKeys(JsonLine& j) {
+    j.Int("actors", (long long)ActorList.size());
+    j.Int("obstacles", (long long)ObstacleList.size());
+    j.Int("shots", (long long)ShotList.size());
+    j.Int("scenery", (long long)SceneryList.size());
+    j.Int("effects", (long long)EffectList.size());
+    j.Int("requests", (long long)ShotRequestQueue.size());
 }

@@ -2,7 +2,7 @@
 // vertex, the global object lists and counters, and the arenas that own the objects.
 #pragma once
 
-#include "platform/d3dx9math.h"
+#include <d3dx9math.h>
 #include "world/Vertex3D.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // The vertex of every shadow, glow and ribbon quad, the seabed and the boards.
 #pragma once
 
-#include "platform/d3d9types.h"
+#include <d3d9types.h>
 
 // A vertex of every shadow, glow and ribbon quad: position, ARGB colour, texture coordinates.
 struct Vertex3D {

@@ -1,7 +1,7 @@
 // The world's small arithmetic: headings in degrees, horizontal distances, matrices by value.
 #pragma once
 
-#include "platform/d3dx9math.h"
+#include <d3dx9math.h>
 
 #include <cmath>
 

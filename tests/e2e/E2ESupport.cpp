@@ -1,9 +1,7 @@
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include "stb_image.h"
-#include "stb_image_write.h"
-
 #include "tests/e2e/E2ESupport.h"
+
+#include <stb_image.h>
+#include <stb_image_write.h>
 
 #include <algorithm>
 #include <cmath>
@@ -143,16 +141,13 @@ bool WriteBlackPng(const fs::path& p) {
 }
 
 void GameDirTest::MakeDir(const std::string& name) {
-    std::string tmpl = "/tmp/bw-" + name + "-XXXXXX";
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    ASSERT_NE(mkdtemp(buf.data()), nullptr);
-    dir = buf.data();
+    m_Scratch.reset(new ScratchDir(name));
+    ASSERT_FALSE(m_Scratch->Path().empty());
+    dir = m_Scratch->Path();
 }
 
 void GameDirTest::TearDown() {
-    std::error_code ec;
-    if (!dir.empty()) fs::remove_all(dir, ec);
+    m_Scratch.reset();
 }
 
 void GameDirTest::LinkRuntime(std::initializer_list<const char*> folders) {

@@ -2,9 +2,12 @@
 // files and trace lines, and loading its screenshots.
 #pragma once
 
+#include "tests/support/ScratchDir.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,11 +71,11 @@ bool WriteBlackPng(const fs::path& p);
 
 // ---- A scratch working directory for the game
 
-// A fixture with a fresh directory under /tmp, removed after the test. Runs the game binary there with
+// A fixture with a fresh scratch directory, removed after the test. Runs the game binary there with
 // SDL_AUDIODRIVER=dummy, its standard output and error in stdout.txt and stderr.txt.
 class GameDirTest : public ::testing::Test {
   protected:
-    // Makes the directory; name is a short word for its name (/tmp/bw-<name>-XXXXXX).
+    // Makes the directory; name is a short word for its name (bw-<name>-XXXXXX in the temporary folder).
     void MakeDir(const std::string& name);
     void TearDown() override;
     // Links these folders of the repository's runtime tree into the directory (those that exist).
@@ -86,6 +89,9 @@ class GameDirTest : public ::testing::Test {
     std::string Err() const { return ReadText(dir / "stderr.txt"); }
 
     fs::path dir;
+
+  private:
+    std::unique_ptr<ScratchDir> m_Scratch;
 };
 
 } // namespace e2e

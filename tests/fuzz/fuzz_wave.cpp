@@ -2,7 +2,7 @@
 // as a playable format, into a sound buffer that is filled, converted and mixed.
 // Run with --write-seeds=DIR to write a few valid files into DIR first.
 #include "assets/WaveReader.h"
-#include "platform/dsound.h"
+#include <dsound.h>
 
 #include "../unit/WaveTestWriter.h"
 

@@ -6,7 +6,7 @@
 #include "app/Direct3D.h"
 #include "app/WinMain.h"
 #include "assets/Meshes.h"
-#include "platform/d3dx9.h"
+#include <d3dx9.h>
 
 #include "../unit/MeshTestUtil.h"
 

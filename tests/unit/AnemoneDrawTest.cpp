@@ -5,8 +5,11 @@
 #include "assets/Meshes.h"
 #include "assets/Textures.h"
 #include "creatures/Anemone.h"
+#include "tests/unit/TestDevice.h"
+#include <d3d9debug.h>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -14,22 +17,15 @@ class AnemoneDraw : public ReefFixture {
   protected:
     void SetUp() override {
         ReefFixture::SetUp();
-        m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_D3D, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 640;
-        pp.BackBufferHeight = 480;
-        pp.Windowed = TRUE;
-        ASSERT_EQ(
-            m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_Dev),
-            D3D_OK);
+        m_TestDevice.reset(new TestDevice(TestDevice::Kind::Recording));
+        m_Dev = m_TestDevice->Device();
+        ASSERT_NE(m_Dev, nullptr) << m_TestDevice->Why();
         m_SavedDevice = g_pDevice;
         g_pDevice = m_Dev;
     }
     void TearDown() override {
         g_pDevice = m_SavedDevice;
-        if (m_Dev) m_Dev->Release();
-        if (m_D3D) m_D3D->Release();
+        m_TestDevice.reset();
         ReefFixture::TearDown();
     }
 
@@ -44,12 +40,12 @@ class AnemoneDraw : public ReefFixture {
     std::vector<float> DrawnRibbonXs() const {
         std::vector<float> xs;
         int quads = 0;
-        for (const DeviceCall& c : m_Dev->CallLog())
+        for (const DeviceCall& c : d3d9debug::CallLog(m_Dev))
             if (c.method == "DrawPrimitiveUP" && quads++ % 4 == 0) xs.push_back(c.matrix._41);
         return xs;
     }
 
-    IDirect3D9* m_D3D = nullptr;
+    std::unique_ptr<TestDevice> m_TestDevice;
     IDirect3DDevice9* m_Dev = nullptr;
     IDirect3DDevice9* m_SavedDevice = nullptr;
 };
@@ -69,24 +65,24 @@ TEST_F(AnemoneDraw, EqualDepthKeysDrawTheLaterCreatedFirstAndFarBeforeNear) {
     EXPECT_EQ(order, (std::vector<CAnemoneTentacle*>{far, second, first, near}));
 
     // Both draw passes keep that order, and the sort is made again at each call.
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     anemone->DrawAlpha();
     EXPECT_EQ(DrawnRibbonXs(), (std::vector<float>{3.0f, 4.0f, 2.0f, 1.0f}));
     near->m_Pos.z = 100.0f;
-    m_Dev->ClearCallLog();
+    d3d9debug::ClearCallLog(m_Dev);
     anemone->DrawAlpha();
     EXPECT_EQ(DrawnRibbonXs(), (std::vector<float>{1.0f, 3.0f, 4.0f, 2.0f}));
-    m_Dev->EnableCallLog(false);
+    d3d9debug::EnableCallLog(m_Dev, false);
 }
 
 TEST_F(AnemoneDraw, ATentacleIsFourQuadsOfARibbonBentAtItsRows) {
     CAnemoneTentacle* t = MakeTentacle(D3DXVECTOR3(5.0f, 8.5f, -4.0f));
     const float sway[5] = {-8.0f, -6.0f, -3.0f, -1.0f, 2.0f};
     std::memcpy(t->m_Sway, sway, sizeof sway);
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     t->DrawAlpha();
-    const std::vector<DeviceCall> log = m_Dev->CallLog();
-    m_Dev->EnableCallLog(false);
+    const std::vector<DeviceCall> log = d3d9debug::CallLog(m_Dev);
+    d3d9debug::EnableCallLog(m_Dev, false);
 
     ASSERT_EQ(log.size(), 7u);
     EXPECT_EQ(log[0].method, "SetTransform");

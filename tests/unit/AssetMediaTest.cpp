@@ -13,9 +13,7 @@
 #include <string>
 #include <vector>
 
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
+#include <stb_image.h>
 
 #ifndef BW_ASSETGEN
 #error "BW_ASSETGEN (path of the asset generator) must be defined for the asset tests"

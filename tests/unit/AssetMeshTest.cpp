@@ -1,5 +1,7 @@
 // The asset generator's meshes: every file is written, reproducibly, and loads through Assimp (with the
 // flags of the game's .x loader) into subsets of the sizes, orientation and winding the game expects.
+#include "tests/support/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <assimp/Importer.hpp>
@@ -29,14 +31,6 @@ const char* const kMeshes[] = {
     "pearl.x",         "coral_red.x",     "star.x",       "dull.x",     "collision1.x",  "collision2.x",
     "collision3.x",    "heal_effect.x",   "bubble.x",     "rootsoul.x", "petal.x",       "flower_outside.x",
     "flower_inside.x", "flower_center.x", "miniflower.x", "ivy.x",      "percula.x",     "squid.x"};
-
-std::string MakeTempDir(const char* tag) {
-    std::string pattern = (fs::temp_directory_path() / (std::string("bw_") + tag + "_XXXXXX")).string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    const char* dir = mkdtemp(buf.data());
-    return dir ? std::string(dir) : std::string();
-}
 
 int RunGenerator(const std::string& args) {
     std::string cmd = std::string("\"") + BW_ASSETGEN + "\" " + args + " > /dev/null 2>&1";
@@ -144,13 +138,14 @@ double SignedVolume(const Loaded& m) {
 class AssetMeshTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        s_Root = MakeTempDir("meshes");
+        s_Scratch = new ScratchDir("meshes");
+        s_Root = s_Scratch->Path();
         ASSERT_FALSE(s_Root.empty());
         ASSERT_EQ(RunGenerator("\"" + s_Root + "\""), 0);
     }
     static void TearDownTestSuite() {
-        std::error_code ec;
-        if (!s_Root.empty()) fs::remove_all(s_Root, ec);
+        delete s_Scratch;
+        s_Scratch = nullptr;
     }
     static Loaded Get(const std::string& name) {
         static std::map<std::string, Loaded> cache;
@@ -162,8 +157,10 @@ class AssetMeshTest : public ::testing::Test {
         cache[name] = m;
         return m;
     }
+    static ScratchDir* s_Scratch;
     static std::string s_Root;
 };
+ScratchDir* AssetMeshTest::s_Scratch = nullptr;
 std::string AssetMeshTest::s_Root;
 
 } // namespace
@@ -183,28 +180,24 @@ TEST_F(AssetMeshTest, WritesAllThirtyMeshesAsTextXFiles) {
 }
 
 TEST_F(AssetMeshTest, SecondRunWritesIdenticalBytes) {
-    std::string other = MakeTempDir("meshes2");
-    ASSERT_FALSE(other.empty());
-    ASSERT_EQ(RunGenerator("\"" + other + "\""), 0);
+    ScratchDir other("meshes2");
+    ASSERT_FALSE(other.Path().empty());
+    ASSERT_EQ(RunGenerator("\"" + other.Path() + "\""), 0);
     for (const char* name : kMeshes) {
         std::string a = ReadAll(fs::path(s_Root) / "xfile" / name);
-        std::string b = ReadAll(fs::path(other) / "xfile" / name);
+        std::string b = ReadAll(fs::path(other.Path()) / "xfile" / name);
         EXPECT_FALSE(a.empty()) << name;
         EXPECT_TRUE(a == b) << name << " differs between runs";
     }
-    std::error_code ec;
-    fs::remove_all(other, ec);
 }
 
 TEST_F(AssetMeshTest, ReportsFailureWhenTheTreeCannotBeWritten) {
     EXPECT_NE(RunGenerator(""), 0); // no repository root given
-    std::string dir = MakeTempDir("blocked");
-    ASSERT_FALSE(dir.empty());
+    ScratchDir dir("blocked");
+    ASSERT_FALSE(dir.Path().empty());
     // A plain file where the xfile directory should go.
-    std::ofstream(fs::path(dir) / "xfile") << "not a directory";
-    EXPECT_NE(RunGenerator("\"" + dir + "\""), 0);
-    std::error_code ec;
-    fs::remove_all(dir, ec);
+    std::ofstream(dir.File("xfile")) << "not a directory";
+    EXPECT_NE(RunGenerator("\"" + dir.Path() + "\""), 0);
 }
 
 TEST_F(AssetMeshTest, EveryMeshLoadsWithOneSubsetPerMaterialAndFitsSixteenBitIndices) {

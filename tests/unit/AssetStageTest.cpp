@@ -1,6 +1,8 @@
 // The four stage files: they parse as the stage loader reads them, hold the designed objects (one target
 // creature in each of stages 1 to 3), keep everything inside the stage's walls (taken from the generated
 // collision meshes) and out of rocks, and stage 2's flower closes the canyon of its anemone.
+#include "tests/support/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <assimp/Importer.hpp>
@@ -258,19 +260,17 @@ const float kStarts[3][2] = {{60, -170}, {0, 80}, {100, -120}};
 class AssetStageTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        std::string pattern = (fs::temp_directory_path() / "bw_stages_XXXXXX").string();
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        s_Root = buf.data();
+        s_Scratch = new ScratchDir("stages");
+        s_Root = s_Scratch->Path();
+        ASSERT_FALSE(s_Root.empty());
         std::string cmd = std::string("\"") + BW_ASSETGEN + "\" \"" + s_Root + "\" > /dev/null 2>&1";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
         for (int k = 0; k < 3; ++k)
             s_Walls[k].Load(fs::path(s_Root) / "xfile" / ("collision" + std::to_string(k + 1) + ".x"));
     }
     static void TearDownTestSuite() {
-        std::error_code ec;
-        if (!s_Root.empty()) fs::remove_all(s_Root, ec);
+        delete s_Scratch;
+        s_Scratch = nullptr;
     }
     static std::vector<Record> Stage(int n) {
         std::vector<std::string> bad;
@@ -283,9 +283,11 @@ class AssetStageTest : public ::testing::Test {
         if (stage <= 3) return {&s_Walls[stage - 1]};
         return {&s_Walls[0], &s_Walls[1], &s_Walls[2]};
     }
+    static ScratchDir* s_Scratch;
     static std::string s_Root;
     static Walls s_Walls[3];
 };
+ScratchDir* AssetStageTest::s_Scratch = nullptr;
 std::string AssetStageTest::s_Root;
 Walls AssetStageTest::s_Walls[3];
 

@@ -3,7 +3,7 @@
 
 #include "app/Bench.h"
 #include "app/Direct3D.h"
-#include "platform/harness.h"
+#include "app/Options.h"
 
 #include <fstream>
 #include <sstream>
@@ -25,19 +25,19 @@ bool IsCount(const std::string& s) {
 } // namespace
 
 TEST(BenchFlag, TakesAFileNameAndNothingElse) {
-    HarnessOptions o;
+    Options o;
     std::string error;
-    ASSERT_EQ(ParseHarnessArgs({"--bench", "b.txt", "--fast"}, o, error), ParseOutcome::Run);
+    ASSERT_EQ(ParseOptions({"--bench", "b.txt", "--fast"}, o, error), ParseOutcome::Run);
     EXPECT_EQ(o.benchPath, "b.txt");
-    EXPECT_TRUE(o.fast);
-    ASSERT_EQ(ParseHarnessArgs({"--bench=c.txt"}, o, error), ParseOutcome::Run);
+    EXPECT_TRUE(o.mode.fast);
+    ASSERT_EQ(ParseOptions({"--bench=c.txt"}, o, error), ParseOutcome::Run);
     EXPECT_EQ(o.benchPath, "c.txt");
-    ASSERT_EQ(ParseHarnessArgs({"--fast"}, o, error), ParseOutcome::Run);
+    ASSERT_EQ(ParseOptions({"--fast"}, o, error), ParseOutcome::Run);
     EXPECT_TRUE(o.benchPath.empty()); // off unless asked for
-    EXPECT_EQ(ParseHarnessArgs({"--bench"}, o, error), ParseOutcome::Error);
+    EXPECT_EQ(ParseOptions({"--bench"}, o, error), ParseOutcome::Error);
     EXPECT_NE(error.find("--bench"), std::string::npos);
-    EXPECT_EQ(ParseHarnessArgs({"--bench="}, o, error), ParseOutcome::Error);
-    EXPECT_NE(std::string(HarnessUsage()).find("--bench FILE"), std::string::npos);
+    EXPECT_EQ(ParseOptions({"--bench="}, o, error), ParseOutcome::Error);
+    EXPECT_NE(std::string(OptionsUsage()).find("--bench FILE"), std::string::npos);
 }
 
 class BenchFile : public RecordingDeviceTest {
@@ -45,7 +45,7 @@ class BenchFile : public RecordingDeviceTest {
     void SetUp() override {
         RecordingDeviceTest::SetUp();
         g_pDevice = m_Dev;
-        m_Path = MakeTempDir() + "/bench.txt";
+        m_Path = m_Dir.File("bench.txt");
     }
     void TearDown() override {
         BenchClose();
@@ -59,6 +59,7 @@ class BenchFile : public RecordingDeviceTest {
             if (!l.empty() && l[0] != '#') lines.push_back(l);
         return lines;
     }
+    ScratchDir m_Dir{"bench"};
     std::string m_Path;
 };
 

@@ -7,8 +7,9 @@
 #include "assets/Textures.h"
 #include "world/ObjectBase.h"
 #include "world/World.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
+#include <d3d9debug.h>
 
 #include <gtest/gtest.h>
 #include <string>
@@ -19,9 +20,9 @@ namespace {
 class CameraScene : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().fast = true;
-        HarnessSetReplay({}, true);
+        ResetRun();
+        PlatformMode().fast = true;
+        ReplaySet({}, true);
         win32::ResetVirtualClock();
         win32::ResetMessages();
         win32::ResetInput();
@@ -50,8 +51,7 @@ class CameraScene : public ::testing::Test {
         ResetSceneGlobals();
         win32::ResetInput();
         win32::ResetMessages();
-        HarnessSetReplay({}, false);
-        Harness() = HarnessOptions{};
+        ResetRun();
     }
     const D3DXVECTOR3& PlayerPos() const { return ActorList[0]->m_Pos; }
 };
@@ -83,10 +83,10 @@ TEST_F(CameraScene, StageCameraStandsStillDuringTheFadeAndRisesAfterIt) {
 
 TEST_F(CameraScene, EveryStageFrameDrawsTheSeabedAndTheCursorLast) {
     win32::SetMouseScreen(200, 100);
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     GameUpdate();
-    const std::vector<DeviceCall> log = g_pDevice->CallLog();
-    g_pDevice->EnableCallLog(false);
+    const std::vector<DeviceCall> log = d3d9debug::CallLog(g_pDevice);
+    d3d9debug::EnableCallLog(g_pDevice, false);
     int fans = 0;
     size_t firstFan = log.size(), view = log.size();
     for (size_t i = 0; i < log.size(); ++i) {

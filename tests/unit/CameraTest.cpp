@@ -6,8 +6,9 @@
 #include "app/WinMain.h"
 #include "assets/Meshes.h"
 #include "assets/Textures.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
+#include <d3d9debug.h>
 
 #include <cmath>
 #include <cstring>
@@ -31,8 +32,8 @@ D3DXMATRIX Translation(float x, float y, float z) {
 class Camera : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        HarnessSetReplay({}, true); // input comes only from the test
+        ResetRun();
+        ReplaySet({}, true); // input comes only from the test
         win32::ResetInput();
         g_hWnd = nullptr; // no window: the device records
         ASSERT_NE(InitDirect3D(0), nullptr);
@@ -41,8 +42,7 @@ class Camera : public ::testing::Test {
     }
     void TearDown() override {
         win32::ResetInput();
-        HarnessSetReplay({}, false);
-        Harness() = HarnessOptions{};
+        ResetRun();
         g_pTerrain = m_SavedTerrain;
         g_StageNo = m_SavedStage;
         ReleaseDirect3D();
@@ -193,9 +193,9 @@ TEST_F(Camera, StageCameraFollowsThePlayerAndKeepsItsYawInRange) {
 TEST_F(Camera, ViewAndProjectionGoToTheDevice) {
     g_CamEye = D3DXVECTOR3(60.0f, 46.0f, -180.0f);
     g_CamAt = D3DXVECTOR3(60.0f, 9.0f, -170.0f);
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     SetViewProjection();
-    const std::vector<DeviceCall>& log = g_pDevice->CallLog();
+    const std::vector<DeviceCall>& log = d3d9debug::CallLog(g_pDevice);
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].method, "SetTransform");
     EXPECT_EQ(log[0].a, (DWORD)D3DTS_VIEW);
@@ -215,7 +215,7 @@ TEST_F(Camera, ViewAndProjectionGoToTheDevice) {
     EXPECT_NEAR(g_mProj._33, 1000.0f / 999.0f, 1e-5f);
     EXPECT_NEAR(g_mProj._43, -1000.0f / 999.0f, 1e-4f);
     EXPECT_EQ(g_mProj._34, 1.0f);
-    g_pDevice->EnableCallLog(false);
+    d3d9debug::EnableCallLog(g_pDevice, false);
 }
 
 TEST_F(Camera, GroundIs25TilesZOuterXInnerWithTheGroundTexture) {
@@ -225,10 +225,10 @@ TEST_F(Camera, GroundIs25TilesZOuterXInnerWithTheGroundTexture) {
               D3D_OK);
     IDirect3DTexture9* saved = g_pTexGround;
     g_pTexGround = ground;
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     DrawGround();
-    const std::vector<DeviceCall> log = g_pDevice->CallLog();
-    g_pDevice->EnableCallLog(false);
+    const std::vector<DeviceCall> log = d3d9debug::CallLog(g_pDevice);
+    d3d9debug::EnableCallLog(g_pDevice, false);
     g_pTexGround = saved;
     ground->Release();
 

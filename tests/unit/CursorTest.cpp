@@ -4,8 +4,9 @@
 #include "app/Scene.h"
 #include "app/WinMain.h"
 #include "assets/Textures.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
+#include <d3d9debug.h>
 
 #include <cmath>
 #include <cstring>
@@ -16,8 +17,8 @@ namespace {
 class Cursor : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        HarnessSetReplay({}, true); // the mouse is the tracked one, never the desktop's
+        ResetRun();
+        ReplaySet({}, true); // the mouse is the tracked one, never the desktop's
         win32::ResetInput();
         m_SavedClient = g_rcClient;
         m_SavedWindow = g_rcWindow;
@@ -26,8 +27,7 @@ class Cursor : public ::testing::Test {
         g_rcClient = m_SavedClient;
         g_rcWindow = m_SavedWindow;
         win32::ResetInput();
-        HarnessSetReplay({}, false);
-        Harness() = HarnessOptions{};
+        ResetRun();
     }
 
     // The rectangles as the message loop reads them: the client from (0, 0), the window on the screen.
@@ -133,10 +133,10 @@ TEST_F(Cursor, DrawIsOne24PixelSpriteCentredOnTheCursor) {
     g_pTexCursor = cursor;
     g_CursorX = 100.0f;
     g_CursorY = 50.0f;
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     DrawCursor();
-    const std::vector<DeviceCall> log = g_pDevice->CallLog();
-    g_pDevice->EnableCallLog(false);
+    const std::vector<DeviceCall> log = d3d9debug::CallLog(g_pDevice);
+    d3d9debug::EnableCallLog(g_pDevice, false);
     g_pTexCursor = saved;
     cursor->Release();
     g_pSprite->Release();

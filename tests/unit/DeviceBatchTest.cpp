@@ -1,7 +1,8 @@
 // Batching: consecutive draws under the same state become one GL draw, and the picture does not change.
 #include "DeviceTestSupport.h"
 
-#include "platform/gl_device_internal.h"
+#include "gl_device_internal.h"
+#include <d3d9debug.h>
 
 namespace {
 
@@ -31,18 +32,18 @@ TEST_F(GlDeviceTest, QuadsUnderOneStateAreOneDrawAndLookTheSameAsSeparateDraws) 
 
     m_Dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF204060, 1.0f, 0);
     m_Dev->BeginScene();
-    UINT before = m_Dev->BatchCount();
+    UINT before = d3d9debug::BatchCount(m_Dev);
     DrawGrid(m_Dev, false);
-    EXPECT_EQ(m_Dev->BatchCount(), before); // still queued
+    EXPECT_EQ(d3d9debug::BatchCount(m_Dev), before); // still queued
     m_Dev->EndScene();
-    EXPECT_EQ(m_Dev->BatchCount(), before + 1);
+    EXPECT_EQ(d3d9debug::BatchCount(m_Dev), before + 1);
     Read();
     std::vector<uint8_t> batched = m_Pixels;
 
     m_Dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF204060, 1.0f, 0);
-    before = m_Dev->BatchCount();
+    before = d3d9debug::BatchCount(m_Dev);
     DrawGrid(m_Dev, true);
-    EXPECT_EQ(m_Dev->BatchCount(), before + 100);
+    EXPECT_EQ(d3d9debug::BatchCount(m_Dev), before + 100);
     Read();
     EXPECT_TRUE(batched == m_Pixels);
     // And the quads are there: the first one's colour blended over the background.
@@ -116,10 +117,10 @@ TEST_F(RecordingDeviceTest, OnlyStateThatChangesTheLookSplitsABatch) {
     auto batchesAfterFlush = [&] {
         m_Dev->EndScene();
         m_Dev->BeginScene();
-        return m_Dev->BatchCount();
+        return d3d9debug::BatchCount(m_Dev);
     };
     m_Dev->BeginScene();
-    UINT base = m_Dev->BatchCount();
+    UINT base = d3d9debug::BatchCount(m_Dev);
     m_Dev->SetTexture(0, a);
     draw();
     D3DXMATRIX world;
@@ -131,7 +132,7 @@ TEST_F(RecordingDeviceTest, OnlyStateThatChangesTheLookSplitsABatch) {
     draw();
     EXPECT_EQ(batchesAfterFlush(), base + 1);
 
-    base = m_Dev->BatchCount();
+    base = d3d9debug::BatchCount(m_Dev);
     m_Dev->SetTexture(0, a);
     draw();
     m_Dev->SetTexture(0, b); // another texture
@@ -160,7 +161,7 @@ TEST_F(RecordingDeviceTest, OnlyStateThatChangesTheLookSplitsABatch) {
     // A sprite between two draws of the same state splits them, and the next draw resumes the device state.
     ID3DXSprite* sprite = nullptr;
     ASSERT_EQ(D3DXCreateSprite(m_Dev, &sprite), D3D_OK);
-    base = m_Dev->BatchCount();
+    base = d3d9debug::BatchCount(m_Dev);
     draw();
     sprite->Begin(D3DXSPRITE_ALPHABLEND);
     RECT r = {0, 0, 4, 4};
@@ -183,10 +184,10 @@ TEST_F(RecordingDeviceTest, DrawsAreLoggedWithTheirVerticesAndWorldMatrix) {
     D3DXMATRIX world;
     D3DXMatrixTranslation(&world, 10, 0.1f, 20);
     m_Dev->SetTransform(D3DTS_WORLD, &world);
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     ASSERT_EQ(m_Dev->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, q, sizeof(TestVertex)), D3D_OK);
-    ASSERT_EQ(m_Dev->CallLog().size(), 1u);
-    const DeviceCall& c = m_Dev->CallLog()[0];
+    ASSERT_EQ(d3d9debug::CallLog(m_Dev).size(), 1u);
+    const DeviceCall& c = d3d9debug::CallLog(m_Dev)[0];
     EXPECT_EQ(c.method, "DrawPrimitiveUP");
     EXPECT_EQ(c.a, DWORD(D3DPT_TRIANGLEFAN));
     EXPECT_EQ(c.b, 2u);
@@ -198,12 +199,12 @@ TEST_F(RecordingDeviceTest, DrawsAreLoggedWithTheirVerticesAndWorldMatrix) {
     EXPECT_EQ(std::memcmp(c.data.data(), q, c.data.size()), 0);
 
     // Bad calls fail and draw nothing.
-    UINT batches = m_Dev->BatchCount();
+    UINT batches = d3d9debug::BatchCount(m_Dev);
     EXPECT_EQ(m_Dev->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, nullptr, 24), D3DERR_INVALIDCALL);
     EXPECT_EQ(m_Dev->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 0, q, 24), D3DERR_INVALIDCALL);
     m_Dev->SetFVF(D3DFVF_DIFFUSE); // no position
     EXPECT_EQ(m_Dev->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, q, 24), D3DERR_INVALIDCALL);
     m_Dev->SetFVF(kTestFvf);
     gldevice::Flush(m_Dev);
-    EXPECT_EQ(m_Dev->BatchCount(), batches + 1); // only the good draw
+    EXPECT_EQ(d3d9debug::BatchCount(m_Dev), batches + 1); // only the good draw
 }

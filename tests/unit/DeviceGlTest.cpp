@@ -1,7 +1,8 @@
 // Pixel tests of the drawing device on a hidden OpenGL window.
 #include "DeviceTestSupport.h"
 
-#include "platform/gl_device_internal.h"
+#include "gl_device_internal.h"
+#include <d3d9debug.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -96,10 +97,10 @@ TEST_F(GlDeviceTest, CullingFollowsTheOnScreenWindingAndScreenshotIsWritten) {
     ExpectPixel(480, 270, 0, 0, 0, 0);
 
     // The screenshot holds the same picture, top row first.
-    std::string dir = MakeTempDir();
-    ASSERT_FALSE(dir.empty());
-    std::string path = dir + "/cull_ccw.png";
-    ASSERT_TRUE(m_Dev->SaveBackBuffer(path.c_str()));
+    ScratchDir dir("shot");
+    ASSERT_FALSE(dir.Path().empty());
+    std::string path = dir.File("cull_ccw.png");
+    ASSERT_TRUE(d3d9debug::SaveBackBuffer(m_Dev, path.c_str()));
     IDirect3DTexture9* shot = nullptr;
     ASSERT_EQ(D3DXCreateTextureFromFileExA(m_Dev, path.c_str(), D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1,
                                            0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_DEFAULT,
@@ -115,8 +116,6 @@ TEST_F(GlDeviceTest, CullingFollowsTheOnScreenWindingAndScreenshotIsWritten) {
             ++differing;
     EXPECT_EQ(differing, 0u);
     shot->Release();
-    std::remove(path.c_str());
-    rmdir(dir.c_str());
 }
 
 TEST_F(GlDeviceTest, GroundQuadSeenFromAboveIsFrontFacingUnderCcwCulling) {
@@ -252,9 +251,9 @@ TEST_F(GlDeviceTest, PresentShowsTheFrameAndCounts) {
     EXPECT_EQ(m_Dev->BeginScene(), D3DERR_INVALIDCALL);
     ASSERT_EQ(m_Dev->EndScene(), D3D_OK);
     EXPECT_EQ(m_Dev->EndScene(), D3DERR_INVALIDCALL);
-    UINT before = m_Dev->PresentCount();
+    UINT before = d3d9debug::PresentCount(m_Dev);
     EXPECT_EQ(m_Dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    EXPECT_EQ(m_Dev->PresentCount(), before + 1);
+    EXPECT_EQ(d3d9debug::PresentCount(m_Dev), before + 1);
     // The back buffer survives presenting.
     Read();
     ExpectPixel(5, 5, 0x10, 0x20, 0x30, 0);

@@ -2,7 +2,8 @@
 // across state that comes back, invisible sprites dropped, blending left off where alpha is 1 everywhere.
 #include "DeviceTestSupport.h"
 
-#include "platform/gl_device_internal.h"
+#include "gl_device_internal.h"
+#include <d3d9debug.h>
 
 #include <epoxy/gl.h>
 
@@ -18,7 +19,7 @@ void DrawTestQuad(IDirect3DDevice9* dev, float x0, float x1, D3DCOLOR c) {
 // Batches the device issued for what was queued, after a flush.
 UINT BatchesOf(IDirect3DDevice9* dev, UINT before) {
     gldevice::Flush(dev);
-    return dev->BatchCount() - before;
+    return d3d9debug::BatchCount(dev) - before;
 }
 
 } // namespace
@@ -28,14 +29,14 @@ class DeviceShortcuts : public RecordingDeviceTest {};
 TEST_F(DeviceShortcuts, StateThatComesBackKeepsTheBatchAndARealChangeSplitsIt) {
     m_Dev->SetFVF(kTestFvf);
     m_Dev->SetRenderState(D3DRS_LIGHTING, FALSE);
-    UINT base = m_Dev->BatchCount();
+    UINT base = d3d9debug::BatchCount(m_Dev);
     DrawTestQuad(m_Dev, -1, 0, 0xFFFFFFFF);
     m_Dev->SetRenderState(D3DRS_ZWRITEENABLE, FALSE); // away and back before the next draw
     m_Dev->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     DrawTestQuad(m_Dev, 0, 1, 0xFFFFFFFF);
     EXPECT_EQ(BatchesOf(m_Dev, base), 1u);
 
-    base = m_Dev->BatchCount();
+    base = d3d9debug::BatchCount(m_Dev);
     DrawTestQuad(m_Dev, -1, 0, 0xFFFFFFFF);
     m_Dev->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     DrawTestQuad(m_Dev, 0, 1, 0xFFFFFFFF);
@@ -49,7 +50,7 @@ TEST_F(DeviceShortcuts, EachTextureHasItsOwnBatchAndTheSameTextureAgainJoinsIt) 
     ASSERT_EQ(m_Dev->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &a, nullptr), D3D_OK);
     ASSERT_EQ(m_Dev->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &b, nullptr), D3D_OK);
     m_Dev->SetFVF(kTestFvf);
-    UINT base = m_Dev->BatchCount();
+    UINT base = d3d9debug::BatchCount(m_Dev);
     m_Dev->SetTexture(0, a);
     DrawTestQuad(m_Dev, -1, 0, 0xFFFFFFFF);
     m_Dev->SetTexture(0, b);
@@ -68,14 +69,14 @@ TEST_F(DeviceShortcuts, ABlendedSpriteOfAlphaZeroIsLoggedButMakesNoBatch) {
     ASSERT_EQ(D3DXCreateSprite(m_Dev, &sprite), D3D_OK);
     IDirect3DTexture9* tex = nullptr;
     ASSERT_EQ(m_Dev->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr), D3D_OK);
-    m_Dev->EnableCallLog(true);
-    const UINT base = m_Dev->BatchCount();
+    d3d9debug::EnableCallLog(m_Dev, true);
+    const UINT base = d3d9debug::BatchCount(m_Dev);
     sprite->Begin(D3DXSPRITE_ALPHABLEND);
     sprite->Draw(tex, nullptr, nullptr, nullptr, 0x00FFFFFF); // the fade overlay while no fade runs
     sprite->End();
     EXPECT_EQ(BatchesOf(m_Dev, base), 0u);
     size_t logged = 0;
-    for (const DeviceCall& c : m_Dev->CallLog())
+    for (const DeviceCall& c : d3d9debug::CallLog(m_Dev))
         logged += c.method == "SpriteDraw";
     EXPECT_EQ(logged, 1u);
 

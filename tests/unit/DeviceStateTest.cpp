@@ -1,7 +1,8 @@
 // The device's CPU-side state, the call log and device creation, on a recording device.
 #include "DeviceTestSupport.h"
 
-#include "platform/gl_device_internal.h"
+#include "gl_device_internal.h"
+#include <d3d9debug.h>
 
 TEST_F(RecordingDeviceTest, StartsWithDirect3DDefaults) {
     auto rs = [&](D3DRENDERSTATETYPE s) {
@@ -153,13 +154,13 @@ TEST_F(RecordingDeviceTest, TexturesAreHeldWhileBoundAndVertexDeclarationsReplac
 
 TEST_F(RecordingDeviceTest, CallLogIsOffUntilAskedAndRecordsArguments) {
     m_Dev->SetRenderState(D3DRS_LIGHTING, FALSE);
-    EXPECT_TRUE(m_Dev->CallLog().empty());
-    m_Dev->EnableCallLog(true);
+    EXPECT_TRUE(d3d9debug::CallLog(m_Dev).empty());
+    d3d9debug::EnableCallLog(m_Dev, true);
     m_Dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     m_Dev->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     m_Dev->LightEnable(1, FALSE);
     m_Dev->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-    const auto& log = m_Dev->CallLog();
+    const auto& log = d3d9debug::CallLog(m_Dev);
     ASSERT_EQ(log.size(), 4u);
     EXPECT_EQ(log[0].method, "SetRenderState");
     EXPECT_EQ(log[0].a, DWORD(D3DRS_CULLMODE));
@@ -171,21 +172,21 @@ TEST_F(RecordingDeviceTest, CallLogIsOffUntilAskedAndRecordsArguments) {
     EXPECT_EQ(log[2].a, 1u);
     EXPECT_EQ(log[3].method, "Clear");
     EXPECT_EQ(log[3].a, DWORD(D3DCLEAR_ZBUFFER));
-    m_Dev->EnableCallLog(false);
+    d3d9debug::EnableCallLog(m_Dev, false);
     m_Dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    EXPECT_TRUE(m_Dev->CallLog().empty());
+    EXPECT_TRUE(d3d9debug::CallLog(m_Dev).empty());
 }
 
 TEST_F(RecordingDeviceTest, HasNoBackBufferToRead) {
     std::vector<uint8_t> rgba;
-    EXPECT_FALSE(m_Dev->ReadBackBuffer(rgba));
-    EXPECT_FALSE(m_Dev->SaveBackBuffer("/tmp/never_written.png"));
+    EXPECT_FALSE(d3d9debug::ReadBackBuffer(m_Dev, rgba));
+    EXPECT_FALSE(d3d9debug::SaveBackBuffer(m_Dev, "/tmp/never_written.png"));
     EXPECT_FALSE(gldevice::BeginExternalDraw(m_Dev));
     EXPECT_EQ(gldevice::BindTexture0(m_Dev, nullptr), 0u);
     // Presenting still counts frames.
-    UINT n = m_Dev->PresentCount();
+    UINT n = d3d9debug::PresentCount(m_Dev);
     m_Dev->Present(nullptr, nullptr, nullptr, nullptr);
-    EXPECT_EQ(m_Dev->PresentCount(), n + 1);
+    EXPECT_EQ(d3d9debug::PresentCount(m_Dev), n + 1);
 }
 
 TEST(Direct3DCreate, RejectsBadArgumentsAndHonoursTheTestHooks) {

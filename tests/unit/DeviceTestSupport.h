@@ -2,17 +2,17 @@
 // OpenGL window, vertices and pixel reads.
 #pragma once
 
-#include "platform/d3d9.h"
-#include "platform/d3dx9.h"
-#include "platform/sdl_window.h"
+#include "tests/support/ScratchDir.h"
+#include "tests/unit/TestDevice.h"
 
-#include <SDL.h>
+#include <d3d9debug.h>
+#include <d3dx9.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <string>
+#include <memory>
 #include <vector>
 
 struct TestVertex {
@@ -23,24 +23,6 @@ struct TestVertex {
 static_assert(sizeof(TestVertex) == 24, "the game's vertex is 24 bytes");
 
 constexpr DWORD kTestFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-
-inline D3DPRESENT_PARAMETERS TestPresentParams() {
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 640;
-    pp.BackBufferHeight = 480;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_FLIP;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    return pp;
-}
-
-inline DWORD FloatBits(float f) {
-    DWORD d;
-    std::memcpy(&d, &f, sizeof d);
-    return d;
-}
 
 // A quad as a triangle fan: (x0, y0) top-left to (x1, y1) bottom-right at depth z, clockwise on screen
 // when y grows upwards (as in clip space and in a y-up world seen from the front).
@@ -65,19 +47,16 @@ inline void FillTexture(IDirect3DTexture9* t, D3DCOLOR c) {
 class RecordingDeviceTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_D3D, nullptr);
-        D3DPRESENT_PARAMETERS pp = TestPresentParams();
-        ASSERT_EQ(
-            m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_Dev),
-            D3D_OK);
-        ASSERT_FALSE(m_Dev->IsDrawing());
+        m_TestDevice.reset(new TestDevice(TestDevice::Kind::Recording));
+        m_Dev = m_TestDevice->Device();
+        ASSERT_NE(m_Dev, nullptr) << m_TestDevice->Why();
+        ASSERT_FALSE(d3d9debug::IsDrawing(m_Dev));
     }
     void TearDown() override {
-        if (m_Dev) m_Dev->Release();
-        if (m_D3D) m_D3D->Release();
+        m_TestDevice.reset();
+        m_Dev = nullptr;
     }
-    IDirect3D9* m_D3D = nullptr;
+    std::unique_ptr<TestDevice> m_TestDevice;
     IDirect3DDevice9* m_Dev = nullptr;
 };
 
@@ -86,24 +65,18 @@ class RecordingDeviceTest : public ::testing::Test {
 class GlDeviceTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_Hwnd = PlatformCreateHiddenGlWindow(640, 480);
-        if (!m_Hwnd) GTEST_SKIP() << "no hidden OpenGL window: " << SDL_GetError();
-        m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_D3D, nullptr);
-        D3DPRESENT_PARAMETERS pp = TestPresentParams();
-        if (FAILED(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
-                                       &m_Dev)))
-            GTEST_SKIP() << "no OpenGL 3.3 core context on this machine";
-        ASSERT_TRUE(m_Dev->IsDrawing());
+        m_TestDevice.reset(new TestDevice(TestDevice::Kind::Drawing));
+        m_Dev = m_TestDevice->Device();
+        if (!m_Dev) GTEST_SKIP() << m_TestDevice->Why();
+        ASSERT_TRUE(d3d9debug::IsDrawing(m_Dev));
         m_Dev->SetRenderState(D3DRS_LIGHTING, FALSE);
         m_Dev->SetFVF(kTestFvf);
     }
     void TearDown() override {
-        if (m_Dev) m_Dev->Release();
-        if (m_D3D) m_D3D->Release();
-        if (m_Hwnd) PlatformDestroyHiddenGlWindow(m_Hwnd);
+        m_TestDevice.reset();
+        m_Dev = nullptr;
     }
-    void Read() { ASSERT_TRUE(m_Dev->ReadBackBuffer(m_Pixels)); }
+    void Read() { ASSERT_TRUE(d3d9debug::ReadBackBuffer(m_Dev, m_Pixels)); }
     // RGBA of pixel (x, y), y counted from the top.
     const uint8_t* Px(int x, int y) const { return &m_Pixels[(size_t(y) * 640 + size_t(x)) * 4]; }
     void ExpectPixel(int x, int y, int r, int g, int b, int tolerance = 2) const {
@@ -122,18 +95,7 @@ class GlDeviceTest : public ::testing::Test {
         return t;
     }
 
-    HWND m_Hwnd = nullptr;
-    IDirect3D9* m_D3D = nullptr;
+    std::unique_ptr<TestDevice> m_TestDevice;
     IDirect3DDevice9* m_Dev = nullptr;
     std::vector<uint8_t> m_Pixels;
 };
-
-// A fresh directory under the system's temporary directory.
-inline std::string MakeTempDir() {
-    std::string tmpl = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-    tmpl += "/bwtestXXXXXX";
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    const char* dir = mkdtemp(buf.data());
-    return dir ? std::string(dir) : std::string();
-}

@@ -1,9 +1,10 @@
 // Meshes out of the view volume a technique declares with "bounds" cost no GL work; draws use the values
 // committed at BeginPass and CommitChanges.
-#include "platform/d3d9.h"
-#include "platform/effect_file.h"
+#include <d3d9.h>
+#include "effect_file.h"
 #include "tests/unit/MeshTestScene.h"
 #include "tests/unit/MeshTestUtil.h"
+#include <d3d9debug.h>
 
 #include <fstream>
 #include <sstream>
@@ -83,11 +84,11 @@ class EffectCull : public GLScene {
   protected:
     // Triangles and batches the device counted for one mesh draw through pass 0.
     void Draw(TestRecord& mesh, const D3DXMATRIX& world, UINT* triangles, UINT* batches) {
-        const UINT t0 = m_Device->TriangleCount(), b0 = m_Device->BatchCount();
+        const UINT t0 = d3d9debug::TriangleCount(m_Device), b0 = d3d9debug::BatchCount(m_Device);
         DrawMesh(mesh.rec, world, 0);
         FlushScene();
-        *triangles = m_Device->TriangleCount() - t0;
-        *batches = m_Device->BatchCount() - b0;
+        *triangles = d3d9debug::TriangleCount(m_Device) - t0;
+        *batches = d3d9debug::BatchCount(m_Device) - b0;
     }
     void FlushScene() {
         m_Device->EndScene();
@@ -127,8 +128,9 @@ TEST_F(EffectCull, MeshesWhollyOutOfViewCostNoGlWorkAndTouchingOnesAreDrawn) {
 TEST_F(EffectCull, WithoutBoundsEveryMeshIsDrawn) {
     g_pEffect->Release();
     g_pEffect = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileA(m_Device, EffectWithoutBounds(MakeScratchDir()).c_str(), nullptr,
-                                        nullptr, 0, nullptr, &g_pEffect, nullptr),
+    const ScratchDir dir("cull");
+    ASSERT_EQ(D3DXCreateEffectFromFileA(m_Device, EffectWithoutBounds(dir.Path()).c_str(), nullptr, nullptr,
+                                        0, nullptr, &g_pEffect, nullptr),
               D3D_OK);
     SetShaderCamera(m_View, m_Proj);
     TestRecord sphere(MakeSphere(m_Device, 1.0f, 16, 8));
@@ -151,14 +153,14 @@ TEST_F(EffectCull, DrawsUseTheCommittedValuesUntilTheNextCommit) {
     ASSERT_EQ(g_pEffect->BeginPass(0), D3D_OK);
     // Set but not committed: the draw still places the sphere at the origin, and draws it.
     g_pEffect->SetMatrix("g_mWorld", &away);
-    UINT t0 = m_Device->TriangleCount();
+    UINT t0 = d3d9debug::TriangleCount(m_Device);
     sphere.rec.pMesh->DrawSubset(0);
-    EXPECT_EQ(m_Device->TriangleCount() - t0, faces);
+    EXPECT_EQ(d3d9debug::TriangleCount(m_Device) - t0, faces);
     // Committed: now it is out of view.
     g_pEffect->CommitChanges();
-    t0 = m_Device->TriangleCount();
+    t0 = d3d9debug::TriangleCount(m_Device);
     sphere.rec.pMesh->DrawSubset(0);
-    EXPECT_EQ(m_Device->TriangleCount() - t0, 0u);
+    EXPECT_EQ(d3d9debug::TriangleCount(m_Device) - t0, 0u);
     g_pEffect->EndPass();
     g_pEffect->End();
     m_Device->EndScene();

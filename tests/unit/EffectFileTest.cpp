@@ -1,7 +1,7 @@
 // The effect file format and effects without GL: parsing, errors, techniques, passes, parameters.
-#include "platform/d3d9types.h"
-#include "platform/d3dx9effect.h"
-#include "platform/effect_file.h"
+#include <d3d9types.h>
+#include <d3dx9effect.h>
+#include "effect_file.h"
 #include "tests/unit/MeshTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -135,12 +135,12 @@ TEST(EffectFile, EffectWithoutGLKeepsParametersAndPasses) {
 }
 
 TEST(EffectFile, MissingOrBrokenFilesFailWithADescription) {
-    std::string dir = MakeScratchDir();
-    std::string broken = dir + "/broken.fx";
+    ScratchDir dir("effect");
+    std::string broken = dir.File("broken.fx");
     WriteTextFile(broken, "technique RenderScene\npass 0\nstate blend=maybe\n");
     struct Case {
         std::string path, expect;
-    } cases[] = {{dir + "/missing.fx", "cannot open"}, {broken, "broken.fx(3): error: bad value"}};
+    } cases[] = {{dir.File("missing.fx"), "cannot open"}, {broken, "broken.fx(3): error: bad value"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         ID3DXEffect* fx = reinterpret_cast<ID3DXEffect*>(1);

@@ -56,8 +56,8 @@ TEST_F(EffectGL, ShippedEffectCompilesNinePassesWithoutMessages) {
 }
 
 TEST_F(EffectGL, CompilerMessagesNameTheFileLineAndAFailedPassDrawsNothing) {
-    std::string dir = MakeScratchDir();
-    std::string path = dir + "/faulty.fx";
+    ScratchDir dir("effect");
+    std::string path = dir.File("faulty.fx");
     WriteTextFile(path, kFaultyEffect);
     ID3DXEffect* fx = nullptr;
     ID3DXBuffer* errors = nullptr;
@@ -88,8 +88,8 @@ TEST_F(EffectGL, CompilerMessagesNameTheFileLineAndAFailedPassDrawsNothing) {
 }
 
 TEST_F(EffectGL, InitShaderWritesTheCompilerTextToStdoutAndTheLog) {
-    std::string dir = MakeScratchDir();
-    ScopedWorkingDir cwd(dir);
+    ScratchDir dir("effect");
+    ScopedWorkingDir cwd(dir.Path());
     ASSERT_TRUE(cwd.Ok());
     mkdir("data", 0755);
 

@@ -141,8 +141,8 @@ TEST_F(EffectPixels, ClockwiseFacesAreFrontAndTheDeviceCullModeIsInherited) {
 }
 
 TEST_F(EffectPixels, MaterialTexturesFromAnXFileAreSampledTheRightWayUp) {
-    std::string dir = MakeScratchDir();
-    ScopedWorkingDir cwd(dir);
+    ScratchDir dir("effect");
+    ScopedWorkingDir cwd(dir.Path());
     ASSERT_TRUE(WriteCheckerPng("checker.png"));
     WriteTextFile("quad.x", R"(xof 0303txt 0032
 Mesh {

@@ -5,10 +5,13 @@
 #include "app/Scene.h"
 #include "assets/Textures.h"
 #include "player/Effects.h"
+#include "tests/unit/TestDevice.h"
+#include <d3d9debug.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,13 +35,9 @@ class Effects : public WorldFixture {
   protected:
     void SetUp() override {
         WorldFixture::SetUp();
-        m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_D3D, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 640;
-        pp.BackBufferHeight = 480;
-        pp.Windowed = TRUE;
-        ASSERT_EQ(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &pp, &m_Dev), D3D_OK);
+        m_TestDevice.reset(new TestDevice(TestDevice::Kind::Recording));
+        m_Dev = m_TestDevice->Device();
+        ASSERT_NE(m_Dev, nullptr) << m_TestDevice->Why();
         g_pDevice = m_Dev;
         ASSERT_EQ(D3DXCreateSprite(m_Dev, &g_pSprite), D3D_OK);
         ASSERT_EQ(
@@ -54,25 +53,24 @@ class Effects : public WorldFixture {
         if (g_pSprite) g_pSprite->Release();
         g_pSprite = nullptr;
         g_pDevice = nullptr;
-        if (m_Dev) m_Dev->Release();
-        if (m_D3D) m_D3D->Release();
+        m_TestDevice.reset();
         WorldFixture::TearDown();
     }
 
     std::vector<DeviceCall> CallsOf(const char* method) const {
         std::vector<DeviceCall> out;
-        for (const DeviceCall& c : m_Dev->CallLog())
+        for (const DeviceCall& c : d3d9debug::CallLog(m_Dev))
             if (c.method == method) out.push_back(c);
         return out;
     }
     std::vector<std::string> Methods() const {
         std::vector<std::string> out;
-        for (const DeviceCall& c : m_Dev->CallLog())
+        for (const DeviceCall& c : d3d9debug::CallLog(m_Dev))
             out.push_back(c.method);
         return out;
     }
 
-    IDirect3D9* m_D3D = nullptr;
+    std::unique_ptr<TestDevice> m_TestDevice;
     IDirect3DDevice9* m_Dev = nullptr;
 };
 
@@ -86,7 +84,7 @@ TEST_F(Effects, RingFadesOverEightyFiveFramesAndIsNeverDrawnAtOpacityZero) {
     EXPECT_EQ(ring->m_bDead, 0);
     EffectList.push_back(ring);
 
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     int frames = 0;
     while (!EffectList.empty() && frames < 200) {
         UpdateAll();
@@ -118,7 +116,7 @@ TEST_F(Effects, FreshRingIsDrawnFullyOpaqueAtItsStartSize) {
     CCircleEff ring;
     ring.m_Pos = D3DXVECTOR3(320.0f, 240.0f, 0.0f);
     ring.Init();
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     ring.Draw(); // nothing on the opaque pass
     ring.DrawAlpha();
     const std::vector<DeviceCall> draws = CallsOf("SpriteDraw");
@@ -203,7 +201,7 @@ TEST_F(Effects, PuffIsDrawnGrownAndTippedBackFiftyDegrees) {
     dust.Init();
     dust.Update();
     dust.Update();
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     dust.Draw();
     dust.DrawAlpha();
     EXPECT_EQ(Methods(),
@@ -251,7 +249,7 @@ TEST_F(Effects, HealRingSpreadsTwelvefoldInGreenAndEndsAfterEightyFiveFrames) {
     EXPECT_EQ(heal->m_Ring[2].color, 0xFC64FF64u);
 
     // Drawn flat on the seabed under wherever the fish came home.
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     heal->Draw();
     heal->DrawAlpha();
     EXPECT_EQ(Methods(),
@@ -266,7 +264,7 @@ TEST_F(Effects, HealRingSpreadsTwelvefoldInGreenAndEndsAfterEightyFiveFrames) {
     const std::vector<Vertex3D> v = Vertices(draws[0]);
     ASSERT_EQ(v.size(), 4u);
     EXPECT_EQ(v[0].color, 0xFC64FF64u);
-    m_Dev->EnableCallLog(false);
+    d3d9debug::EnableCallLog(m_Dev, false);
 
     for (int frame = 2; frame <= 84; ++frame)
         UpdateAll();

@@ -4,6 +4,7 @@
 
 #include "app/Shader.h"
 #include "assets/Meshes.h"
+#include <d3d9debug.h>
 
 #include <cmath>
 #include <iterator>
@@ -113,12 +114,12 @@ class FlowerDraw : public FlowerFixture {
     }
     std::vector<DrawCall> DrawOnce(CFlower* f) {
         m_Draws.clear();
-        m_Device->EnableCallLog(true);
+        d3d9debug::EnableCallLog(m_Device, true);
         f->Draw();
         m_Transforms.clear();
-        for (const DeviceCall& c : m_Device->CallLog())
+        for (const DeviceCall& c : d3d9debug::CallLog(m_Device))
             if (c.method == "SetTransform" && c.a == (DWORD)D3DTS_WORLD) m_Transforms.push_back(c.matrix);
-        m_Device->EnableCallLog(false);
+        d3d9debug::EnableCallLog(m_Device, false);
         return m_Draws;
     }
 

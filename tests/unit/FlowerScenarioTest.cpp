@@ -54,12 +54,12 @@ class FlowerScenario : public FlowerFixture {
 } // namespace
 
 TEST_F(FlowerScenario, ShootingBothBlossomsDownOpensTheWay) {
-    const std::string dir = MakeScratchDir();
-    ASSERT_FALSE(dir.empty());
-    ASSERT_EQ(mkdir((dir + "/data").c_str(), 0755), 0);
-    WriteTextFile(dir + "/data/stage2.csv", "type,x,y,z\n33,0,0,60\n30,200,0,200\n");
+    const ScratchDir dir("flower");
+    ASSERT_FALSE(dir.Path().empty());
+    ASSERT_EQ(mkdir(dir.File("data").c_str(), 0755), 0);
+    WriteTextFile(dir.File("data/stage2.csv"), "type,x,y,z\n33,0,0,60\n30,200,0,200\n");
     {
-        ScopedWorkingDir cwd(dir);
+        ScopedWorkingDir cwd(dir.Path());
         ASSERT_TRUE(cwd.Ok());
         g_StageNo = 2;
         LoadStage();

@@ -2,6 +2,7 @@
 #include "tests/unit/FlowerTestSupport.h"
 
 #include "world/Collision.h"
+#include <d3d9debug.h>
 
 #include <cmath>
 
@@ -18,7 +19,7 @@ void ExpectNear(const D3DXVECTOR3& a, const D3DXVECTOR3& b, float tol = 1e-3f) {
 
 int LightEnableCalls(IDirect3DDevice9* dev, DWORD index, BOOL enable) {
     int n = 0;
-    for (const DeviceCall& c : dev->CallLog())
+    for (const DeviceCall& c : d3d9debug::CallLog(dev))
         if (c.method == "LightEnable" && c.a == index && (BOOL)c.b == enable) ++n;
     return n;
 }
@@ -232,7 +233,7 @@ TEST_F(Flower, FinishedFlowerKeepsItsLightOffEveryFrameAndLetsEveryoneThrough) {
         ShotAt(0, kBlossom0);
         ShotAt(0, kBlossom1);
     }
-    m_Device->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Device, true);
     f->Update();
     EXPECT_EQ(f->m_bDone, 1);
     EXPECT_EQ(f->m_InnerScale.y, 0.0f);

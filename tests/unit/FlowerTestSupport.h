@@ -8,6 +8,7 @@
 #include "world/Flower.h"
 
 #include <cstdlib>
+#include <memory>
 
 // Empties the lists, the queue and the arenas, for fixtures that are no WorldFixture.
 struct WorldReset : WorldFixture {
@@ -28,14 +29,16 @@ class FlowerFixture : public WorldFixture {
   protected:
     void SetUp() override {
         WorldFixture::SetUp();
-        m_Device = TestDeviceCreate(false);
-        ASSERT_NE(m_Device, nullptr);
+        m_TestDevice.reset(new TestDevice(TestDevice::Kind::Recording));
+        m_Device = m_TestDevice->Device();
+        ASSERT_NE(m_Device, nullptr) << m_TestDevice->Why();
+        m_TestDevice->SetGameStartState();
         g_pDevice = m_Device;
         std::srand(7);
     }
     void TearDown() override {
         g_pDevice = nullptr;
-        TestDeviceDestroy(m_Device);
+        m_TestDevice.reset();
         WorldFixture::TearDown();
     }
 
@@ -57,5 +60,6 @@ class FlowerFixture : public WorldFixture {
         return on;
     }
 
+    std::unique_ptr<TestDevice> m_TestDevice;
     IDirect3DDevice9* m_Device = nullptr;
 };

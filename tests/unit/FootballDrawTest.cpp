@@ -3,6 +3,8 @@
 
 #include "app/Direct3D.h"
 #include "assets/Textures.h"
+#include "tests/unit/TestDevice.h"
+#include <d3d9debug.h>
 
 namespace {
 
@@ -122,16 +124,9 @@ TEST_F(FootballDraw, AStunnedFootballShowsFourStarsAndLosesOneEachQuarterOfTheSt
 }
 
 TEST_F(FootballDraw, TheShadowIsA70By70QuadFlatOnTheSeabedUnderTheBody) {
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 640;
-    pp.BackBufferHeight = 480;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.Windowed = TRUE;
-    IDirect3DDevice9* dev = nullptr;
-    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &dev),
-              D3D_OK);
+    TestDevice device(TestDevice::Kind::Recording);
+    IDirect3DDevice9* dev = device.Device();
+    ASSERT_NE(dev, nullptr) << device.Why();
     IDirect3DDevice9* savedDevice = g_pDevice;
     IDirect3DTexture9* savedLight = g_pTexLight;
     g_pDevice = dev;
@@ -143,9 +138,9 @@ TEST_F(FootballDraw, TheShadowIsA70By70QuadFlatOnTheSeabedUnderTheBody) {
     f->m_Hp = 5;
     f->m_AiState = 1;
     f->Update();
-    dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(dev, true);
     f->DrawAlpha();
-    const std::vector<DeviceCall> log = dev->CallLog();
+    const std::vector<DeviceCall> log = d3d9debug::CallLog(dev);
     ASSERT_EQ(log.size(), 4u);
     EXPECT_EQ(log[0].method, "SetTexture");
     EXPECT_EQ(log[0].a, 0u);
@@ -172,10 +167,8 @@ TEST_F(FootballDraw, TheShadowIsA70By70QuadFlatOnTheSeabedUnderTheBody) {
         EXPECT_EQ(v[i].color, 0xB4000000u) << i;
     }
 
-    dev->EnableCallLog(false);
+    d3d9debug::EnableCallLog(dev, false);
     g_pTexLight->Release();
     g_pTexLight = savedLight;
     g_pDevice = savedDevice;
-    dev->Release();
-    d3d->Release();
 }

@@ -6,30 +6,31 @@
 #include "app/Direct3D.h"
 #include "app/Trace.h"
 #include "app/WinMain.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/support/ScratchDir.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace {
 
 class FootballStage : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().fast = true;
+        ResetRun();
+        PlatformMode().fast = true;
         win32::ResetVirtualClock();
         win32::ResetMessages();
         ResetSceneGlobals();
         ReleaseObjects();
         ShotRequestQueue.clear();
-        m_OldCwd = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "bwstage-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_Dir = pattern;
+        ASSERT_FALSE(m_Scratch.Path().empty());
+        m_Dir = m_Scratch.Path();
         std::filesystem::create_directory(m_Dir / "data");
-        std::filesystem::current_path(m_Dir);
+        m_Cwd.reset(new ScopedWorkingDir(m_Scratch.Path()));
+        ASSERT_TRUE(m_Cwd->Ok());
         g_hWnd = nullptr; // no window: the device records
         ASSERT_NE(InitDirect3D(0), nullptr);
         srand(5);
@@ -42,11 +43,9 @@ class FootballStage : public ::testing::Test {
         ReleaseDirect3D();
         ResetSceneGlobals();
         win32::ResetMessages();
-        Harness() = HarnessOptions{};
+        ResetRun();
         g_GlowPhase = 0.0f;
-        std::filesystem::current_path(m_OldCwd);
-        std::error_code ec;
-        std::filesystem::remove_all(m_Dir, ec);
+        m_Cwd.reset();
         SetObjectArena(ObjectArena::Program);
     }
     void EnterStage(int stageNo, const std::string& records) {
@@ -83,7 +82,9 @@ class FootballStage : public ::testing::Test {
         return frames;
     }
 
-    std::filesystem::path m_OldCwd, m_Dir;
+    ScratchDir m_Scratch{"stage"};
+    std::unique_ptr<ScopedWorkingDir> m_Cwd;
+    std::filesystem::path m_Dir;
 };
 
 } // namespace

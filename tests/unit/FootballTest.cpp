@@ -1,6 +1,7 @@
 // The football's behaviour: waking, rising, shot hits and stuns, the charge, the bite and the death.
 #include "FootballTestSupport.h"
 #include "WaveTestWriter.h"
+#include "tests/support/ScratchDir.h"
 
 #include "assets/Sound.h"
 #include "world/Collision.h"
@@ -76,8 +77,8 @@ TEST_F(FootballTest, RisesUntil13ThenChases) {
 }
 
 TEST_F(FootballTest, AFarShotWakesItWithTheDustSound) {
-    wavetest::TempDir dir;
-    ASSERT_FALSE(dir.path.empty());
+    ScratchDir dir("football");
+    ASSERT_FALSE(dir.Path().empty());
     const std::string dustWav = dir.File("dust.wav");
     ASSERT_TRUE(
         wavetest::WriteFile(dustWav, wavetest::PcmWave(2, 44100, 16, wavetest::Constant16(2 * 2000, -2000))));

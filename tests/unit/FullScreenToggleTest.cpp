@@ -2,9 +2,9 @@
 // Enter press; a resized window shows the 640 x 480 picture stretched over its whole client area.
 #include "DeviceTestSupport.h"
 
-#include "platform/harness.h"
-#include "platform/sdl_window.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "sdl_window.h"
+#include "win32_private.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -30,10 +30,9 @@ LRESULT CALLBACK_ToggleProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 class FullScreenToggle : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().headless = true;
-        Harness().fast = true;
-        HarnessSetReplay({}, false);
+        ResetRun();
+        PlatformMode().headless = true;
+        PlatformMode().fast = true;
         win32::ResetMessages();
         win32::ResetInput();
         g_ToggleMessages = 0;
@@ -45,7 +44,7 @@ class FullScreenToggle : public ::testing::Test {
                                 CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
         if (!m_Wnd) GTEST_SKIP() << "no SDL video here";
         ASSERT_NE(PlatformSdlWindow(m_Wnd), nullptr);
-        Harness().headless = false;
+        PlatformMode().headless = false;
         SDL_PumpEvents();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     }
@@ -54,7 +53,7 @@ class FullScreenToggle : public ::testing::Test {
             PlatformSetFullScreen(m_Wnd, FALSE);
             PlatformDestroyHiddenGlWindow(m_Wnd);
         }
-        Harness() = HarnessOptions{};
+        ResetRun();
         win32::ResetMessages();
         win32::ResetInput();
     }
@@ -117,7 +116,7 @@ TEST_F(FullScreenToggle, AltEnterSwitchesTheScreenModeAndIsNoEnterForTheGame) {
 }
 
 TEST_F(FullScreenToggle, HeadlessRunsKeepTheirWindow) {
-    Harness().headless = true;
+    PlatformMode().headless = true;
     PushReturn(true, KMOD_LALT);
     Pass();
     EXPECT_FALSE(m_Wnd->fullScreen);
@@ -126,15 +125,11 @@ TEST_F(FullScreenToggle, HeadlessRunsKeepTheirWindow) {
 
 // The back buffer stays 640 x 480 whatever the window's size; presenting stretches it over the client.
 TEST(PresentStretch, ALargerWindowShowsThePictureStretched) {
-    HWND wnd = PlatformCreateHiddenGlWindow(1280, 960);
-    if (!wnd) GTEST_SKIP() << "no OpenGL window here: " << SDL_GetError();
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
-    D3DPRESENT_PARAMETERS pp = TestPresentParams();
-    IDirect3DDevice9* dev = nullptr;
-    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, wnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                &pp, &dev),
-              D3D_OK);
+    TestDevice device(TestDevice::Kind::Drawing, 1280, 960);
+    if (!device.Window()) GTEST_SKIP() << device.Why();
+    IDirect3DDevice9* dev = device.Device();
+    ASSERT_NE(dev, nullptr) << device.Why();
+    HWND wnd = device.Window();
     // Left half red, right half blue, a green band over the bottom quarter.
     RECT leftHalf = {0, 0, 320, 480}, rightHalf = {320, 0, 640, 480}, bottomBand = {0, 360, 640, 480};
     dev->Clear(1, &leftHalf, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
@@ -165,7 +160,4 @@ TEST(PresentStretch, ALargerWindowShowsThePictureStretched) {
         EXPECT_EQ(p[1], e.g) << e.x << "," << e.y;
         EXPECT_EQ(p[2], e.b) << e.x << "," << e.y;
     }
-    dev->Release();
-    d3d->Release();
-    PlatformDestroyHiddenGlWindow(wnd);
 }

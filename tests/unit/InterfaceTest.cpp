@@ -4,6 +4,7 @@
 
 #include "assets/Textures.h"
 #include "ui/Interface.h"
+#include <d3d9debug.h>
 
 namespace {
 
@@ -131,7 +132,7 @@ TEST_F(Interface, TheHintsAreDrawnAtThePlayerOnTheSeabed) {
     for (IDirect3DTexture9** slot : slots)
         ASSERT_EQ(g_pDevice->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, slot, nullptr),
                   D3D_OK);
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     DrawHints();
     std::vector<DeviceCall> draws = Draws();
     ASSERT_EQ(draws.size(), 2u);
@@ -147,7 +148,7 @@ TEST_F(Interface, TheHintsAreDrawnAtThePlayerOnTheSeabed) {
     EXPECT_EQ(draws[0].ptr, g_pTexKey);
     EXPECT_EQ(draws[1].ptr, g_pTexMouse);
     // Nothing of the result boards while playing.
-    g_pDevice->ClearCallLog();
+    d3d9debug::ClearCallLog(g_pDevice);
     DrawInterface(0);
     EXPECT_TRUE(Draws().empty());
     DrawInterface(1);

@@ -1,6 +1,7 @@
 // Following jellies: their places in the formation, the staggered fire with the cursor, hits by enemy shots
 // and bites, the knock-out back to a stray, and drawing.
 #include "tests/unit/JellyTestSupport.h"
+#include <d3d9debug.h>
 
 #include <cmath>
 
@@ -238,11 +239,11 @@ TEST_F(JellyFollower, KnockedOutAFollowerBecomesAStrayFarAwayAndCanBeRescuedAgai
     // Far from home it heads back; its tentacles stay hidden for 200 frames, its shadow does not.
     j->Update();
     EXPECT_EQ(j->m_bReturning, 1);
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     j->DrawAlpha();
     EXPECT_EQ(Draws().size(), 1u);
     j->m_HideTime = 0;
-    g_pDevice->ClearCallLog();
+    d3d9debug::ClearCallLog(g_pDevice);
     j->DrawAlpha();
     EXPECT_EQ(Draws().size(), 1u + 8u * 19u);
 

@@ -1,4 +1,4 @@
-#include "platform/d3dx9math.h"
+#include <d3dx9math.h>
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Loading .x files: materials and subsets, exact vertex data and winding, frames, bad files.
-#include "platform/d3dx9mesh.h"
+#include <d3dx9mesh.h>
 #include "tests/unit/MeshTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -25,10 +25,10 @@ struct Loaded {
 
 class MeshLoad : public ::testing::Test {
   protected:
-    std::string m_Dir = MakeScratchDir();
+    ScratchDir m_Dir{"mesh"};
 
     std::string Fixture(const std::string& name, const std::string& text) {
-        std::string path = m_Dir + "/" + name;
+        std::string path = m_Dir.File(name);
         WriteTextFile(path, text);
         return path;
     }
@@ -252,7 +252,7 @@ TEST_F(MeshLoad, BadFilesFailCleanlyWithOneLineNamingTheFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string path = m_Dir + "/" + c.name;
+        std::string path = m_Dir.File(c.name);
         if (c.write) WriteTextFile(path, c.content);
         Loaded l;
         l.numMaterials = 77;

@@ -17,14 +17,16 @@ namespace {
 
 class MeshSet : public ::testing::Test {
   protected:
-    std::string m_Dir = MakeScratchDir();
-    IDirect3DDevice9* m_Device = TestDeviceCreate(false);
+    ScratchDir m_Dir{"meshset"};
+    TestDevice m_TestDevice{TestDevice::Kind::Recording};
+    IDirect3DDevice9* m_Device = m_TestDevice.Device();
 
-    void SetUp() override { g_pDevice = m_Device; }
-    void TearDown() override {
-        g_pDevice = nullptr;
-        TestDeviceDestroy(m_Device);
+    void SetUp() override {
+        ASSERT_NE(m_Device, nullptr) << m_TestDevice.Why();
+        m_TestDevice.SetGameStartState();
+        g_pDevice = m_Device;
     }
+    void TearDown() override { g_pDevice = nullptr; }
 };
 
 const char* const kStageOrder[] = {
@@ -59,7 +61,7 @@ std::vector<std::string> NamedPaths(const std::string& err) {
 } // namespace
 
 TEST_F(MeshSet, TexturesLoadPerMaterialAndAMissingOneDoesNotStopTheNext) {
-    ScopedWorkingDir cwd(m_Dir);
+    ScopedWorkingDir cwd(m_Dir.Path());
     ASSERT_TRUE(cwd.Ok());
     mkdir("image", 0755);
     ASSERT_TRUE(WriteCheckerPng("image/red.png"));
@@ -96,7 +98,7 @@ TEST_F(MeshSet, TexturesLoadPerMaterialAndAMissingOneDoesNotStopTheNext) {
 }
 
 TEST_F(MeshSet, ABrokenFileLeavesTheRecordEmpty) {
-    ScopedWorkingDir cwd(m_Dir);
+    ScopedWorkingDir cwd(m_Dir.Path());
     WriteTextFile("good.x", BareTriangleX());
     WriteTextFile("broken.x", std::string(BareTriangleX()).substr(0, 40));
     MeshData rec;
@@ -113,7 +115,7 @@ TEST_F(MeshSet, ABrokenFileLeavesTheRecordEmpty) {
 }
 
 TEST_F(MeshSet, StageSetLoadsAllThirtyInOrderAndTitleSetLoadsAgainAfterRelease) {
-    ScopedWorkingDir cwd(m_Dir);
+    ScopedWorkingDir cwd(m_Dir.Path());
     // With no files every record stays empty, and the failures name the files in loading order.
     testing::internal::CaptureStderr();
     LoadStageMeshes();

@@ -4,9 +4,7 @@
 #include <string>
 #include <vector>
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
+#include <stb_image_write.h>
 
 inline bool WritePng(const std::string& path, int w, int h, const std::vector<unsigned char>& rgba) {
     return stbi_write_png(path.c_str(), w, h, 4, rgba.data(), w * 4) != 0;

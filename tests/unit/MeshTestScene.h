@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -82,13 +83,16 @@ inline int Distance(const Rgb& a, const Rgb& b) {
 // A GL test device with the shipped effect and a camera at (0, 0, -10) looking at the origin.
 class GLScene : public ::testing::Test {
   protected:
+    std::unique_ptr<TestDevice> m_TestDevice;
     IDirect3DDevice9* m_Device = nullptr;
     D3DXMATRIX m_View, m_Proj;
     std::vector<unsigned char> m_Pixels;
 
     void SetUp() override {
-        m_Device = TestDeviceCreate(true);
-        if (!m_Device) GTEST_SKIP() << "no OpenGL 3.3 core context can be created here";
+        m_TestDevice.reset(new TestDevice(TestDevice::Kind::Drawing));
+        m_Device = m_TestDevice->Device();
+        if (!m_Device) GTEST_SKIP() << m_TestDevice->Why();
+        m_TestDevice->SetGameStartState();
         g_pDevice = m_Device;
         ID3DXBuffer* errors = nullptr;
         HRESULT hr = D3DXCreateEffectFromFileA(m_Device, BW_SOURCE_DIR "/data/shader.fx", nullptr, nullptr,
@@ -108,7 +112,7 @@ class GLScene : public ::testing::Test {
         if (g_pEffect) g_pEffect->Release();
         g_pEffect = nullptr;
         g_pDevice = nullptr;
-        TestDeviceDestroy(m_Device);
+        m_TestDevice.reset();
     }
 
     void Read() { ASSERT_TRUE(TestDeviceReadPixels(m_Device, &m_Pixels)); }

@@ -1,5 +1,7 @@
-// Helpers of the mesh and effect tests: scratch folders, fixture files, working-directory switches.
+// Helpers of the mesh and effect tests: fixture files, and scratch folders to write them in.
 #pragma once
+
+#include "tests/support/ScratchDir.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,14 +9,6 @@
 #include <iterator>
 #include <string>
 #include <unistd.h>
-
-// A fresh folder under the system's temporary folder.
-inline std::string MakeScratchDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/bw_mesh_XXXXXX";
-    char* made = mkdtemp(&pattern[0]);
-    return made ? std::string(made) : std::string();
-}
 
 inline void WriteTextFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -25,24 +19,6 @@ inline std::string ReadTextFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
-
-// Switches the working directory for the lifetime of the object.
-class ScopedWorkingDir {
-  public:
-    explicit ScopedWorkingDir(const std::string& dir) {
-        char buf[4096];
-        if (getcwd(buf, sizeof(buf))) m_Old = buf;
-        m_Ok = chdir(dir.c_str()) == 0;
-    }
-    ~ScopedWorkingDir() {
-        if (!m_Old.empty() && chdir(m_Old.c_str()) != 0) std::perror("chdir");
-    }
-    bool Ok() const { return m_Ok; }
-
-  private:
-    std::string m_Old;
-    bool m_Ok = false;
-};
 
 // A quad (vertices 0-3, material 1) and a triangle (vertices 4, 1, 0, material 0) in a frame moved by
 // (10, 20, 30). Material 0 "Red" is textured, material 1 "Blue" is not.

@@ -1,7 +1,8 @@
 // The multimedia file functions: chunk navigation, bounds and the direct buffer access the WAV reader uses.
-#include "platform/mmsystem.h"
+#include <mmsystem.h>
 
 #include "WaveTestWriter.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ using namespace wavetest;
 namespace {
 
 struct MmioTest : ::testing::Test {
-    TempDir dir;
+    ScratchDir dir{"mmio"};
     HMMIO Open(const Bytes& bytes, DWORD flags = MMIO_ALLOCBUF | MMIO_READ) {
         std::string path = dir.File("f.bin");
         EXPECT_TRUE(WriteFile(path, bytes));
@@ -180,7 +181,7 @@ TEST_F(MmioTest, OpenRefusesMissingFilesDirectoriesAndWriting) {
     MMIOINFO info{};
     EXPECT_EQ(mmioOpenA(dir.File("missing.wav").c_str(), &info, MMIO_ALLOCBUF | MMIO_READ), nullptr);
     EXPECT_EQ(info.wErrorRet, (UINT)MMIOERR_FILENOTFOUND);
-    EXPECT_EQ(mmioOpenA(dir.path.string().c_str(), nullptr, MMIO_READ), nullptr);
+    EXPECT_EQ(mmioOpenA(dir.Path().c_str(), nullptr, MMIO_READ), nullptr);
     ASSERT_TRUE(WriteFile(dir.File("w.bin"), Bytes(4)));
     EXPECT_EQ(mmioOpenA(dir.File("w.bin").c_str(), nullptr, MMIO_WRITE), nullptr);
     EXPECT_EQ(mmioOpenA(nullptr, nullptr, MMIO_READ), nullptr);

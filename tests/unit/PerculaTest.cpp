@@ -3,6 +3,7 @@
 #include "CreatureTestSupport.h"
 
 #include "WaveTestWriter.h"
+#include "tests/support/ScratchDir.h"
 #include "assets/Meshes.h"
 #include "assets/Sound.h"
 #include "creatures/Anemone.h"
@@ -12,6 +13,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace {
 
@@ -40,16 +42,17 @@ class Percula : public ReefFixture {
 
 TEST_F(Percula, AFishOfTheStageFileHasItsStartAsHomeAndStartsQuiet) {
     namespace fs = std::filesystem;
-    wavetest::TempDir dir;
-    ASSERT_FALSE(dir.path.empty());
-    fs::create_directory(dir.path / "data");
-    std::ofstream(dir.path / "data" / "stage2.csv") << "type,x,y,z\n5,10,6,-20\n3,100,0,100\n";
-    const fs::path old = fs::current_path();
-    fs::current_path(dir.path);
-    AddPlayer(D3DXVECTOR3(0.0f, 6.0f, 300.0f));
-    LoadStage();
-    InitAll();
-    fs::current_path(old);
+    ScratchDir dir("percula");
+    ASSERT_FALSE(dir.Path().empty());
+    fs::create_directory(dir.File("data"));
+    std::ofstream(dir.File("data/stage2.csv")) << "type,x,y,z\n5,10,6,-20\n3,100,0,100\n";
+    {
+        ScopedWorkingDir cwd(dir.Path());
+        ASSERT_TRUE(cwd.Ok());
+        AddPlayer(D3DXVECTOR3(0.0f, 6.0f, 300.0f));
+        LoadStage();
+        InitAll();
+    }
 
     ASSERT_EQ(ActorList.size(), 3u);
     auto* fish = dynamic_cast<CPercula*>(ActorList[1]);
@@ -235,9 +238,9 @@ class PerculaSound : public Percula {
   protected:
     void SetUp() override {
         Percula::SetUp();
-        m_Old = std::filesystem::current_path();
-        std::filesystem::create_directory(m_Dir.path / "sound");
-        std::filesystem::current_path(m_Dir.path);
+        std::filesystem::create_directory(m_Dir.File("sound"));
+        m_Cwd.reset(new ScopedWorkingDir(m_Dir.Path()));
+        ASSERT_TRUE(m_Cwd->Ok());
         const wavetest::Bytes wave = wavetest::PcmWave(1, 11025, 8, wavetest::Bytes(1100, 0xA0));
         for (const char* name : {"sound/shot.wav", "sound/bubble.wav", "sound/dust.wav"})
             ASSERT_TRUE(wavetest::WriteFile(name, wave));
@@ -248,7 +251,7 @@ class PerculaSound : public Percula {
     void TearDown() override {
         UninitSound();
         DirectSoundUseManualMixer(false);
-        std::filesystem::current_path(m_Old);
+        m_Cwd.reset();
         Percula::TearDown();
     }
     static bool Playing(IDirectSoundBuffer8* voice) {
@@ -257,8 +260,8 @@ class PerculaSound : public Percula {
         return (status & DSBSTATUS_PLAYING) != 0;
     }
 
-    wavetest::TempDir m_Dir;
-    std::filesystem::path m_Old;
+    ScratchDir m_Dir{"percula"};
+    std::unique_ptr<ScopedWorkingDir> m_Cwd;
 };
 
 } // namespace

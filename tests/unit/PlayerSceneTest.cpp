@@ -4,6 +4,7 @@
 
 #include "player/Bullet.h"
 #include "ui/Interface.h"
+#include <d3d9debug.h>
 
 #include <sstream>
 
@@ -12,9 +13,9 @@ namespace {
 class PlayerScene : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().fast = true;
-        Harness().noRender = true;
+        ResetRun();
+        PlatformMode().fast = true;
+        PlatformMode().noRender = true;
         win32::ResetVirtualClock();
         win32::ResetMessages();
         win32::ResetInput();
@@ -27,7 +28,7 @@ class PlayerScene : public ::testing::Test {
         ASSERT_NE(InitDirect3D(0), nullptr);
     }
     void TearDown() override {
-        HarnessSetReplay({}, false);
+        ReplaySet({}, false);
         AppUninit(); // sounds, textures, meshes, objects and the sprite
         ShotRequestQueue.clear();
         SetObjectArena(ObjectArena::Program);
@@ -41,12 +42,12 @@ class PlayerScene : public ::testing::Test {
         win32::ResetInput();
         g_rcClient = RECT{0, 0, 0, 0};
         g_rcWindow = RECT{0, 0, 0, 0};
-        Harness() = HarnessOptions{};
+        ResetRun();
     }
 
     // One idle pass: the replayed input of this pass, then the scene procedure.
     void Pass() {
-        HarnessApplyPass(m_Pass++);
+        ReplayBeforePass(m_Pass++);
         g_SceneProc();
     }
 
@@ -70,7 +71,7 @@ POINT DrawnCentre(const DeviceCall& draw) {
 } // namespace
 
 TEST_F(PlayerScene, DeathShowsTheResultBoardAndItsBackButtonLeadsToTheTitle) {
-    HarnessSetReplay({}, true);
+    ReplaySet({}, true);
     AppInit();
     StartInStage(1);
     Pass(); // GameInit
@@ -109,15 +110,15 @@ TEST_F(PlayerScene, DeathShowsTheResultBoardAndItsBackButtonLeadsToTheTitle) {
     EXPECT_EQ(g_FadeMode, 0);
 
     // Find the button as drawn: the third board after the depth clear of the interface.
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     Pass();
     std::vector<DeviceCall> boards;
     bool afterClear = false;
-    for (const DeviceCall& c : g_pDevice->CallLog()) {
+    for (const DeviceCall& c : d3d9debug::CallLog(g_pDevice)) {
         if (c.method == "Clear" && c.a == (DWORD)D3DCLEAR_ZBUFFER) afterClear = true;
         if (afterClear && c.method == "DrawPrimitiveUP") boards.push_back(c);
     }
-    g_pDevice->EnableCallLog(false);
+    d3d9debug::EnableCallLog(g_pDevice, false);
     ASSERT_EQ(boards.size(), 3u);
     const POINT button = DrawnCentre(boards[2]);
     ASSERT_GE(button.x, 0);
@@ -136,7 +137,7 @@ TEST_F(PlayerScene, DeathShowsTheResultBoardAndItsBackButtonLeadsToTheTitle) {
     std::vector<ReplayEvent> events;
     std::string error;
     ASSERT_TRUE(ParseReplay(in, "click", events, error)) << error;
-    HarnessSetReplay(events, true);
+    ReplaySet(events, true);
     const long long clickPass = m_Pass + 5;
     while (m_Pass < clickPass)
         Pass();

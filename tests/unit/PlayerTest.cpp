@@ -3,6 +3,7 @@
 
 #include "player/Bullet.h"
 #include "world/Collision.h"
+#include <d3d9debug.h>
 
 #include <cmath>
 
@@ -155,7 +156,7 @@ TEST_F(Player, BobsAndTheShadowGrowsWithTheHeight) {
         EXPECT_EQ(p->m_Shadow[0].y, 0.1f);
     }
     // The shadow lies under the player at height 0.1, drawn with the light texture.
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     p->DrawAlpha();
     std::vector<DeviceCall> draws = Draws();
     ASSERT_EQ(draws.size(), 1u + 8u * 19u);
@@ -349,7 +350,7 @@ TEST_F(Player, TentaclesStartAsPointsAndGrowOutAsThePlayerSwims) {
         EXPECT_NEAR(D3DXVec3Length(&t.Root), 1.5f, 1e-6f);
     }
     EXPECT_NEAR(p->m_Tentacles[2].Root.x, 1.5f, 1e-6f); // 90 degrees: east of the centre
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     DrawTentacle(p->m_Tentacles[0]);
     std::vector<DeviceCall> draws = Draws();
     ASSERT_EQ(draws.size(), 19u);
@@ -363,7 +364,7 @@ TEST_F(Player, TentaclesStartAsPointsAndGrowOutAsThePlayerSwims) {
     EXPECT_FLOAT_EQ(DrawnVertex(draws[18], 1).u, 1.0f);
     // Culling is off for the ribbon and back on afterwards.
     std::vector<DWORD> cull;
-    for (const DeviceCall& c : g_pDevice->CallLog())
+    for (const DeviceCall& c : d3d9debug::CallLog(g_pDevice))
         if (c.method == "SetRenderState" && c.a == (DWORD)D3DRS_CULLMODE) cull.push_back(c.b);
     EXPECT_EQ(cull, (std::vector<DWORD>{D3DCULL_NONE, D3DCULL_CCW}));
 

@@ -12,8 +12,9 @@
 #include "world/ObjectBase.h"
 #include "world/World.h"
 #include "tests/unit/StubEffectMesh.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
+#include <d3d9debug.h>
 
 #include <gtest/gtest.h>
 
@@ -69,8 +70,8 @@ struct NamedMesh : public StubMesh {
 class PlayerSideFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().noRender = true; // the mouse is ours, never the desktop's
+        ResetRun();
+        PlatformMode().noRender = true; // the mouse is ours, never the desktop's
         win32::ResetInput();
         ResetSceneGlobals();
         ResetWorld();
@@ -101,7 +102,7 @@ class PlayerSideFixture : public ::testing::Test {
         win32::ResetInput();
         g_rcClient = RECT{0, 0, 0, 0};
         g_rcWindow = RECT{0, 0, 0, 0};
-        Harness() = HarnessOptions{};
+        ResetRun();
     }
     static void ResetWorld() {
         ReleaseObjects();
@@ -139,7 +140,7 @@ class PlayerSideFixture : public ::testing::Test {
 // The recorded DrawPrimitiveUP calls.
 inline std::vector<DeviceCall> Draws() {
     std::vector<DeviceCall> out;
-    for (const DeviceCall& c : g_pDevice->CallLog())
+    for (const DeviceCall& c : d3d9debug::CallLog(g_pDevice))
         if (c.method == "DrawPrimitiveUP") out.push_back(c);
     return out;
 }

@@ -9,16 +9,17 @@
 #include "assets/Textures.h"
 #include "player/Bullet.h"
 #include "world/Props.h"
+#include "tests/support/ScratchDir.h"
+#include "tests/unit/TestDevice.h"
 #include "world/Stage.h"
+#include <d3d9debug.h>
 
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -91,13 +92,9 @@ class Props : public WorldFixture {
   protected:
     void SetUp() override {
         WorldFixture::SetUp();
-        m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_D3D, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 640;
-        pp.BackBufferHeight = 480;
-        pp.Windowed = TRUE;
-        ASSERT_EQ(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &pp, &m_Dev), D3D_OK);
+        m_TestDevice.reset(new TestDevice(TestDevice::Kind::Recording));
+        m_Dev = m_TestDevice->Device();
+        ASSERT_NE(m_Dev, nullptr) << m_TestDevice->Why();
         g_pDevice = m_Dev;
         g_pEffect = &g_Effect;
         g_MeshDraws.clear();
@@ -118,15 +115,14 @@ class Props : public WorldFixture {
         g_pTexLight = nullptr;
         g_pDevice = nullptr;
         if (m_Tex) m_Tex->Release();
-        if (m_Dev) m_Dev->Release();
-        if (m_D3D) m_D3D->Release();
+        m_TestDevice.reset();
         WorldFixture::TearDown();
     }
 
     // The recorded calls of one method.
     std::vector<DeviceCall> CallsOf(const char* method) const {
         std::vector<DeviceCall> out;
-        for (const DeviceCall& c : m_Dev->CallLog())
+        for (const DeviceCall& c : d3d9debug::CallLog(m_Dev))
             if (c.method == method) out.push_back(c);
         return out;
     }
@@ -149,7 +145,7 @@ class Props : public WorldFixture {
         return rock;
     }
 
-    IDirect3D9* m_D3D = nullptr;
+    std::unique_ptr<TestDevice> m_TestDevice;
     IDirect3DDevice9* m_Dev = nullptr;
     IDirect3DTexture9* m_Tex = nullptr;
     D3DMATERIAL9 m_Material{};
@@ -159,18 +155,16 @@ class Props : public WorldFixture {
 // ---- Rocks ----
 
 TEST_F(Props, RocksFromTheStageFileTakeTheHeightRadiusAndShadowOfTheirVariant) {
-    char cwd[PATH_MAX];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    char dir[] = "/tmp/bw_props_XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    ASSERT_EQ(chdir(dir), 0);
-    fs::create_directories("data");
-    std::ofstream("data/stage1.csv") << "type,x,y,z\n30,10,7,20\n31,-5,7,3\n32,0,7,0\n";
-    g_StageNo = 1;
-    LoadStage();
-    InitAll();
-    EXPECT_EQ(chdir(cwd), 0);
-    fs::remove_all(dir);
+    {
+        const ScratchDir dir("props");
+        ScopedWorkingDir cwd(dir.Path());
+        ASSERT_TRUE(cwd.Ok());
+        fs::create_directories("data");
+        std::ofstream("data/stage1.csv") << "type,x,y,z\n30,10,7,20\n31,-5,7,3\n32,0,7,0\n";
+        g_StageNo = 1;
+        LoadStage();
+        InitAll();
+    }
 
     ASSERT_EQ(ObstacleList.size(), 3u);
     const float heights[3] = {-4.0f, -2.0f, 0.0f};
@@ -276,10 +270,10 @@ TEST_F(Props, RockDrawsItsMeshAndAFlatShadowOnTheSeabed) {
     EXPECT_EQ(g_MeshDraws[0].pass, 0u);
     ExpectMatrixNear(g_MeshDraws[0].world, rock->m_mWorld);
 
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     rock->DrawAlpha();
     std::vector<std::string> methods;
-    for (const DeviceCall& c : m_Dev->CallLog())
+    for (const DeviceCall& c : d3d9debug::CallLog(m_Dev))
         methods.push_back(c.method);
     EXPECT_EQ(methods, (std::vector<std::string>{"SetTexture", "SetTransform", "SetFVF", "DrawPrimitiveUP"}));
     const std::vector<DeviceCall> draws = CallsOf("DrawPrimitiveUP");
@@ -371,11 +365,11 @@ TEST_F(Props, WakameDrawsFourSegmentsDownTheStrip) {
     w.Init();
     const float sway[5] = {-8.0f, -5.0f, -3.0f, 0.5f, 2.0f};
     std::memcpy(w.m_Sway, sway, sizeof sway);
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
     w.DrawAlpha();
     w.Draw(); // nothing on the opaque pass
 
-    const auto& log = m_Dev->CallLog();
+    const auto& log = d3d9debug::CallLog(m_Dev);
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(log[0].method, "SetTransform");
     EXPECT_EQ(log[0].a, (DWORD)D3DTS_WORLD);

@@ -1,7 +1,7 @@
 // The resident memory the soak reads: the --trace-rss flag, the reading itself, and the trace key that
 // only a run with the flag writes.
 #include "app/Trace.h"
-#include "platform/harness.h"
+#include "tests/unit/RunTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +11,17 @@
 #include <vector>
 
 TEST(ResidentMemory, TraceRssIsAFlagWithoutAValue) {
-    HarnessOptions o;
+    Options o;
     std::string err;
-    ASSERT_EQ(ParseHarnessArgs({"--no-render", "--trace-rss", "--trace", "t.jsonl"}, o, err),
+    ASSERT_EQ(ParseOptions({"--no-render", "--trace-rss", "--trace", "t.jsonl"}, o, err),
               ParseOutcome::Run)
         << err;
     EXPECT_TRUE(o.traceRss);
-    ASSERT_EQ(ParseHarnessArgs({"--trace", "t.jsonl"}, o, err), ParseOutcome::Run);
+    ASSERT_EQ(ParseOptions({"--trace", "t.jsonl"}, o, err), ParseOutcome::Run);
     EXPECT_FALSE(o.traceRss);
-    EXPECT_EQ(ParseHarnessArgs({"--trace-rss=1"}, o, err), ParseOutcome::Error);
+    EXPECT_EQ(ParseOptions({"--trace-rss=1"}, o, err), ParseOutcome::Error);
     EXPECT_NE(err.find("--trace-rss"), std::string::npos) << err;
-    EXPECT_NE(std::string(HarnessUsage()).find("--trace-rss"), std::string::npos);
+    EXPECT_NE(std::string(OptionsUsage()).find("--trace-rss"), std::string::npos);
 }
 
 TEST(ResidentMemory, ReadingFollowsMemoryThatIsTouched) {
@@ -41,11 +41,11 @@ TEST(ResidentMemory, ReadingFollowsMemoryThatIsTouched) {
 }
 
 TEST(ResidentMemory, TraceCarriesTheKeyOnlyWhenAskedFor) {
-    Harness() = HarnessOptions{};
+    ResetRun();
     EXPECT_EQ(TraceLine(3, "TitleUpdate").find("\"rss_kb\""), std::string::npos);
-    Harness().traceRss = true;
+    RunOptions().traceRss = true;
     const std::string line = TraceLine(3, "TitleUpdate");
-    Harness() = HarnessOptions{};
+    ResetRun();
     const size_t at = line.find("\"rss_kb\":");
     ASSERT_NE(at, std::string::npos) << line;
     EXPECT_GT(std::atoll(line.c_str() + at + std::strlen("\"rss_kb\":")), 0) << line;

@@ -3,8 +3,9 @@
 #include "app/Direct3D.h"
 #include "app/Scene.h"
 #include "app/WinMain.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/support/ScratchDir.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
 #include "world/ObjectBase.h"
 #include "world/World.h"
 
@@ -12,27 +13,27 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace {
 
 class SceneLeave : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().fast = true;
+        ResetRun();
+        PlatformMode().fast = true;
         win32::ResetVirtualClock();
         win32::ResetMessages();
         ResetSceneGlobals();
         ReleaseObjects();
-        m_OldCwd = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "bwleave-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_Dir = pattern;
+        ASSERT_FALSE(m_Scratch.Path().empty());
+        m_Dir = m_Scratch.Path();
         std::filesystem::create_directory(m_Dir / "data");
         // Each stage has one far-away target, so that neither is cleared while the test runs.
         std::ofstream(m_Dir / "data" / "stage1.csv") << "type,x,y,z\n2,300,0,300\n";
         std::ofstream(m_Dir / "data" / "stage2.csv") << "type,x,y,z\n3,300,0,300\n";
-        std::filesystem::current_path(m_Dir);
+        m_Cwd.reset(new ScopedWorkingDir(m_Scratch.Path()));
+        ASSERT_TRUE(m_Cwd->Ok());
         g_hWnd = nullptr; // no window: the device records
         ASSERT_NE(InitDirect3D(0), nullptr);
         AppInit();
@@ -42,10 +43,8 @@ class SceneLeave : public ::testing::Test {
         ReleaseDirect3D();
         ResetSceneGlobals();
         win32::ResetMessages();
-        Harness() = HarnessOptions{};
-        std::filesystem::current_path(m_OldCwd);
-        std::error_code ec;
-        std::filesystem::remove_all(m_Dir, ec);
+        ResetRun();
+        m_Cwd.reset();
         SetObjectArena(ObjectArena::Program);
     }
     // Runs scene procedures until proc is the next one (at most limit calls); false if it never came.
@@ -69,7 +68,9 @@ class SceneLeave : public ::testing::Test {
         ASSERT_EQ(g_SceneProc, GameUpdate);
     }
 
-    std::filesystem::path m_OldCwd, m_Dir;
+    ScratchDir m_Scratch{"leave"};
+    std::unique_ptr<ScopedWorkingDir> m_Cwd;
+    std::filesystem::path m_Dir;
 };
 
 } // namespace

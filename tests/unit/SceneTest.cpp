@@ -6,9 +6,10 @@
 #include "world/ObjectBase.h"
 #include "world/World.h"
 #include "app/WinMain.h"
-#include "platform/harness.h"
-#include "platform/sdl_window.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "sdl_window.h"
+#include "win32_private.h"
+#include <d3d9debug.h>
 
 #include <algorithm>
 #include <cstring>
@@ -26,15 +27,15 @@ float BitsToFloat(DWORD d) {
 class Scene : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().fast = true; // Sleep moves the virtual clock instead of waiting
+        ResetRun();
+        PlatformMode().fast = true; // Sleep moves the virtual clock instead of waiting
         win32::ResetVirtualClock();
         win32::ResetMessages();
         ResetSceneGlobals();
         ReleaseObjects();
         g_hWnd = nullptr; // no window: the device records
         ASSERT_NE(InitDirect3D(0), nullptr);
-        ASSERT_FALSE(g_pDevice->IsDrawing());
+        ASSERT_FALSE(d3d9debug::IsDrawing(g_pDevice));
     }
     void TearDown() override {
         ReleaseObjects();
@@ -43,13 +44,13 @@ class Scene : public ::testing::Test {
         ReleaseDirect3D();
         ResetSceneGlobals();
         win32::ResetMessages();
-        Harness() = HarnessOptions{};
+        ResetRun();
     }
 
     // The values a render state was set to, in order, in the recorded calls.
     std::vector<DWORD> RenderStates(D3DRENDERSTATETYPE state) {
         std::vector<DWORD> values;
-        for (const DeviceCall& c : g_pDevice->CallLog())
+        for (const DeviceCall& c : d3d9debug::CallLog(g_pDevice))
             if (c.method == "SetRenderState" && c.a == (DWORD)state) values.push_back(c.b);
         return values;
     }
@@ -247,13 +248,13 @@ TEST_F(Scene, DeathFogTurnsFromBlueToRedOver185Frames) {
         ActorList[0]->m_Hp = 0;
         GameUpdate(); // the death is found here; the fog starts next frame
         ASSERT_EQ(g_StageState, 1);
-        g_pDevice->EnableCallLog(true);
+        d3d9debug::EnableCallLog(g_pDevice, true);
         for (int i = 0; i < 200; ++i)
             GameUpdate();
         std::vector<DWORD> colours = RenderStates(D3DRS_FOGCOLOR);
         std::vector<DWORD> ends = RenderStates(D3DRS_FOGEND);
         std::vector<DWORD> starts = RenderStates(D3DRS_FOGSTART);
-        g_pDevice->EnableCallLog(false);
+        d3d9debug::EnableCallLog(g_pDevice, false);
         ASSERT_EQ(colours.size(), 185u);
         ASSERT_EQ(ends.size(), 185u);
         EXPECT_EQ(colours[0], 0xFF4746FEu);   // red 71, green 70, blue 254
@@ -274,19 +275,19 @@ TEST_F(Scene, DeathFogTurnsFromBlueToRedOver185Frames) {
 }
 
 TEST_F(Scene, ScenesSetTheirFog) {
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     AppInit();
     TitleInit();
     EXPECT_EQ(RenderStates(D3DRS_FOGCOLOR), (std::vector<DWORD>{0xFF1E1EAAu}));
     EXPECT_EQ(RenderStates(D3DRS_FOGTABLEMODE), (std::vector<DWORD>{D3DFOG_LINEAR}));
     EXPECT_EQ(BitsToFloat(RenderStates(D3DRS_FOGSTART).at(0)), 30.0f);
     EXPECT_EQ(BitsToFloat(RenderStates(D3DRS_FOGEND).at(0)), 60.0f);
-    g_pDevice->ClearCallLog();
+    d3d9debug::ClearCallLog(g_pDevice);
     g_StageNo = 1;
     GameInit();
     EXPECT_EQ(RenderStates(D3DRS_FOGCOLOR), (std::vector<DWORD>{0xFF4646FFu}));
     EXPECT_EQ(BitsToFloat(RenderStates(D3DRS_FOGEND).at(0)), 100.0f);
-    g_pDevice->EnableCallLog(false);
+    d3d9debug::EnableCallLog(g_pDevice, false);
 }
 
 TEST_F(Scene, TitleToStageAndBackGoesThroughTheFades) {
@@ -362,13 +363,13 @@ TEST_F(Scene, ExitChoiceQuitsThroughQuitScene) {
 
 TEST_F(Scene, FadeOverlayCoversTheScreenAtTheFadeOpacity) {
     AppInit();
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     for (int alpha : {0, 215, 255}) {
-        g_pDevice->ClearCallLog();
+        d3d9debug::ClearCallLog(g_pDevice);
         g_FadeAlpha = alpha;
         DrawFadeOverlay();
         const DeviceCall* draw = nullptr;
-        for (const DeviceCall& c : g_pDevice->CallLog())
+        for (const DeviceCall& c : d3d9debug::CallLog(g_pDevice))
             if (c.method == "SpriteDraw") draw = &c;
         ASSERT_NE(draw, nullptr) << alpha; // drawn also at opacity 0
         EXPECT_EQ(draw->b, ((DWORD)alpha << 24) | 0xFFFFFFu);
@@ -381,7 +382,7 @@ TEST_F(Scene, FadeOverlayCoversTheScreenAtTheFadeOpacity) {
         EXPECT_FLOAT_EQ(corners[2][0], 640.0f);
         EXPECT_FLOAT_EQ(corners[2][1], 480.0f);
     }
-    g_pDevice->EnableCallLog(false);
+    d3d9debug::EnableCallLog(g_pDevice, false);
     AppUninit();
 }
 
@@ -398,8 +399,8 @@ TEST_F(Scene, ProcedureNamesForTheTrace) {
 
 TEST_F(Scene, DeviceFailureEndsTheProgramWithoutTouchingTheDevice) {
     ReleaseDirect3D();
-    Harness().noRender = true;
-    Harness().screenAnswer = IDNO;
+    PlatformMode().noRender = true;
+    PlatformMode().screenAnswer = IDNO;
     for (bool failCreate : {true, false}) {
         Direct3DTestHooksForTest().failCreate = failCreate;
         Direct3DTestHooksForTest().failDeviceAttempts = failCreate ? 0 : 3; // all three device kinds fail

@@ -1,6 +1,6 @@
 // The DirectSound layer: volumes, clipping, format conversion, duplicates and play states, measured through
 // the mixer run by hand.
-#include "platform/dsound.h"
+#include <dsound.h>
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 #include "assets/Sound.h"
 
 #include "WaveTestWriter.h"
+#include "tests/support/ScratchDir.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -47,14 +49,14 @@ uintmax_t FileSize(const std::string& path) {
 TEST(SoundDiskTest, AShotReachesTheAudioOutput) {
     // The driver is chosen when audio starts; CTest runs each test in its own process, where it has not.
     if (SDL_WasInit(SDL_INIT_AUDIO) != 0) GTEST_SKIP() << "audio already started in this process";
-    TempDir dir;
+    ScratchDir dir("sound");
     const std::string out = dir.File("out.raw");
     ScopedEnv driver("SDL_AUDIODRIVER", "disk");
     ScopedEnv file("SDL_DISKAUDIOFILE", out);
 
-    std::filesystem::path oldCwd = std::filesystem::current_path();
-    std::filesystem::create_directory(dir.path / "sound");
-    std::filesystem::current_path(dir.path);
+    std::filesystem::create_directory(dir.File("sound"));
+    auto cwd = std::make_unique<ScopedWorkingDir>(dir.Path());
+    ASSERT_TRUE(cwd->Ok());
     ASSERT_TRUE(WriteFile("sound/shot.wav", PcmWave(1, 22050, 16, Constant16(2205, 3000))));
 
     InitSound();
@@ -75,7 +77,7 @@ TEST(SoundDiskTest, AShotReachesTheAudioOutput) {
     DWORD status = 1;
     g_ShotVoices[0]->GetStatus(&status);
     UninitSound();
-    std::filesystem::current_path(oldCwd);
+    cwd.reset();
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
     EXPECT_EQ(status & DSBSTATUS_PLAYING, 0u) << "the one-shot has ended";
 

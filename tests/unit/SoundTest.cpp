@@ -2,12 +2,14 @@
 #include "assets/Sound.h"
 
 #include "WaveTestWriter.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,13 +34,13 @@ Bytes MusicWave() {
 }
 
 struct SoundTest : ::testing::Test {
-    TempDir dir;
-    std::filesystem::path oldCwd;
+    ScratchDir dir{"sound"};
+    std::unique_ptr<ScopedWorkingDir> cwd;
 
     void SetUp() override {
-        oldCwd = std::filesystem::current_path();
-        std::filesystem::create_directory(dir.path / "sound");
-        std::filesystem::current_path(dir.path);
+        std::filesystem::create_directory(dir.File("sound"));
+        cwd.reset(new ScopedWorkingDir(dir.Path()));
+        ASSERT_TRUE(cwd->Ok());
         DirectSoundUseManualMixer(true);
         InitSound();
         ASSERT_NE(g_pDSound, nullptr);
@@ -47,7 +49,7 @@ struct SoundTest : ::testing::Test {
     void TearDown() override {
         UninitSound();
         DirectSoundUseManualMixer(false);
-        std::filesystem::current_path(oldCwd);
+        cwd.reset();
     }
     void WriteSounds(const Bytes& shot, const Bytes& bubble, const Bytes& dust, const Bytes& music) {
         ASSERT_TRUE(WriteFile("sound/shot.wav", shot));

@@ -1,5 +1,6 @@
 // ID3DXSprite: quad placement, texture coordinates, state isolation and the full-screen fade.
 #include "DeviceTestSupport.h"
+#include <d3d9debug.h>
 
 namespace {
 
@@ -36,11 +37,11 @@ TEST_F(RecordingDeviceTest, SpriteQuadIsTheSourceRectangleMovedByCentreTransform
     ASSERT_EQ(m_Dev->CreateTexture(8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr), D3D_OK);
     ID3DXSprite* sprite = nullptr;
     ASSERT_EQ(D3DXCreateSprite(m_Dev, &sprite), D3D_OK);
-    m_Dev->EnableCallLog(true);
+    d3d9debug::EnableCallLog(m_Dev, true);
 
     DrawFade(sprite, tex, 128);
-    ASSERT_EQ(m_Dev->CallLog().size(), 1u);
-    const DeviceCall& fade = m_Dev->CallLog()[0];
+    ASSERT_EQ(d3d9debug::CallLog(m_Dev).size(), 1u);
+    const DeviceCall& fade = d3d9debug::CallLog(m_Dev)[0];
     EXPECT_EQ(fade.method, "SpriteDraw");
     EXPECT_EQ(fade.ptr, tex);
     EXPECT_EQ(fade.b, 0x80FFFFFFu);
@@ -60,7 +61,7 @@ TEST_F(RecordingDeviceTest, SpriteQuadIsTheSourceRectangleMovedByCentreTransform
 
     // A 32 x 32 cursor centred on (16, 16), scaled by 2 about its centre, placed at (100, 50) by the
     // transform and moved by a further (10, 0, 0) position.
-    m_Dev->ClearCallLog();
+    d3d9debug::ClearCallLog(m_Dev);
     D3DXMATRIX scale, trans, m;
     D3DXMatrixScaling(&scale, 2, 2, 1);
     D3DXMatrixTranslation(&trans, 100, 50, 0);
@@ -71,7 +72,7 @@ TEST_F(RecordingDeviceTest, SpriteQuadIsTheSourceRectangleMovedByCentreTransform
     sprite->SetTransform(&m);
     sprite->Draw(nullptr, &src, &centre, &pos, 0xFF00FF00);
     sprite->End();
-    c = CornersOf(m_Dev->CallLog().at(0));
+    c = CornersOf(d3d9debug::CallLog(m_Dev).at(0));
     EXPECT_FLOAT_EQ(c[0].x, 78);
     EXPECT_FLOAT_EQ(c[0].y, 18);
     EXPECT_FLOAT_EQ(c[2].x, 142);

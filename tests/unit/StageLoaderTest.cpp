@@ -1,5 +1,6 @@
 // Stage files: records, type codes, target counting and identifiers, and lines that are not records.
 #include "WorldTestSupport.h"
+#include "tests/support/ScratchDir.h"
 
 #include "creatures/Anemone.h"
 #include "creatures/Football.h"
@@ -10,10 +11,10 @@
 #include "world/Props.h"
 #include "world/Stage.h"
 
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <typeinfo>
 #include <unistd.h>
 
@@ -26,19 +27,14 @@ class StageLoader : public WorldFixture {
   protected:
     void SetUp() override {
         WorldFixture::SetUp();
-        char cwd[PATH_MAX];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        m_OldCwd = cwd;
-        char dir[] = "/tmp/bw_stage_XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        m_Dir = dir;
-        ASSERT_EQ(chdir(dir), 0);
+        ASSERT_FALSE(m_Scratch.Path().empty());
+        m_Cwd.reset(new ScopedWorkingDir(m_Scratch.Path()));
+        ASSERT_TRUE(m_Cwd->Ok());
         g_StageNo = 1;
         m_Player = AddProbe(ActorList, "player"); // GameInit appends the player before loading
     }
     void TearDown() override {
-        EXPECT_EQ(chdir(m_OldCwd.c_str()), 0);
-        fs::remove_all(m_Dir);
+        m_Cwd.reset();
         g_StageNo = 1;
         WorldFixture::TearDown();
     }
@@ -56,8 +52,8 @@ class StageLoader : public WorldFixture {
         return testing::internal::GetCapturedStderr();
     }
 
-    std::string m_OldCwd;
-    fs::path m_Dir;
+    ScratchDir m_Scratch{"stageload"};
+    std::unique_ptr<ScopedWorkingDir> m_Cwd;
     Probe* m_Player = nullptr;
 };
 

@@ -2,8 +2,8 @@
 // them and overrides only the calls it watches. Setters and draws succeed, getters fail, meshes are empty.
 #pragma once
 
-#include "platform/d3dx9effect.h"
-#include "platform/d3dx9mesh.h"
+#include <d3dx9effect.h>
+#include <d3dx9mesh.h>
 
 struct StubEffect : public ID3DXEffect {
     HRESULT SetTechnique(D3DXHANDLE) override { return D3D_OK; }

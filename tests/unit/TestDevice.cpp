@@ -1,51 +1,54 @@
-// The mesh and effect tests' device, over the real device.
+// The tests' devices, over the real device.
 #include "tests/unit/TestDevice.h"
 
-#include "platform/d3d9.h"
-#include "platform/sdl_window.h"
+#include "sdl_window.h"
+
+#include <d3d9debug.h>
+
+#include <SDL.h>
 
 #include <cstdlib>
-#include <cstring>
-#include <map>
 
-namespace {
-// The hidden window behind each drawing test device, destroyed after the device.
-std::map<IDirect3DDevice9*, std::pair<IDirect3D9*, HWND>> g_Owners;
-
-DWORD Bits(float f) {
-    DWORD d;
-    std::memcpy(&d, &f, sizeof d);
-    return d;
-}
-} // namespace
-
-IDirect3DDevice9* TestDeviceCreate(bool withGL) {
-    HWND window = nullptr;
-    if (withGL) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        // Mesa's shader cache skips compiling, and so drops the warnings, of shaders it has seen before.
-        setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
-        window = PlatformCreateHiddenGlWindow(640, 480);
-        if (!window) return nullptr;
-    }
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+D3DPRESENT_PARAMETERS TestPresentParams() {
     D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 640;
-    pp.BackBufferHeight = 480;
+    pp.BackBufferWidth = kPictureWidth;
+    pp.BackBufferHeight = kPictureHeight;
     pp.BackBufferFormat = D3DFMT_X8R8G8B8;
     pp.SwapEffect = D3DSWAPEFFECT_FLIP;
     pp.Windowed = TRUE;
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D16;
-    IDirect3DDevice9* dev = nullptr;
-    if (!d3d || FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &dev)) ||
-        (withGL && !dev->IsDrawing())) {
-        if (dev) dev->Release();
-        if (d3d) d3d->Release();
-        if (window) PlatformDestroyHiddenGlWindow(window);
-        return nullptr;
+    return pp;
+}
+
+TestDevice::TestDevice(Kind kind, int windowWidth, int windowHeight) {
+    if (kind == Kind::Drawing) {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        // Mesa's shader cache skips compiling, and so drops the warnings, of shaders it has seen before.
+        setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
+        m_Hwnd = PlatformCreateHiddenGlWindow(windowWidth, windowHeight);
+        if (!m_Hwnd) {
+            m_Why = std::string("no hidden OpenGL window: ") + SDL_GetError();
+            return;
+        }
     }
-    // The start-up state of the game.
+    m_D3D = Direct3DCreate9(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS pp = TestPresentParams();
+    if (!m_D3D || FAILED(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                             &pp, &m_Dev))) {
+        m_Why = "no OpenGL 3.3 core context on this machine";
+        m_Dev = nullptr;
+    }
+}
+
+TestDevice::~TestDevice() {
+    if (m_Dev) m_Dev->Release();
+    if (m_D3D) m_D3D->Release();
+    if (m_Hwnd) PlatformDestroyHiddenGlWindow(m_Hwnd);
+}
+
+void TestDevice::SetGameStartState() {
+    IDirect3DDevice9* dev = m_Dev;
     dev->SetRenderState(D3DRS_ZENABLE, TRUE);
     dev->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     dev->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -63,18 +66,6 @@ IDirect3DDevice9* TestDeviceCreate(bool withGL) {
     light.Direction = {1.0f, -1.0f, 1.0f};
     dev->SetLight(0, &light);
     dev->LightEnable(0, TRUE);
-    g_Owners[dev] = {d3d, window};
-    return dev;
-}
-
-void TestDeviceDestroy(IDirect3DDevice9* device) {
-    if (!device) return;
-    auto it = g_Owners.find(device);
-    device->Release();
-    if (it == g_Owners.end()) return;
-    if (it->second.first) it->second.first->Release();
-    if (it->second.second) PlatformDestroyHiddenGlWindow(it->second.second);
-    g_Owners.erase(it);
 }
 
 void TestDeviceClear(IDirect3DDevice9* device, D3DCOLOR color) {
@@ -85,8 +76,8 @@ void TestDeviceSetFog(IDirect3DDevice9* device, BOOL enable, D3DCOLOR color, flo
     device->SetRenderState(D3DRS_FOGENABLE, enable);
     device->SetRenderState(D3DRS_FOGCOLOR, color);
     device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
-    device->SetRenderState(D3DRS_FOGSTART, Bits(start));
-    device->SetRenderState(D3DRS_FOGEND, Bits(end));
+    device->SetRenderState(D3DRS_FOGSTART, FloatBits(start));
+    device->SetRenderState(D3DRS_FOGEND, FloatBits(end));
 }
 
 void TestDeviceSetLight(IDirect3DDevice9* device, DWORD index, const D3DLIGHT9& light, BOOL enable) {
@@ -94,8 +85,10 @@ void TestDeviceSetLight(IDirect3DDevice9* device, DWORD index, const D3DLIGHT9& 
     device->LightEnable(index, enable);
 }
 
-void TestDeviceSetCull(IDirect3DDevice9* device, DWORD cullMode) { device->SetRenderState(D3DRS_CULLMODE, cullMode); }
+void TestDeviceSetCull(IDirect3DDevice9* device, DWORD cullMode) {
+    device->SetRenderState(D3DRS_CULLMODE, cullMode);
+}
 
 bool TestDeviceReadPixels(IDirect3DDevice9* device, std::vector<unsigned char>* rgba) {
-    return device->ReadBackBuffer(*rgba);
+    return d3d9debug::ReadBackBuffer(device, *rgba);
 }

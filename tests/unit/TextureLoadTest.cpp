@@ -5,17 +5,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#endif
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+#include <stb_image_write.h>
 
 namespace {
 
@@ -29,22 +19,11 @@ class TextureLoadTest : public RecordingDeviceTest {
   protected:
     void SetUp() override {
         RecordingDeviceTest::SetUp();
-        m_Dir = MakeTempDir();
-        ASSERT_FALSE(m_Dir.empty());
-        m_Png = m_Dir + "/pic.png";
+        ASSERT_FALSE(m_Dir.Path().empty());
+        m_Png = m_Dir.File("pic.png");
         ASSERT_NE(stbi_write_png(m_Png.c_str(), 3, 2, 4, kRgba, 3 * 4), 0);
     }
-    void TearDown() override {
-        for (const std::string& f : m_Files)
-            std::remove(f.c_str());
-        std::remove(m_Png.c_str());
-        rmdir(m_Dir.c_str());
-        RecordingDeviceTest::TearDown();
-    }
-    std::string File(const std::string& name) {
-        m_Files.push_back(m_Dir + "/" + name);
-        return m_Files.back();
-    }
+    std::string File(const std::string& name) { return m_Dir.File(name); }
     HRESULT LoadEx(const std::string& path, UINT w, UINT h, DWORD filter, IDirect3DTexture9** out,
                    D3DXIMAGE_INFO* info = nullptr) {
         return D3DXCreateTextureFromFileExA(m_Dev, path.c_str(), w, h, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
@@ -59,8 +38,8 @@ class TextureLoadTest : public RecordingDeviceTest {
         EXPECT_EQ(p[3], a) << x << "," << y;
     }
 
-    std::string m_Dir, m_Png;
-    std::vector<std::string> m_Files;
+    ScratchDir m_Dir{"texload"};
+    std::string m_Png;
 };
 
 } // namespace
@@ -150,7 +129,7 @@ TEST_F(TextureLoadTest, ColourKeyTurnsThatColourTransparent) {
 
 TEST_F(TextureLoadTest, MissingAndBrokenFilesFailWithoutATexture) {
     IDirect3DTexture9* t = reinterpret_cast<IDirect3DTexture9*>(this); // must be cleared
-    EXPECT_TRUE(FAILED(LoadEx(m_Dir + "/nothing.png", 8, 8, D3DX_FILTER_NONE, &t)));
+    EXPECT_TRUE(FAILED(LoadEx(m_Dir.File("nothing.png"), 8, 8, D3DX_FILTER_NONE, &t)));
     EXPECT_EQ(t, nullptr);
 
     std::string junk = File("junk.png");
@@ -170,8 +149,8 @@ TEST_F(TextureLoadTest, MissingAndBrokenFilesFailWithoutATexture) {
 }
 
 TEST_F(GlDeviceTest, LoadedTexturesDrawWithTheirPixels) {
-    std::string dir = MakeTempDir();
-    std::string png = dir + "/two.png";
+    ScratchDir dir("texdraw");
+    std::string png = dir.File("two.png");
     const uint8_t rgba[2 * 1 * 4] = {255, 0, 0, 255, 0, 0, 255, 255};
     ASSERT_NE(stbi_write_png(png.c_str(), 2, 1, 4, rgba, 8), 0);
     IDirect3DTexture9* t = nullptr;
@@ -189,6 +168,4 @@ TEST_F(GlDeviceTest, LoadedTexturesDrawWithTheirPixels) {
     ExpectPixel(540, 240, 0, 0, 255, 0);
     m_Dev->SetTexture(0, nullptr);
     t->Release();
-    std::remove(png.c_str());
-    rmdir(dir.c_str());
 }

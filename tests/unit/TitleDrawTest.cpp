@@ -5,6 +5,7 @@
 
 #include "app/Trace.h"
 #include "assets/Textures.h"
+#include <d3d9debug.h>
 
 #include <cstring>
 #include <string>
@@ -16,7 +17,7 @@ using TitleDraw = TitleScreenFixture;
 
 std::vector<DeviceCall> CallsNamed(const char* method) {
     std::vector<DeviceCall> out;
-    for (const DeviceCall& c : g_pDevice->CallLog())
+    for (const DeviceCall& c : d3d9debug::CallLog(g_pDevice))
         if (c.method == method) out.push_back(c);
     return out;
 }
@@ -66,10 +67,10 @@ TEST_F(TitleDraw, PanelsThenStarsInTheirOrderWithTheirImages) {
     PassFadeIn();
     g_CamAt.x = 20.0f; // somewhere in a slide
     TitleStep();
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     DrawTitlePanels();
     const std::vector<DeviceCall> draws = CallsNamed("DrawPrimitiveUP");
-    g_pDevice->EnableCallLog(false);
+    d3d9debug::EnableCallLog(g_pDevice, false);
     ASSERT_EQ(draws.size(), 9u);
     const IDirect3DTexture9* images[9] = {g_pTexLogo,  g_pTexClick, g_pTexStart, g_pTexExit, g_pTexArrow,
                                           g_pTexArrow, g_pTexStar,  g_pTexStar,  g_pTexStar};
@@ -125,11 +126,11 @@ TEST_F(TitleDraw, CreatureDisplaysFootballWithItsOwnPulseAndAnemoneWithSwayingTe
     CAnemoneTentacle* first = g_pTitleAnemone->m_Tentacles[0];
     const float sway = first->m_Sway[0];
     const std::vector<CAnemoneTentacle*> order = g_pTitleAnemone->TentaclesFarToNear();
-    g_pDevice->EnableCallLog(true);
+    d3d9debug::EnableCallLog(g_pDevice, true);
     DrawTitleCreatures();
     const std::vector<DeviceCall> strips = CallsNamed("DrawPrimitiveUP");
     const std::vector<DeviceCall> states = CallsNamed("SetRenderState");
-    g_pDevice->EnableCallLog(false);
+    d3d9debug::EnableCallLog(g_pDevice, false);
     g_MeshAnemone = savedAnemone;
 
     const D3DXMATRIX body = Scale(2.5f, 2.5f, 2.5f) * RotY(180.0f) * Translate(0.0f, 10.0f, 60.0f);

@@ -2,7 +2,7 @@
 // rings, and leaving the title.
 #include "TitleTestSupport.h"
 
-#include "platform/sdl_window.h"
+#include "sdl_window.h"
 
 #include <cmath>
 #include <vector>
@@ -333,13 +333,13 @@ TEST_F(TitleMenu, EveryVisitRebuildsTheDisplaysCrownAndKeepsTheDisplays) {
 
 TEST_F(TitleMenu, EscapeOnTheTitleQuitsAtOnceAndAppUninitStillRuns) {
     ReleaseDirect3D();
-    Harness().noRender = true;
-    Harness().screenAnswer = IDNO;
+    PlatformMode().noRender = true;
+    PlatformMode().screenAnswer = IDNO;
     ReplayEvent escape;
     escape.pass = 30;
     escape.kind = ReplayKind::Down;
     escape.key = VK_ESCAPE;
-    HarnessSetReplay({escape}, true);
+    ReplaySet({escape}, true);
     g_SceneProc = nullptr;
     EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT), 0);
     // Passes 0 to 29 ran; the Escape of pass 30 quit before another scene call.

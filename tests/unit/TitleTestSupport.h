@@ -9,8 +9,8 @@
 #include "app/WinMain.h"
 #include "creatures/Anemone.h"
 #include "creatures/Football.h"
-#include "platform/harness.h"
-#include "platform/win32_private.h"
+#include "tests/unit/RunTestSupport.h"
+#include "win32_private.h"
 #include "player/Effects.h"
 #include "world/ObjectBase.h"
 #include "world/Props.h"
@@ -22,9 +22,9 @@
 class TitleScreenFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().fast = true;
-        HarnessSetReplay({}, true); // keys and mouse are the tracked ones, never the desktop's
+        ResetRun();
+        PlatformMode().fast = true;
+        ReplaySet({}, true); // keys and mouse are the tracked ones, never the desktop's
         win32::ResetVirtualClock();
         win32::ResetMessages();
         win32::ResetInput();
@@ -53,8 +53,7 @@ class TitleScreenFixture : public ::testing::Test {
         ResetTitleGlobals();
         win32::ResetInput();
         win32::ResetMessages();
-        HarnessSetReplay({}, false);
-        Harness() = HarnessOptions{};
+        ResetRun();
         g_rcClient = m_SavedClient;
         g_rcWindow = m_SavedWindow;
     }

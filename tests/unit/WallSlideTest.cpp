@@ -1,7 +1,7 @@
 // The wall slide against a synthetic terrain, and whole-mesh picking.
 #include "app/Camera.h"
 #include "assets/Meshes.h"
-#include "platform/d3dx9mesh.h"
+#include <d3dx9mesh.h>
 #include "world/Collision.h"
 
 #include <gtest/gtest.h>

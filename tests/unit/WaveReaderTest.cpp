@@ -2,6 +2,7 @@
 #include "assets/WaveReader.h"
 
 #include "WaveTestWriter.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ using namespace wavetest;
 namespace {
 
 struct WaveReaderTest : ::testing::Test {
-    TempDir dir;
+    ScratchDir dir{"wave"};
     std::string Write(const std::string& name, const Bytes& bytes) {
         std::string path = dir.File(name);
         EXPECT_TRUE(WriteFile(path, bytes));

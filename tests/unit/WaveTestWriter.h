@@ -87,18 +87,4 @@ inline bool WriteFile(const std::string& path, const Bytes& bytes) {
     return std::fclose(f) == 0 && ok;
 }
 
-// A fresh directory under the system's temporary directory, removed with everything in it.
-struct TempDir {
-    std::filesystem::path path;
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "bwsound-XXXXXX").string();
-        if (char* made = mkdtemp(pattern.data())) path = made;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove_all(path, ec);
-    }
-    std::string File(const std::string& name) const { return (path / name).string(); }
-};
-
 } // namespace wavetest

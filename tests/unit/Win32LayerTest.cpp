@@ -1,8 +1,9 @@
 // The window, message and input layer without a screen: a --no-render window, replayed input, the
 // --frames limit, the virtual clock and the cursor mapping the game uses.
-#include "platform/harness.h"
-#include "platform/sdl_window.h"
-#include "platform/win32_private.h"
+#include "tests/support/ScratchDir.h"
+#include "tests/unit/RunTestSupport.h"
+#include "sdl_window.h"
+#include "win32_private.h"
 
 #include <SDL2/SDL.h>
 #include <cstdio>
@@ -36,10 +37,9 @@ LRESULT CALLBACK_TestProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 class Win32Layer : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().noRender = true;
-        Harness().fast = true;
-        HarnessSetReplay({}, false);
+        ResetRun();
+        PlatformMode().noRender = true;
+        PlatformMode().fast = true;
         win32::ResetMessages();
         win32::ResetInput();
         win32::ResetVirtualClock();
@@ -55,8 +55,7 @@ class Win32Layer : public ::testing::Test {
     }
     void TearDown() override {
         PlatformDestroyHiddenGlWindow(hwnd);
-        HarnessSetReplay({}, false);
-        Harness() = HarnessOptions{};
+        ResetRun();
         win32::ResetMessages();
         win32::ResetInput();
     }
@@ -102,7 +101,7 @@ float MapY(POINT m, RECT win, RECT client) {
 } // namespace
 
 TEST_F(Win32Layer, FramesLimitRunsExactlyThatManyPassesThenCloses) {
-    Harness().frames = 5;
+    RunOptions().frames = 5;
     int passes = 0;
     int code = RunLoop([&] { ++passes; });
     EXPECT_EQ(code, 0);
@@ -115,8 +114,7 @@ TEST_F(Win32Layer, FramesLimitRunsExactlyThatManyPassesThenCloses) {
 }
 
 TEST_F(Win32Layer, ReplayAppliesBeforeThePassHandlesItsMessages) {
-    HarnessSetReplay(Replay("0 down W\n0 mouse 100 50\n2 up W\n2 down ESCAPE\n3 down LBUTTON\n4 close\n"),
-                     true);
+    ReplaySet(Replay("0 down W\n0 mouse 100 50\n2 up W\n2 down ESCAPE\n3 down LBUTTON\n4 close\n"), true);
     std::vector<bool> wHeld, escHeld, leftHeld;
     std::vector<POINT> mouse;
     int code = RunLoop([&] {
@@ -161,8 +159,8 @@ TEST_F(Win32Layer, QuitMessageComesAfterQueuedMessagesAndCarriesItsCode) {
 }
 
 TEST_F(Win32Layer, OnlyTheNineGameKeysAreReported) {
-    HarnessSetReplay(Replay("0 down A\n0 down RIGHT\n0 down RETURN\n"), true);
-    HarnessApplyPass(0);
+    ReplaySet(Replay("0 down A\n0 down RIGHT\n0 down RETURN\n"), true);
+    ReplayBeforePass(0);
     EXPECT_EQ((unsigned short)GetAsyncKeyState('A'), 0x8000u);
     EXPECT_EQ((unsigned short)GetAsyncKeyState(VK_RIGHT), 0x8000u);
     EXPECT_EQ((unsigned short)GetAsyncKeyState(VK_RETURN), 0x8000u);
@@ -200,10 +198,10 @@ TEST_F(Win32Layer, WindowedClientIs640x480AndFrameMetricsAreZero) {
 TEST_F(Win32Layer, CursorFormulaGivesExactClientCoordinates) {
     // A window away from the screen origin, client 640 x 480.
     SetWindowPos(hwnd, nullptr, 150, 90, 640, 480, SWP_NOZORDER);
-    HarnessSetReplay(Replay("0 mouse 0 0\n1 mouse 320 240\n2 mouse 639 479\n3 mouse -20 500\n"), true);
+    ReplaySet(Replay("0 mouse 0 0\n1 mouse 320 240\n2 mouse 639 479\n3 mouse -20 500\n"), true);
     const int expect[4][2] = {{0, 0}, {320, 240}, {639, 479}, {-20, 500}};
     for (int pass = 0; pass < 4; ++pass) {
-        HarnessApplyPass(pass);
+        ReplayBeforePass(pass);
         RECT win, client;
         GetWindowRect(hwnd, &win);
         GetClientRect(hwnd, &client);
@@ -218,20 +216,20 @@ TEST_F(Win32Layer, CursorFormulaGivesExactClientCoordinates) {
 
 TEST_F(Win32Layer, CursorFormulaScalesAResizedClient) {
     SetWindowPos(hwnd, nullptr, 10, 20, 1280, 960, SWP_NOZORDER);
-    HarnessSetReplay(Replay("0 mouse 320 240\n1 mouse 17 3\n"), true);
+    ReplaySet(Replay("0 mouse 320 240\n1 mouse 17 3\n"), true);
     RECT win, client;
     GetWindowRect(hwnd, &win);
     GetClientRect(hwnd, &client);
     EXPECT_EQ(client.right, 1280);
     EXPECT_EQ(win.right - win.left, 1280);
     POINT m;
-    HarnessApplyPass(0);
+    ReplayBeforePass(0);
     GetCursorPos(&m);
     EXPECT_EQ(m.x, 10 + 640);
     EXPECT_EQ(m.y, 20 + 480);
     EXPECT_EQ(MapX(m, win, client), 320.0f);
     EXPECT_EQ(MapY(m, win, client), 240.0f);
-    HarnessApplyPass(1);
+    ReplayBeforePass(1);
     GetCursorPos(&m);
     EXPECT_EQ(MapX(m, win, client), 17.0f);
     EXPECT_EQ(MapY(m, win, client), 3.0f);
@@ -253,7 +251,7 @@ TEST_F(Win32Layer, NoRenderWindowHasNoSdlWindow) {
 
 TEST_F(Win32Layer, QuestionIsAnsweredByTheFlagsOrNoWithoutAScreen) {
     EXPECT_EQ(MessageBoxA(nullptr, "q", "c", MB_YESNO | MB_DEFBUTTON2), IDNO);
-    Harness().screenAnswer = IDYES;
+    PlatformMode().screenAnswer = IDYES;
     EXPECT_EQ(MessageBoxA(nullptr, "q", "c", MB_YESNO | MB_DEFBUTTON2), IDYES);
     // The flags answer only the question, not error boxes.
     EXPECT_EQ(MessageBoxA(nullptr, "e", "ERROR", MB_OK | MB_ICONERROR), IDOK);
@@ -264,22 +262,18 @@ TEST_F(Win32Layer, QuestionIsAnsweredByTheFlagsOrNoWithoutAScreen) {
 class Win32LiveInput : public ::testing::Test {
   protected:
     void SetUp() override {
-        Harness() = HarnessOptions{};
-        Harness().headless = true;
-        Harness().fast = true;
-        HarnessSetReplay({}, false);
+        ResetRun();
+        PlatformMode().headless = true;
+        PlatformMode().fast = true;
         win32::ResetMessages();
         win32::ResetInput();
         g_Seen.clear();
         g_Pass = 0;
-        char name[] = "/tmp/bw-record-XXXXXX";
-        int fd = mkstemp(name);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        recordPath = name;
-        Harness().recordPath = recordPath;
+        ASSERT_FALSE(m_Dir.Path().empty());
+        recordPath = m_Dir.File("input.replay");
+        RunOptions().recordPath = recordPath;
         std::string err;
-        ASSERT_TRUE(HarnessStart(err)) << err;
+        ASSERT_TRUE(ReplayStart(err)) << err;
         WNDCLASSA wc{};
         wc.lpfnWndProc = CALLBACK_TestProc;
         wc.lpszClassName = "Generic Game SDK Window";
@@ -292,10 +286,9 @@ class Win32LiveInput : public ::testing::Test {
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     }
     void TearDown() override {
-        HarnessStop();
+        ReplayStop();
         if (hwnd) PlatformDestroyHiddenGlWindow(hwnd);
-        std::remove(recordPath.c_str());
-        Harness() = HarnessOptions{};
+        ResetRun();
         win32::ResetMessages();
         win32::ResetInput();
     }
@@ -327,6 +320,7 @@ class Win32LiveInput : public ::testing::Test {
         ++g_Pass;
     }
 
+    ScratchDir m_Dir{"record"};
     HWND hwnd = nullptr;
     std::string recordPath;
     bool quit = false;
@@ -358,7 +352,7 @@ TEST_F(Win32LiveInput, KeysAreHeldEscapeIsAMessageAndEverythingIsRecorded) {
     SDL_PushEvent(&q);
     Pass();
     EXPECT_TRUE(quit);
-    HarnessStop();
+    ReplayStop();
     std::ifstream in(recordPath);
     std::stringstream text;
     text << in.rdbuf();
@@ -373,7 +367,7 @@ TEST_F(Win32LiveInput, KeysAreHeldEscapeIsAMessageAndEverythingIsRecorded) {
 }
 
 TEST_F(Win32LiveInput, ReplayShutsOutTheLiveKeyboard) {
-    HarnessSetReplay({}, true);
+    ReplaySet({}, true);
     PushKey(SDLK_ESCAPE, true);
     PushKey(SDLK_d, true);
     Pass();

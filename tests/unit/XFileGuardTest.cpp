@@ -1,7 +1,7 @@
 // The guard over .x files before the import: files the importer would crash or hang on are refused with a
 // reason, well-formed ones pass, and loading a refused file fails cleanly.
-#include "platform/d3dx9mesh.h"
-#include "platform/xfile_check.h"
+#include <d3dx9mesh.h>
+#include "xfile_check.h"
 
 #include "MeshTestUtil.h"
 
@@ -87,9 +87,9 @@ TEST(XFileGuard, WhatCannotBeFollowedOrCheckedIsRefused) {
 }
 
 TEST(XFileGuard, RefusedFilesFailToLoadAndLeaveNothing) {
-    const std::string dir = MakeScratchDir();
-    ASSERT_FALSE(dir.empty());
-    const std::string bad = dir + "/nomaterial.x", good = dir + "/white.x";
+    const ScratchDir dir("xfile");
+    ASSERT_FALSE(dir.Path().empty());
+    const std::string bad = dir.File("nomaterial.x"), good = dir.File("white.x");
     WriteTextFile(bad, Triangle(" MeshMaterialList {\n 1;\n 1;\n 0;;\n }\n"));
     WriteTextFile(good, Triangle(std::string(" MeshMaterialList {\n 1;\n 1;\n 0;;\n ") + kWhite + " }\n"));
     ID3DXBuffer* materials = reinterpret_cast<ID3DXBuffer*>(1);
@@ -107,7 +107,4 @@ TEST(XFileGuard, RefusedFilesFailToLoadAndLeaveNothing) {
     EXPECT_EQ(mesh->GetNumFaces(), 1u);
     mesh->Release();
     materials->Release();
-    std::remove(bad.c_str());
-    std::remove(good.c_str());
-    rmdir(dir.c_str());
 }

@@ -8,8 +8,8 @@
 // duration, a looping buffer plays on), so game logic does not change.
 #pragma once
 
-#include "platform/com.h"
-#include "platform/mmsystem.h"
+#include "com.h"
+#include "mmsystem.h"
 
 #include <cstdint>
 

@@ -1,14 +1,15 @@
-// Command-line flags and replay files of the harness.
-#include "platform/harness.h"
-#include "platform/windows.h"
+// Command-line flags and replay files.
+#include "app/Options.h"
+#include "app/Replay.h"
+#include <windows.h>
 
 #include <gtest/gtest.h>
 #include <sstream>
 
 namespace {
 
-ParseOutcome Parse(std::vector<std::string> args, HarnessOptions& o, std::string& err) {
-    return ParseHarnessArgs(args, o, err);
+ParseOutcome Parse(std::vector<std::string> args, Options& o, std::string& err) {
+    return ParseOptions(args, o, err);
 }
 
 bool ParseText(const std::string& text, std::vector<ReplayEvent>& out, std::string& err) {
@@ -27,8 +28,8 @@ std::string ErrorOf(const std::string& badLine) {
 
 } // namespace
 
-TEST(HarnessArgs, EveryFlagIsRead) {
-    HarnessOptions o;
+TEST(CommandLine, EveryFlagIsRead) {
+    Options o;
     std::string err;
     ASSERT_EQ(Parse({"--windowed", "--seed", "42", "--fast", "--frames", "200", "--stage", "2", "--replay",
                      "in.txt", "--record", "out.txt", "--trace", "t.jsonl", "--shot-at", "100,10",
@@ -36,10 +37,10 @@ TEST(HarnessArgs, EveryFlagIsRead) {
                     o, err),
               ParseOutcome::Run)
         << err;
-    EXPECT_EQ(o.screenAnswer, IDNO);
+    EXPECT_EQ(o.mode.screenAnswer, IDNO);
     EXPECT_TRUE(o.seedGiven);
     EXPECT_EQ(o.seed, 42u);
-    EXPECT_TRUE(o.fast);
+    EXPECT_TRUE(o.mode.fast);
     EXPECT_EQ(o.frames, 200);
     EXPECT_EQ(o.stage, 2);
     EXPECT_EQ(o.replayPath, "in.txt");
@@ -47,30 +48,30 @@ TEST(HarnessArgs, EveryFlagIsRead) {
     EXPECT_EQ(o.tracePath, "t.jsonl");
     EXPECT_EQ(o.shotDir, "shots");
     EXPECT_EQ(o.shotAt, (std::vector<long long>{10, 100}));
-    EXPECT_FALSE(o.headless);
-    EXPECT_FALSE(o.noRender);
+    EXPECT_FALSE(o.mode.headless);
+    EXPECT_FALSE(o.mode.noRender);
 }
 
-TEST(HarnessArgs, ScreenModeAnswers) {
-    HarnessOptions o;
+TEST(CommandLine, ScreenModeAnswers) {
+    Options o;
     std::string err;
     ASSERT_EQ(Parse({}, o, err), ParseOutcome::Run);
-    EXPECT_EQ(o.screenAnswer, 0); // the question is asked
+    EXPECT_EQ(o.mode.screenAnswer, 0); // the question is asked
     EXPECT_EQ(o.frames, -1);
     ASSERT_EQ(Parse({"--fullscreen"}, o, err), ParseOutcome::Run);
-    EXPECT_EQ(o.screenAnswer, IDYES);
+    EXPECT_EQ(o.mode.screenAnswer, IDYES);
     ASSERT_EQ(Parse({"--headless"}, o, err), ParseOutcome::Run);
-    EXPECT_EQ(o.screenAnswer, IDNO); // headless plays windowed
-    EXPECT_TRUE(o.headless);
+    EXPECT_EQ(o.mode.screenAnswer, IDNO); // headless plays windowed
+    EXPECT_TRUE(o.mode.headless);
     ASSERT_EQ(Parse({"--no-render", "--seed=7"}, o, err), ParseOutcome::Run);
-    EXPECT_TRUE(o.noRender);
+    EXPECT_TRUE(o.mode.noRender);
     EXPECT_EQ(o.seed, 7u);
     EXPECT_EQ(Parse({"--headless", "--fullscreen"}, o, err), ParseOutcome::Error);
     EXPECT_EQ(Parse({"--windowed", "--fullscreen"}, o, err), ParseOutcome::Error);
 }
 
-TEST(HarnessArgs, BadFlagsAreRefused) {
-    HarnessOptions o;
+TEST(CommandLine, BadFlagsAreRefused) {
+    Options o;
     std::string err;
     EXPECT_EQ(Parse({"--frobnicate"}, o, err), ParseOutcome::Error);
     EXPECT_NE(err.find("--frobnicate"), std::string::npos);
@@ -87,7 +88,7 @@ TEST(HarnessArgs, BadFlagsAreRefused) {
     EXPECT_EQ(Parse({"--windowed", "--help"}, o, err), ParseOutcome::Help);
 }
 
-TEST(HarnessReplay, GoodFileKeepsOrderAndValues) {
+TEST(ReplayFile, GoodFileKeepsOrderAndValues) {
     std::vector<ReplayEvent> ev;
     std::string err;
     const char* text = "# a comment\n"
@@ -126,7 +127,7 @@ TEST(HarnessReplay, GoodFileKeepsOrderAndValues) {
     EXPECT_EQ(FormatReplayEvent(ev[12]), "40 close");
 }
 
-TEST(HarnessReplay, MalformedLinesAreNamedByNumber) {
+TEST(ReplayFile, MalformedLinesAreNamedByNumber) {
     const char* bad[] = {
         "x down W",      // not a pass number
         "-1 down W",     // negative pass
@@ -157,7 +158,7 @@ TEST(HarnessReplay, MalformedLinesAreNamedByNumber) {
     EXPECT_TRUE(ev.empty());
 }
 
-TEST(HarnessReplay, KeyNamesRoundTrip) {
+TEST(ReplayFile, KeyNamesRoundTrip) {
     for (const char* name : {"W", "A", "S", "D", "LEFT", "RIGHT", "RETURN", "ESCAPE", "LBUTTON"}) {
         int vk = ReplayKeyCode(name);
         ASSERT_GE(vk, 0) << name;

@@ -1,5 +1,5 @@
 // D3DX: everything the game uses from the utility library.
 #pragma once
 
-#include "platform/d3dx9math.h"
-#include "platform/d3dx9core.h"
+#include "d3dx9math.h"
+#include "d3dx9core.h"

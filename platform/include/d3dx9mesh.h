@@ -1,8 +1,8 @@
 // D3DX meshes: ID3DXMesh with CPU copies of its buffers, loading of DirectX .x files.
 #pragma once
 
-#include "platform/com.h"
-#include "platform/d3dx9math.h"
+#include "com.h"
+#include "d3dx9math.h"
 
 struct IDirect3DDevice9;
 struct IDirect3DTexture9;

@@ -2,8 +2,8 @@
 // of passes, each a GLSL program with its render state. Parameters are the GLSL uniforms, set by name.
 #pragma once
 
-#include "platform/com.h"
-#include "platform/d3dx9math.h"
+#include "com.h"
+#include "d3dx9math.h"
 
 struct IDirect3DDevice9;
 struct IDirect3DTexture9;

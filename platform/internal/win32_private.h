@@ -1,17 +1,19 @@
 // Shared state of the window, message, input and time layer (platform sources and tests only).
 #pragma once
 
-#include "platform/windows.h"
+#include "picture_size.h"
+#include "platform_hooks.h"
+#include "windows.h"
 
 struct SDL_Window;
 
 // What a window handle points at. The screen window is an SDL window; a window made with --no-render has
-// none and keeps a fixed 640 x 480 client at the screen origin.
+// none and keeps a client of the picture's size at the screen origin.
 struct HWND__ {
     SDL_Window* sdl = nullptr;
     WNDPROC proc = nullptr;
     int x = 0, y = 0;              // client origin on the screen (windows without an SDL window)
-    int width = 640, height = 480; // client size (windows without an SDL window)
+    int width = kPictureWidth, height = kPictureHeight; // client size (windows without an SDL window)
     bool fullScreen = false;
     bool destroyed = false;
 };
@@ -31,9 +33,10 @@ bool KeyHeld(int vk);
 // The tracked mouse in screen coordinates.
 void SetMouseScreen(int x, int y);
 POINT MouseScreen();
-// Client coordinates of the 640 x 480 area <-> screen coordinates of the window's client area.
-POINT ClientToScreen640(HWND hWnd, int x, int y);
-POINT ScreenToClient640(HWND hWnd, POINT screen);
+// The picture's coordinates (its client coordinates when the client has the picture's size) <-> screen
+// coordinates of the window's client area.
+POINT PictureToScreen(HWND hWnd, int x, int y);
+POINT ScreenToPicture(HWND hWnd, POINT screen);
 // Forgets every held key and puts the mouse at the screen origin (tests).
 void ResetInput();
 
@@ -46,5 +49,9 @@ long long IdlePassesBegun();
 
 // Takes the virtual clock back to 0 (tests).
 void ResetVirtualClock();
+
+// The application's hooks (platform_hooks.h): before pass handles its messages, and for a live input event.
+void BeforePass(long long pass);
+void ReportInput(const PlatformInputEvent& event);
 
 } // namespace win32

@@ -1,7 +1,7 @@
 // The small part of COM the game's interfaces rely on: reference counting and interface queries.
 #pragma once
 
-#include "platform/wintypes.h"
+#include "wintypes.h"
 
 typedef uint32_t ULONG;
 

@@ -2,7 +2,7 @@
 // message boxes and the millisecond clock. Built on SDL2; texts are UTF-8.
 #pragma once
 
-#include "platform/wintypes.h"
+#include "wintypes.h"
 
 // ---- Handles and records ----
 struct HICON__;
@@ -151,7 +151,3 @@ DWORD timeGetTime();
 MMRESULT timeBeginPeriod(UINT uPeriod);
 MMRESULT timeEndPeriod(UINT uPeriod);
 void Sleep(DWORD dwMilliseconds);
-
-// ---- Our extension ----
-// Puts the window on the whole desktop (or back to its 640 x 480 client), as a full-screen device does.
-void PlatformSetFullScreen(HWND hWnd, BOOL bFullScreen);

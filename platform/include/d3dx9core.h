@@ -1,8 +1,8 @@
 // D3DX: texture loading from image files and the 2D sprite object.
 #pragma once
 
-#include "platform/d3d9.h"
-#include "platform/d3dx9math.h"
+#include "d3d9.h"
+#include "d3dx9math.h"
 
 #define D3DX_DEFAULT ((UINT)-1)
 #define D3DX_DEFAULT_NONPOW2 ((UINT)-2)

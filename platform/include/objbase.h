@@ -1,7 +1,7 @@
 // COM start-up. Our interfaces need no apartment, so both calls do nothing.
 #pragma once
 
-#include "platform/wintypes.h"
+#include "wintypes.h"
 
 inline HRESULT CoInitialize(LPVOID reserved) {
     (void)reserved;

@@ -3,7 +3,7 @@
 // declared size runs past the end of the file (or of its parent chunk) is not found.
 #pragma once
 
-#include "platform/wintypes.h"
+#include "wintypes.h"
 
 #include <cstdio> // SEEK_SET, SEEK_CUR, SEEK_END for mmioSeek
 

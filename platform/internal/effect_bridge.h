@@ -1,6 +1,6 @@
 // What meshes and effects need from the graphics device, and nothing more.
 //
-// The device (platform/d3d9.h) implements these over its OpenGL backend. Meshes and effects draw with
+// The device (d3d9.h) implements these over its OpenGL backend. Meshes and effects draw with
 // OpenGL directly, into the device's back buffer, between the device's own batched draws.
 //
 // Conventions the device and this layer share:
@@ -13,7 +13,7 @@
 //   touches GL only when it draws, clears or presents.
 #pragma once
 
-#include "platform/d3d9types.h"
+#include "d3d9types.h"
 
 struct IDirect3DDevice9;
 struct IDirect3DTexture9;
@@ -58,10 +58,6 @@ BridgeFixedState BridgeQueryState(IDirect3DDevice9* device);
 
 // The GL texture name (GL_TEXTURE_2D) of a texture; 0 for null or a texture without GL storage.
 unsigned BridgeTextureName(IDirect3DTexture9* texture);
-
-// What D3DXCreateTextureFromFileA does: loads an image file (path relative to the working directory)
-// into a new texture holding one reference. Null when the file is missing or unreadable.
-IDirect3DTexture9* BridgeCreateTextureFromFile(IDirect3DDevice9* device, const char* path);
 
 // AddRef and Release of a texture (both do nothing for null).
 void BridgeAddRefTexture(IDirect3DTexture9* texture);

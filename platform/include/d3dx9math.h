@@ -1,7 +1,7 @@
 // D3DX vectors and matrices in the row-vector convention: a point p becomes p x M, and A x B applies A first.
 #pragma once
 
-#include "platform/d3d9types.h"
+#include "d3d9types.h"
 
 struct D3DXVECTOR2 {
     float x, y;
@@ -68,8 +68,6 @@ D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* out, float sx, float sy, float sz);
 D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* out, float angle);
 D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* out, float angle);
 D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, float angle);
-D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* out, float yaw, float pitch, float roll);
-D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* out, const D3DXMATRIX* m);
 // Returns null (and leaves out unchanged) when the matrix cannot be inverted, as D3DX does.
 D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMATRIX* m);
 D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
@@ -84,9 +82,6 @@ D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVEC
 float D3DXVec3Length(const D3DXVECTOR3* v);
 float D3DXVec3LengthSq(const D3DXVECTOR3* v);
 float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b);
-D3DXVECTOR3* D3DXVec3Scale(D3DXVECTOR3* out, const D3DXVECTOR3* v, float s);
-D3DXVECTOR3* D3DXVec3Subtract(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
-D3DXVECTOR3* D3DXVec3Add(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
 
 // Picking: screen point (x, y in viewport pixels, z in [MinZ, MaxZ]) back into object space.
 // A null matrix stands for the identity.

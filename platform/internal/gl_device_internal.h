@@ -19,7 +19,7 @@
 //   glVertexAttribPointer(loc, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, ...) to get rgba in the shader.
 #pragma once
 
-#include "platform/d3d9.h"
+#include "d3d9.h"
 
 #include <string>
 
@@ -60,7 +60,6 @@ struct LightParams {
     D3DLIGHT9 light;
 };
 
-bool IsDrawing(IDirect3DDevice9* device);
 // Draws the device's pending batches (quads queued by DrawPrimitiveUP and sprites).
 void Flush(IDirect3DDevice9* device);
 // Makes the device's GL context current (no-op on a recording device or when already current).

@@ -7,8 +7,8 @@
 // fold away. A pixel shader on a software rasteriser runs both sides of every branch it keeps.
 #pragma once
 
-#include "platform/effect_bridge.h"
-#include "platform/effect_file.h"
+#include "effect_bridge.h"
+#include "effect_file.h"
 
 #include <functional>
 #include <memory>

@@ -2,8 +2,8 @@
 // emulation program, a streaming vertex buffer and a cache of GL state. Platform-internal.
 #pragma once
 
-#include "platform/d3d9device.h"
-#include "platform/gl_shaders.h"
+#include "d3d9device.h"
+#include "gl_shaders.h"
 
 #include <cstring>
 #include <map>

@@ -1,7 +1,7 @@
 // Direct3D 9 records and constants, with the values and layouts of the real API.
 #pragma once
 
-#include "platform/wintypes.h"
+#include "wintypes.h"
 
 typedef DWORD D3DCOLOR;
 #define D3DCOLOR_ARGB(a, r, g, b)                                                                         \

@@ -2,15 +2,14 @@
 //
 // A device made on a window that has an SDL OpenGL window behind it draws for real into a 640 x 480
 // offscreen back buffer that Present stretches onto the window. A device made on a window without one
-// (a null HWND in logic tests) keeps every state but draws nothing. Both can record their calls.
+// (a null HWND in logic tests) keeps every state but draws nothing. Both can record their calls
+// (d3d9debug.h).
 #pragma once
 
-#include "platform/com.h"
-#include "platform/d3d9types.h"
+#include "com.h"
+#include "d3d9types.h"
 
 #include <cstdint>
-#include <string>
-#include <utility>
 #include <vector>
 
 enum D3DSWAPEFFECT { D3DSWAPEFFECT_DISCARD = 1, D3DSWAPEFFECT_FLIP = 2, D3DSWAPEFFECT_COPY = 3 };
@@ -98,29 +97,6 @@ struct IDirect3DVertexDeclaration9 : public IUnknown {
     virtual HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) = 0;
 };
 
-// One recorded device call. Which fields are filled depends on the method:
-//   SetRenderState: a = state, b = value.   SetTextureStageState / SetSamplerState: a = stage, b = type,
-//   c = value.   SetTransform: a = transform type, matrix = the matrix.   SetFVF: a = fvf.
-//   SetTexture: a = stage, ptr = texture.   SetLight: a = index, light = the light.
-//   LightEnable: a = index, b = enable.   SetMaterial: material.   SetVertexDeclaration: ptr.
-//   Clear: a = flags, b = colour, z = depth.   SetViewport: a, b, c = X, Y, Width.
-//   DrawPrimitiveUP: a = primitive type, b = primitive count, c = stride, ptr = texture of stage 0,
-//     matrix = world matrix at draw time, data = copy of the vertices.
-//   SpriteDraw (one ID3DXSprite::Draw): ptr = texture, b = colour, data = the four corners as 24-byte
-//     vertices (x, y in back-buffer pixels, z, ARGB colour, u, v) in the order top-left, top-right,
-//     bottom-right, bottom-left of the source rectangle.
-//   BeginScene, EndScene, Present: no arguments.
-struct DeviceCall {
-    std::string method;
-    DWORD a = 0, b = 0, c = 0;
-    float z = 0.0f;
-    const void* ptr = nullptr;
-    D3DMATRIX matrix{};
-    D3DLIGHT9 light{};
-    D3DMATERIAL9 material{};
-    std::vector<uint8_t> data;
-};
-
 struct IDirect3DDevice9 : public IUnknown {
     virtual HRESULT TestCooperativeLevel() = 0;
     virtual HRESULT GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) = 0;
@@ -167,25 +143,6 @@ struct IDirect3DDevice9 : public IUnknown {
     virtual HRESULT Present(const RECT* src, const RECT* dst, HWND overrideWindow, const void* dirty) = 0;
     virtual HRESULT GetViewport(D3DVIEWPORT9* viewport) = 0;
     virtual HRESULT SetViewport(const D3DVIEWPORT9* viewport) = 0;
-
-    // ---- Our extensions ----
-    // True when the device draws with OpenGL; false for a recording-only device.
-    virtual bool IsDrawing() const = 0;
-    // Turns the call log on or off (off by default). Turning it on clears the log.
-    virtual void EnableCallLog(bool enable) = 0;
-    virtual bool CallLogEnabled() const = 0;
-    virtual const std::vector<DeviceCall>& CallLog() const = 0;
-    virtual void ClearCallLog() = 0;
-    // Reads the 640 x 480 back buffer as RGBA bytes, top row first. False on a recording device.
-    virtual bool ReadBackBuffer(std::vector<uint8_t>& rgba) = 0;
-    // Writes the back buffer to a PNG file. False on a recording device or when the file cannot be written.
-    virtual bool SaveBackBuffer(const char* pngPath) = 0;
-    // Counters for tests and benchmarks: batches drawn (one GL draw call each on a drawing device; counted
-    // on a recording device too) and frames presented.
-    virtual UINT BatchCount() const = 0;
-    virtual UINT PresentCount() const = 0;
-    // Triangles handed to GL by those draws (device batches and mesh subsets; 0 on a recording device).
-    virtual UINT TriangleCount() const = 0;
 };
 
 struct IDirect3D9 : public IUnknown {
@@ -200,15 +157,3 @@ struct IDirect3D9 : public IUnknown {
 };
 
 IDirect3D9* Direct3DCreate9(UINT sdkVersion);
-
-// Test hooks for the creation paths: Direct3DCreate9 returns null while failCreate is set; the next
-// failDeviceAttempts calls of CreateDevice fail with D3DERR_NOTAVAILABLE; devices are created with their
-// call log on while logNewDevices is set. Every CreateDevice call appends its device type and behaviour
-// flags to attempts.
-struct Direct3DTestHooks {
-    bool failCreate = false;
-    int failDeviceAttempts = 0;
-    bool logNewDevices = false;
-    std::vector<std::pair<D3DDEVTYPE, DWORD>> attempts;
-};
-Direct3DTestHooks& Direct3DTestHooksForTest();

@@ -6,8 +6,9 @@
 // Present, back-buffer reads and external GL draws flush too.
 #pragma once
 
-#include "platform/d3d9.h"
-#include "platform/gl_device_internal.h"
+#include "d3d9.h"
+#include "d3d9debug.h"
+#include "gl_device_internal.h"
 
 #include <array>
 #include <memory>
@@ -100,16 +101,17 @@ class D3D9Device final : public IDirect3DDevice9 {
     HRESULT GetViewport(D3DVIEWPORT9* viewport) override;
     HRESULT SetViewport(const D3DVIEWPORT9* viewport) override;
 
-    bool IsDrawing() const override { return m_Renderer != nullptr; }
-    void EnableCallLog(bool enable) override;
-    bool CallLogEnabled() const override { return m_LogEnabled; }
-    const std::vector<DeviceCall>& CallLog() const override { return m_Log; }
-    void ClearCallLog() override { m_Log.clear(); }
-    bool ReadBackBuffer(std::vector<uint8_t>& rgba) override;
-    bool SaveBackBuffer(const char* pngPath) override;
-    UINT BatchCount() const override { return m_BatchCount; }
-    UINT PresentCount() const override { return m_PresentCount; }
-    UINT TriangleCount() const override { return m_TriangleCount; }
+    // ---- Beyond Direct3D 9 (d3d9debug.h) ----
+    bool IsDrawing() const { return m_Renderer != nullptr; }
+    void EnableCallLog(bool enable);
+    bool CallLogEnabled() const { return m_LogEnabled; }
+    const std::vector<DeviceCall>& CallLog() const { return m_Log; }
+    void ClearCallLog() { m_Log.clear(); }
+    bool ReadBackBuffer(std::vector<uint8_t>& rgba);
+    bool SaveBackBuffer(const char* pngPath);
+    UINT BatchCount() const { return m_BatchCount; }
+    UINT PresentCount() const { return m_PresentCount; }
+    UINT TriangleCount() const { return m_TriangleCount; }
 
     // ---- Platform-internal ----
     GlRenderer* Renderer() const { return m_Renderer.get(); }
@@ -152,6 +154,13 @@ class D3D9Device final : public IDirect3DDevice9 {
     VertexLayout CurrentLayout() const { return m_Layout; }
     VertexLayout ComputeLayout() const;
     void BeginBatch(const DrawKey& key, IDirect3DTexture9* texture);
+    // The parts of DrawPrimitiveUP: its call log entry; the pending batch made ready for a draw of this
+    // topology under the current state; the vertices in world space in m_Scratch; and m_Scratch appended
+    // to the batch as a plain list of triangles, lines or points.
+    void LogDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride, UINT count);
+    void PrepareBatch(GpuTopology topology);
+    void TransformToScratch(const void* vertices, UINT count, UINT stride, const VertexLayout& layout);
+    void AppendScratchAsList(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT count);
     // Vertices in the pending batch (on a recording device they are counted, not kept).
     size_t PendingVertices() const { return m_Renderer ? m_Batch.size() : m_RecordedVertices; }
     void SetDefaultStates(const D3DPRESENT_PARAMETERS& params);

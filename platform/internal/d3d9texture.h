@@ -1,7 +1,7 @@
 // The texture behind IDirect3DTexture9: CPU pixels, plus a GL texture on a drawing device. Platform-internal.
 #pragma once
 
-#include "platform/d3d9.h"
+#include "d3d9.h"
 
 #include <memory>
 #include <vector>

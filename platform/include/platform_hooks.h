@@ -1,0 +1,47 @@
+// The application's handle on the platform layer, beside the Win32 calls: how this run works, a hook
+// before each pass handles its messages, a hook for every live input event, and input put in as if the
+// user made it (a replay). Not a Win32 header: the application's start-up, its replay module, the scene
+// chain (which leaves out drawing passes when nothing is drawn) and tests include it.
+#pragma once
+
+#include "wintypes.h"
+
+// How this run works; set once at start-up (tests set it freely).
+struct PlatformRunMode {
+    bool headless = false;     // SDL's offscreen driver: no visible window, real rendering
+    bool noRender = false;     // no SDL video and no OpenGL: a window without a screen, a recording device
+    bool fast = false;         // virtual clock: timeGetTime starts at 0 and moves only by what Sleep asks
+    int screenAnswer = 0;      // what a Yes/No MessageBoxA returns without asking (IDYES, IDNO), 0 ask
+    bool replayActive = false; // live keyboard and mouse ignored: input only through PlatformInject*
+};
+PlatformRunMode& PlatformMode();
+
+// One live input event as the message layer takes it in. A mouse move is reported once per pass, before
+// the next key event or when the pass's events are all read.
+enum class PlatformInputKind { KeyDown, KeyUp, Mouse, Close };
+struct PlatformInputEvent {
+    long long pass = 0; // the idle pass whose messages are being handled
+    PlatformInputKind kind = PlatformInputKind::Close;
+    int key = 0;      // KeyDown, KeyUp: the virtual key
+    int x = 0, y = 0; // Mouse: the position in the picture's client coordinates
+};
+
+typedef void (*PlatformPassHook)(long long pass);
+typedef void (*PlatformInputHook)(const PlatformInputEvent& event);
+// Called once for each idle pass, before that pass handles its messages (pass 0 is the first idle pass).
+// Null removes it.
+void PlatformSetBeforePassHook(PlatformPassHook hook);
+// Called for each live input event (never while replayActive). Null removes it.
+void PlatformSetInputHook(PlatformInputHook hook);
+
+// ---- Input put in as if the user made it ----
+// The held state of a virtual key, as GetAsyncKeyState reports it.
+void PlatformInjectKey(int vk, bool down);
+// A WM_KEYDOWN message for the game's window (the message the Escape key sends).
+void PlatformInjectKeyMessage(int vk);
+// The mouse at (x, y) of the picture's client coordinates.
+void PlatformInjectMouse(int x, int y);
+// The user closes the game's window: WM_CLOSE to it.
+void PlatformInjectClose();
+// True while the game's window exists and has not been destroyed.
+bool PlatformWindowOpen();

@@ -1,0 +1,58 @@
+// The application's run mode, its hooks, and input put in as if the user made it (a replay).
+#include "platform_hooks.h"
+
+#include "win32_private.h"
+
+namespace {
+
+PlatformRunMode s_Mode;
+PlatformPassHook s_BeforePass = nullptr;
+PlatformInputHook s_Input = nullptr;
+
+} // namespace
+
+PlatformRunMode& PlatformMode() {
+    return s_Mode;
+}
+
+void PlatformSetBeforePassHook(PlatformPassHook hook) {
+    s_BeforePass = hook;
+}
+
+void PlatformSetInputHook(PlatformInputHook hook) {
+    s_Input = hook;
+}
+
+void PlatformInjectKey(int vk, bool down) {
+    win32::SetKey(vk, down);
+}
+
+void PlatformInjectKeyMessage(int vk) {
+    win32::PostToQueue(win32::MainWindow(), WM_KEYDOWN, (WPARAM)vk, 0);
+}
+
+void PlatformInjectMouse(int x, int y) {
+    const POINT p = win32::PictureToScreen(win32::MainWindow(), x, y);
+    win32::SetMouseScreen(p.x, p.y);
+}
+
+void PlatformInjectClose() {
+    win32::PostToQueue(win32::MainWindow(), WM_CLOSE, 0, 0);
+}
+
+bool PlatformWindowOpen() {
+    const HWND hwnd = win32::MainWindow();
+    return hwnd && !hwnd->destroyed;
+}
+
+namespace win32 {
+
+void BeforePass(long long pass) {
+    if (s_BeforePass) s_BeforePass(pass);
+}
+
+void ReportInput(const PlatformInputEvent& event) {
+    if (s_Input) s_Input(event);
+}
+
+} // namespace win32
