@@ -52,3 +52,7 @@ void DrawCursor() {
     const RECT src = {0, 0, 32, 32};
     DrawSprite(g_pTexCursor, 255, g_CursorX, g_CursorY, 16.0f, 16.0f, src, scale);
 }
+
+bool KeyHeld(int vk) {
+    return (GetAsyncKeyState(vk) & 0x8000) != 0;
+}
