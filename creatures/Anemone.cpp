@@ -131,21 +131,15 @@ void CAnemone::Update() {
 
 // Shots land even on a dead anemone; the first hit while not provoked sends every fish after the player.
 void CAnemone::TakeShots() {
-    for (std::size_t i = 0; i < ShotList.size(); ++i) {
-        CObjectBase* shot = ShotList[i];
-        if (!shot || shot->m_bDead == 1 || shot->m_Kind != SHOT_PLAYER) continue;
-        const D3DXVECTOR3 at(shot->m_mTrans._41, shot->m_mTrans._42, shot->m_mTrans._43);
-        if (!(FlatDistanceSq(at, m_Pos) < m_Radius * m_Radius)) continue;
-        PushShotRing(m_Shot, at, SHOT_SPRAY, 0.5f, 10);
+    TakePlayerShots(*this, m_Pos, m_Radius * m_Radius, [this] {
         m_Hp -= 1;
-        shot->m_bDead = 1;
         m_ShakeTime = 15;
         if (m_Mode != ANEMONE_PROVOKED) {
             m_Mode = ANEMONE_PROVOKED;
             for (CPercula* fish : m_Fish)
                 fish->m_AiState = PERCULA_CHASE;
         }
-    }
+    });
 }
 
 void CAnemone::BreedFish() {

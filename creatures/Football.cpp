@@ -250,14 +250,8 @@ void CFootball::StepStunned() {
 
 // Every shot of the player's side over the body counts, several in one frame too.
 void CFootball::StepShotHits() {
-    for (std::size_t i = 0; i < ShotList.size(); ++i) {
-        CObjectBase* shot = ShotList[i];
-        if (!shot || shot->m_bDead || shot->m_Kind != SHOT_PLAYER) continue;
-        const D3DXVECTOR3 at(shot->m_mTrans._41, shot->m_mTrans._42, shot->m_mTrans._43);
-        if (!(FlatDistanceSq(at, m_Pos) < m_Radius * m_Radius)) continue;
-        PushShotRing(m_Shot, at, SHOT_SPRAY, 0.5f, 10);
+    TakePlayerShots(*this, m_Pos, m_Radius * m_Radius, [this] {
         m_Hp -= 1;
-        shot->m_bDead = 1;
         m_ShakeTime = 15;
         if (m_AiState != FOOTBALL_STUNNED) {
             m_StunCount += 1;
@@ -268,7 +262,7 @@ void CFootball::StepShotHits() {
             }
         }
         if (m_AiState == FOOTBALL_DORMANT) Wake();
-    }
+    });
 }
 
 // Each frame of contact takes 100 from everyone on the player's side within reach.

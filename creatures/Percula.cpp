@@ -41,9 +41,7 @@ constexpr float kLungeSpeed = 4.0f;
 constexpr float kLungeFriction = 0.94f;
 constexpr float kBiteRangeSq = 100.0f; // the bite reaches 10
 constexpr int32_t kBiteDamage = 20;
-constexpr float kSinkStep = 0.05f;  // outside its anemone the fish sinks to the floor
-constexpr float kSpraySpeed = 0.5f; // the spray of a hit
-constexpr int32_t kSprayLife = 10;
+constexpr float kSinkStep = 0.05f;       // outside its anemone the fish sinks to the floor
 constexpr float kDeathSpraySpeed = 0.1f; // the slow sprays of the death
 constexpr int32_t kDeathSprayLife = 70;
 constexpr int32_t kShakeFrames = 15;
@@ -230,18 +228,11 @@ void CPercula::Die() {
 }
 
 void CPercula::TakeShots() {
-    for (std::size_t i = 0; i < ShotList.size(); ++i) {
-        CObjectBase* shot = ShotList[i];
-        if (!shot || shot->m_bDead == 1 || shot->m_Kind != SHOT_PLAYER) continue;
-        const D3DXVECTOR3 at(shot->m_mTrans._41, shot->m_mTrans._42, shot->m_mTrans._43);
-        if (FlatDistanceSq(at, m_Pos) < m_Radius * m_Radius) {
-            PushShotRing(m_Shot, at, SHOT_SPRAY, kSpraySpeed, kSprayLife);
-            if (m_AiState == PERCULA_WANDER) m_AiState = PERCULA_CHASE;
-            m_Hp -= 1;
-            shot->m_bDead = 1;
-            m_ShakeTime = kShakeFrames;
-        }
-    }
+    TakePlayerShots(*this, m_Pos, m_Radius * m_Radius, [this] {
+        if (m_AiState == PERCULA_WANDER) m_AiState = PERCULA_CHASE;
+        m_Hp -= 1;
+        m_ShakeTime = kShakeFrames;
+    });
 }
 
 // Everyone on the player's side within reach in this frame is bitten once; then the bite is over.
