@@ -167,10 +167,10 @@ bool GlideStep() {
     if (g_CamAt.z < kGlideEnd) return false;
     g_CamAt.z = kGlideEnd;
     g_TitlePhase = TITLE_SELECTOR;
-    // Whatever is held on arrival was pressed for the glide: neither Enter nor the button chooses anything
-    // until it has been let go.
+    // Enter held on arrival was pressed for the glide: it chooses nothing until it has been let go. The
+    // button keeps its own latch: held through the glide, it presses what lies under the cursor on arrival
+    // unless it was already handled.
     g_bEnterLatch = 1;
-    g_bClickLatch = 1;
     return true;
 }
 
