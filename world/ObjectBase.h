@@ -24,8 +24,8 @@ struct ShotRequest {
 };
 static_assert(sizeof(ShotRequest) == 28, "a shot request is a 28-byte record");
 
-// The kinds of shot (ShotRequest::Kind, a shot's m_Kind). Only kinds 0 and 1 hit anything; any other kind
-// flies and ages but is never drawn.
+// The kinds of shot (ShotRequest::Kind, a shot's m_Kind). Only the first two hit anything; a kind not listed
+// here flies and ages but is never drawn.
 enum ShotKind {
     SHOT_PLAYER = 0, // the player's side: rescues strays, wears down creatures and blossoms
     SHOT_ENEMY = 1,  // stray jellies (and a dead player): hurts the player's side

@@ -1,5 +1,5 @@
-// Steps that several kinds of object take alike: the shadow under a swimmer, the shake after a hit and the
-// end of a creature's charge.
+// Steps that several kinds of object take alike: the shadow under a swimmer, the shake after a hit, the
+// player's shots hitting a target and the end of a creature's charge.
 #pragma once
 
 #include "world/ObjectBase.h"
@@ -35,7 +35,7 @@ void TakePlayerShots(CObjectBase& target, const D3DXVECTOR3& pos, float reachSq,
 // The sub-phases of a charge (m_ChargePhase of the creatures that lunge).
 enum ChargePhase {
     CHARGE_START = 0,    // about to back off
-    CHARGE_BACK_OFF = 1, // backing away with the jaw opening
+    CHARGE_BACK_OFF = 1, // backing away
     CHARGE_LUNGE = 2,    // holding still with the bite ready, then the lunge
     CHARGE_OVER = 3,     // the lunge has slowed down: the charge ends within the frame
 };
