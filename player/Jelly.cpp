@@ -55,8 +55,8 @@ constexpr float kHomeMargin = 3.0f; // how far inside the square's edge a stray 
 constexpr int kHomeWiden = 20;    // a returning stray heads home until well inside the square widened by this
 constexpr float kTurnStep = 3.0f; // degrees a frame toward a target
 
-// The formation: the first follower on the body, eight at 45-degree bearings, a ring of 14 more, then an
-// outer ring shared by the rest. Each distance grows with the jelly's jitter.
+// The formation: the first follower on the body, the next eight at 45-degree bearings, the next 14 on a ring
+// spaced for 22, then an outer ring shared by the rest. Each distance grows with the jelly's jitter.
 constexpr int32_t kInnerSlots = 8;
 constexpr int32_t kMiddleSlots = 22;
 constexpr float kInnerBearing = 45.0f;
