@@ -2,6 +2,7 @@
 #include "app/Camera.h"
 #include "world/WorldMath.h"
 
+#include "app/Cursor.h"
 #include "app/Direct3D.h"
 #include "app/Scene.h"
 #include "app/TraceSections.h"
@@ -38,10 +39,6 @@ void SetTerrainMatrix() {
     D3DXMatrixRotationY(&rot, 0.0f);
     D3DXMatrixTranslation(&trans, 0.0f, 0.0f, 0.0f);
     g_mTerrain = scale * rot * trans;
-}
-
-bool Held(int vk) {
-    return (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
 // The eye of the title: 50 units behind g_CamAt along the camera's view, pitched down 60 degrees.
@@ -127,7 +124,7 @@ void StageCameraInit(const D3DXMATRIX& trans) {
 
 void StageCameraUpdate(const D3DXMATRIX& trans) {
     // Climb while the player swims; after the keys are let go hold the height, then sink back.
-    if (Held('D') || Held('A') || Held('W') || Held('S')) {
+    if (KeyHeld('D') || KeyHeld('A') || KeyHeld('W') || KeyHeld('S')) {
         if (g_CamRise < kRiseMax) g_CamRise += kRiseStep;
         g_CamRiseHold = kRiseHoldFrames;
     } else {

@@ -59,3 +59,7 @@ void DrawCursor() {
 void TraceCursorKeys(JsonLine& j) {
     j.Vec2("cursor", g_CursorX, g_CursorY);
 }
+
+bool KeyHeld(int vk) {
+    return (GetAsyncKeyState(vk) & 0x8000) != 0;
+}

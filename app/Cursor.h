@@ -13,3 +13,6 @@ void ResetCursor();
 void UpdateCursor();
 // Draws the cursor image (24 x 24 pixels) centred on g_CursorX, g_CursorY.
 void DrawCursor();
+
+// Whether a key (a virtual-key code, 'A' to 'Z' or VK_...) is held now: the high bit of GetAsyncKeyState.
+bool KeyHeld(int vk);

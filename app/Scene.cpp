@@ -27,12 +27,12 @@
 
 SceneProcType g_SceneProc = nullptr;
 int g_SceneId = 0;
-int g_StageState = 0;
+int g_StageState = STAGE_PLAYING;
 int g_StageNo = 0;
-int g_FadeMode = 0;
+int g_FadeMode = FADE_NONE;
 int g_FadeAlpha = 255;
 int g_bTutorial = 0;
-int g_MenuChoice = -1;
+int g_MenuChoice = MENU_NONE;
 int g_FrameCount = 0;
 DWORD g_FrameWindowStart = 0;
 int g_DeathFadeCount = 70;
@@ -58,11 +58,6 @@ void SetLinearFog(D3DCOLOR color, float start, float end) {
     g_pDevice->SetRenderState(D3DRS_FOGEND, FloatBits(end));
 }
 
-// The player is element 0 of ActorList during a stage.
-CObjectBase* Player() {
-    return ActorList.empty() ? nullptr : ActorList[0];
-}
-
 // The seed of the random generator: the clock, or the command line's --seed.
 unsigned RandomSeed() {
     DWORD now = timeGetTime();
@@ -80,7 +75,7 @@ bool SceneIsSeen() {
 } // namespace
 
 void AppInit() {
-    g_StageState = 0;
+    g_StageState = STAGE_PLAYING;
     g_bTutorial = 0;
     g_FrameWindowStart = timeGetTime();
     g_FrameCount = 0;
@@ -89,7 +84,7 @@ void AppInit() {
     LoadSharedTextures();
     InitGround();
     g_FadeAlpha = 255;
-    g_FadeMode = 0;
+    g_FadeMode = FADE_NONE;
     g_TargetCount = 0;
     srand(RandomSeed());
     InitShader();
@@ -153,10 +148,10 @@ void TitleUpdate() {
 }
 
 void TitleUninit() {
-    if (g_MenuChoice == 0) {
+    if (g_MenuChoice == MENU_START) {
         g_SceneId = 1;
         g_SceneProc = GameInit;
-    } else if (g_MenuChoice == 1) {
+    } else if (g_MenuChoice == MENU_EXIT) {
         g_SceneId = 3;
         g_SceneProc = QuitScene;
     }
@@ -175,10 +170,10 @@ void TitleUninit() {
 
 void GameInit() {
     SetObjectArena(ObjectArena::Stage); // what the stage makes lives until ReleaseObjects
-    if (g_FadeMode == 0) g_FadeMode = 1;
+    if (g_FadeMode == FADE_NONE) g_FadeMode = FADE_IN;
     LoadStageMeshes();
     LoadStageTextures();
-    g_StageState = 0;
+    g_StageState = STAGE_PLAYING;
     g_DeathFadeCount = 70;
     g_DeathFadeBlue = 255;
     g_DeathFogEnd = 100.0f;
@@ -189,14 +184,14 @@ void GameInit() {
     LoadStage();
     InitAll();
     UpdateAll();
-    StageCameraInit(Player()->m_mTrans);
+    StageCameraInit(ThePlayer()->m_mTrans);
     SetLinearFog(0xFF4646FF, 30.0f, 100.0f);
     g_SceneProc = GameUpdate;
 }
 
 void GameUpdate() {
     // The death fade: the fog turns from blue to red and closes in.
-    if (g_StageState == 1 && g_DeathFadeCount < 255) {
+    if (g_StageState == STAGE_DEAD && g_DeathFadeCount < 255) {
         g_DeathFadeBlue -= 1;
         g_DeathFadeCount += 1;
         g_pDevice->SetRenderState(D3DRS_FOGENABLE, TRUE);
@@ -208,24 +203,24 @@ void GameUpdate() {
         g_pDevice->SetRenderState(D3DRS_FOGEND, FloatBits(g_DeathFogEnd));
     }
     // While a fade runs the world stands still.
-    if (g_FadeMode == 3 && g_StageNo == 1) {
+    if (g_FadeMode == FADE_IN_DONE && g_StageNo == 1) {
         g_bTutorial = 1;
-    } else if (g_FadeMode == 0) {
-        if (CObjectBase* player = Player()) StageCameraUpdate(player->m_mTrans);
+    } else if (g_FadeMode == FADE_NONE) {
+        if (CObjectBase* player = ThePlayer()) StageCameraUpdate(player->m_mTrans);
         UpdateAll();
     }
     // The clear test comes before the death test: dying on the clearing frame still clears.
-    if (g_StageState == 0 && g_TargetCount <= 0) g_StageState = 2;
-    if (g_StageState != 0) g_bTutorial = 0;
-    CObjectBase* player = Player();
-    if (player && player->m_Hp <= 0 && g_StageState == 0) g_StageState = 1;
-    if (g_FadeMode == 4) g_SceneProc = GameUninit;
+    if (g_StageState == STAGE_PLAYING && g_TargetCount <= 0) g_StageState = STAGE_CLEARED;
+    if (g_StageState != STAGE_PLAYING) g_bTutorial = 0;
+    CObjectBase* player = ThePlayer();
+    if (player && player->m_Hp <= 0 && g_StageState == STAGE_PLAYING) g_StageState = STAGE_DEAD;
+    if (g_FadeMode == FADE_OUT_DONE) g_SceneProc = GameUninit;
     UpdateInterface(g_StageState);
     if (g_StageNo == 1 && g_bTutorial == 1) TutorialStep();
     FadeStep();
     FrameClockCount();
     UpdateCursor();
-    if (g_FadeMode == 0) ShootAll();
+    if (g_FadeMode == FADE_NONE) ShootAll();
     g_pDevice->BeginScene();
     g_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF3C3CFF, 1.0f, 0);
     SetViewProjection(); // the picking of this frame reads the view and projection
@@ -268,25 +263,25 @@ void QuitScene() {
 // Modes 3 and 4 last exactly one frame.
 void FadeStep() {
     switch (g_FadeMode) {
-    case 1:
+    case FADE_IN:
         if (g_FadeAlpha > 0) {
             g_FadeAlpha -= 4;
             if (g_FadeAlpha > 0) break;
         }
         g_FadeAlpha = 0;
-        g_FadeMode = 3;
+        g_FadeMode = FADE_IN_DONE;
         break;
-    case 2:
+    case FADE_OUT:
         if (g_FadeAlpha < 255) g_FadeAlpha += 4;
         // A fade-out that reaches full black ends, even one that did not start from a multiple of 4.
         if (g_FadeAlpha >= 255) {
             g_FadeAlpha = 255;
-            g_FadeMode = 4;
+            g_FadeMode = FADE_OUT_DONE;
         }
         break;
-    case 3:
-    case 4:
-        g_FadeMode = 0;
+    case FADE_IN_DONE:
+    case FADE_OUT_DONE:
+        g_FadeMode = FADE_NONE;
         break;
     default:
         break;
@@ -343,12 +338,12 @@ void StartInStage(int stageNo) {
 void ResetSceneGlobals() {
     g_SceneProc = nullptr;
     g_SceneId = 0;
-    g_StageState = 0;
+    g_StageState = STAGE_PLAYING;
     g_StageNo = 0;
-    g_FadeMode = 0;
+    g_FadeMode = FADE_NONE;
     g_FadeAlpha = 255;
     g_bTutorial = 0;
-    g_MenuChoice = -1;
+    g_MenuChoice = MENU_NONE;
     g_FrameCount = 0;
     g_FrameWindowStart = 0;
     g_DeathFadeCount = 70;

@@ -7,6 +7,29 @@
 
 typedef void (*SceneProcType)();
 
+// The values of g_FadeMode. The done modes last exactly one frame.
+enum FadeMode {
+    FADE_NONE = 0,
+    FADE_IN = 1,
+    FADE_OUT = 2,
+    FADE_IN_DONE = 3,
+    FADE_OUT_DONE = 4,
+};
+
+// The values of g_MenuChoice: what the title's menu chose.
+enum MenuChoice {
+    MENU_NONE = -1,
+    MENU_START = 0,
+    MENU_EXIT = 1,
+};
+
+// The values of g_StageState. A stage never returns to playing once it has been lost or cleared.
+enum StageState {
+    STAGE_PLAYING = 0,
+    STAGE_DEAD = 1,
+    STAGE_CLEARED = 2,
+};
+
 extern SceneProcType g_SceneProc; // what the next idle pass calls
 extern int g_SceneId;             // 0 title, 1 stage, 3 quitting
 extern int g_StageState;          // 0 playing, 1 player dead, 2 stage cleared

@@ -15,13 +15,14 @@
 #include "player/Effects.h"
 #include "world/ObjectBase.h"
 #include "world/Props.h"
+#include "world/WorldMath.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
 
-int32_t g_TitlePhase = 0;
+int32_t g_TitlePhase = TITLE_WAITING;
 float g_TitleSpeed = 0.0f;
 int32_t g_StageSel = 0;
 BYTE g_bSelMoving = 0;
@@ -44,12 +45,11 @@ CAnemone* g_pTitleAnemone = nullptr;
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292f;
-constexpr float kTilt10 = -0.17453292f; // the logo and the prompt lean back by 10 degrees
-constexpr float kTilt30 = -0.5235988f;  // the exit button and the stars by 30
-constexpr float kGlideEnd = 10.0f;      // the selector's z
-constexpr float kItemSpacing = 100.0f;  // stage item i stands at x = 100 i
-constexpr float kStartSpeed = 6.0f;     // the glide and the slide start at this speed
+constexpr float kTilt10 = -10.0f;      // the logo and the prompt lean back by 10 degrees
+constexpr float kTilt30 = -30.0f;      // the exit button and the stars by 30
+constexpr float kGlideEnd = 10.0f;     // the selector's z
+constexpr float kItemSpacing = 100.0f; // stage item i stands at x = 100 i
+constexpr float kStartSpeed = 6.0f;    // the glide and the slide start at this speed
 
 // The displays clear their pointer when the program's arena destroys them, so that nothing dangles.
 class CTitleFootball : public CFootball {
@@ -64,26 +64,6 @@ class CTitleAnemone : public CAnemone {
         if (g_pTitleAnemone == this) g_pTitleAnemone = nullptr;
     }
 };
-
-bool Held(int vk) {
-    return (GetAsyncKeyState(vk) & 0x8000) != 0;
-}
-
-D3DXMATRIX Translation(float x, float y, float z) {
-    D3DXMATRIX m;
-    D3DXMatrixTranslation(&m, x, y, z);
-    return m;
-}
-D3DXMATRIX Scaling(float x, float y, float z) {
-    D3DXMATRIX m;
-    D3DXMatrixScaling(&m, x, y, z);
-    return m;
-}
-D3DXMATRIX RotationX(float radians) {
-    D3DXMATRIX m;
-    D3DXMatrixRotationX(&m, radians);
-    return m;
-}
 
 // A w x d quad in the x-z plane centred on the origin, white; a mirrored quad shows its image flipped.
 void FillQuad(TitlePanel& panel, float w, float d, bool mirrored) {
@@ -104,10 +84,10 @@ void SetArrowColour(TitlePanel& arrow) {
 // The selector's buttons follow the camera sideways; the start button rides on the selected item's bob.
 void PlaceButtons() {
     const float ax = g_CamAt.x;
-    g_PanelRight.World = Translation(ax + 30.0f, 5.0f, -5.0f);
-    g_PanelLeft.World = Translation(ax - 30.0f, 5.0f, -5.0f);
-    g_PanelStart.World = Translation(ax, 5.0f + g_PanelItem[g_StageSel].Bob, -5.0f);
-    g_PanelExit.World = RotationX(kTilt30) * Translation(ax + 30.0f, 5.0f, 20.0f);
+    g_PanelRight.World = MatTranslation(ax + 30.0f, 5.0f, -5.0f);
+    g_PanelLeft.World = MatTranslation(ax - 30.0f, 5.0f, -5.0f);
+    g_PanelStart.World = MatTranslation(ax, 5.0f + g_PanelItem[g_StageSel].Bob, -5.0f);
+    g_PanelExit.World = MatRotationX(kTilt30) * MatTranslation(ax + 30.0f, 5.0f, 20.0f);
 }
 
 // The creature displays are made once, in the program's arena, whatever arena the caller is filling.
@@ -132,8 +112,7 @@ void SpawnRing() {
 // Eight bubbles on a circle of radius 3, 10 units beyond the look-at point, at a random depth in -10..9.
 void SpawnBubbleRing(float centreX) {
     for (int i = 0; i < 8; ++i) {
-        D3DXMATRIX turn;
-        D3DXMatrixRotationY(&turn, 45.0f * (float)i * kDegToRad);
+        const D3DXMATRIX turn = MatRotationY(45.0f * (float)i);
         const D3DXVECTOR3 ahead(0.0f, 0.0f, 3.0f);
         D3DXVECTOR3 offset;
         D3DXVec3TransformNormal(&offset, &ahead, &turn);
@@ -148,15 +127,15 @@ void SpawnBubbleRing(float centreX) {
 
 void StartStage() {
     g_StageNo = g_StageSel + 1;
-    g_MenuChoice = 0;
+    g_MenuChoice = MENU_START;
     SpawnRing();
-    if (g_FadeMode == 0) g_FadeMode = 2;
+    if (g_FadeMode == FADE_NONE) g_FadeMode = FADE_OUT;
 }
 
 void ChooseExit() {
-    g_MenuChoice = 1;
+    g_MenuChoice = MENU_EXIT;
     SpawnRing();
-    if (g_FadeMode == 0) g_FadeMode = 2;
+    if (g_FadeMode == FADE_NONE) g_FadeMode = FADE_OUT;
 }
 
 // One item to the side: the camera slides there, and input waits until it has arrived.
@@ -188,31 +167,31 @@ bool GlideStep() {
     }
     if (g_CamAt.z < kGlideEnd) return false;
     g_CamAt.z = kGlideEnd;
-    g_TitlePhase = 2;
-    // Whatever is held on arrival was pressed for the glide: neither Enter nor the button chooses anything
-    // until it has been let go.
+    g_TitlePhase = TITLE_SELECTOR;
+    // Enter held on arrival was pressed for the glide: it chooses nothing until it has been let go. The
+    // button keeps its own latch: held through the glide, it presses what lies under the cursor on arrival
+    // unless it was already handled.
     g_bEnterLatch = 1;
-    g_bClickLatch = 1;
     return true;
 }
 
 void SelectorStep() {
     Bob(g_PanelItem[0]);
     Bob(g_PanelItem[1]);
-    g_MenuChoice = -1;
+    g_MenuChoice = MENU_NONE;
     if (g_bSelMoving == 1) return;
 
-    if ((Held(VK_RIGHT) || Held('D')) && g_StageSel < 1) MoveSelection(1);
-    if ((Held(VK_LEFT) || Held('A')) && g_StageSel > 0) MoveSelection(-1);
+    if ((KeyHeld(VK_RIGHT) || KeyHeld('D')) && g_StageSel < 1) MoveSelection(1);
+    if ((KeyHeld(VK_LEFT) || KeyHeld('A')) && g_StageSel > 0) MoveSelection(-1);
 
-    if (Held(VK_RETURN)) {
+    if (KeyHeld(VK_RETURN)) {
         if (g_bEnterLatch == 0) StartStage();
         g_bEnterLatch = 1;
     } else {
         g_bEnterLatch = 0;
     }
 
-    if (Held(VK_LBUTTON)) {
+    if (KeyHeld(VK_LBUTTON)) {
         // Each panel is tested on its own: where panels overlap on screen one click does several things.
         if (g_bClickLatch == 0) {
             if (TitlePanelHit(g_PanelStart)) StartStage();
@@ -270,21 +249,19 @@ template <class Call> void EffectsFarToNear(Call call) {
 }
 
 void DrawFootballDisplay(CFootball& football, float x, float z) {
-    D3DXMATRIX turn;
-    D3DXMatrixRotationY(&turn, 3.1415927f);
-    const D3DXMATRIX world = football.m_mScale * turn * Translation(x, 10.0f, z + 60.0f);
+    const D3DXMATRIX world = football.m_mScale * MatRotationY(180.0f) * MatTranslation(x, 10.0f, z + 60.0f);
     football.m_mWorld = world;
     DrawMesh(g_MeshAnemone, world, 0);
     DrawMesh(g_MeshFootball, world, 0);
-    DrawMesh(g_MeshLowerJaw, Scaling(1.0f, 1.0f, 1.2f) * RotationX(football.m_Jaw * kDegToRad) * world, 0);
+    DrawMesh(g_MeshLowerJaw, MatScaling(1.0f, 1.0f, 1.2f) * MatRotationX(football.m_Jaw) * world, 0);
     const float glow = (std::sin(g_TitleGlowPhase) + 1.0f) * 0.25f + 0.5f;
     g_TitleGlowPhase += football.m_PulseSpeed;
-    DrawMeshColored(g_MeshEffect, Translation(0.0f, 5.0f, 5.0f) * world, D3DXCOLOR(1.0f, 1.0f, 1.0f, glow),
+    DrawMeshColored(g_MeshEffect, MatTranslation(0.0f, 5.0f, 5.0f) * world, D3DXCOLOR(1.0f, 1.0f, 1.0f, glow),
                     4);
 }
 
 void DrawAnemoneDisplay(CAnemone& anemone, float x, float z) {
-    anemone.m_mWorld = anemone.m_mScale * Translation(x, 5.0f, z + 60.0f);
+    anemone.m_mWorld = anemone.m_mScale * MatTranslation(x, 5.0f, z + 60.0f);
     DrawMesh(g_MeshAnemone, anemone.m_mWorld, 0);
     g_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
     for (CAnemoneTentacle* tentacle : anemone.TentaclesFarToNear()) {
@@ -297,16 +274,16 @@ void DrawAnemoneDisplay(CAnemone& anemone, float x, float z) {
 } // namespace
 
 void TitleSetup() {
-    g_TitlePhase = 0;
-    if (g_FadeMode == 0) g_FadeMode = 1;
+    g_TitlePhase = TITLE_WAITING;
+    if (g_FadeMode == FADE_NONE) g_FadeMode = FADE_IN;
     FillQuad(g_PanelLogo, 60.0f, 20.0f, false);
     FillQuad(g_PanelPrompt, 20.0f, 10.0f, false);
-    g_MenuChoice = -1;
+    g_MenuChoice = MENU_NONE;
     g_bEnterLatch = 1;
     g_StageSel = 0;
     for (int i = 0; i < 2; ++i) {
         FillQuad(g_PanelItem[i], 20.0f, 20.0f, false);
-        g_PanelItem[i].World = Translation(kItemSpacing * (float)i, 5.0f, 0.0f);
+        g_PanelItem[i].World = MatTranslation(kItemSpacing * (float)i, 5.0f, 0.0f);
     }
     FillQuad(g_PanelStart, 16.0f, 16.0f, false);
     FillQuad(g_PanelExit, 32.0f, 24.0f, false);
@@ -320,31 +297,31 @@ void TitleSetup() {
 
     CreateDisplays();
     g_pTitleFootball->m_Radius = 17.5f;
-    g_pTitleFootball->m_mScale = Scaling(2.5f, 2.5f, 2.5f);
+    g_pTitleFootball->m_mScale = MatScaling(2.5f, 2.5f, 2.5f);
     g_pTitleFootball->m_PulseSpeed = 0.03f;
     g_pTitleAnemone->m_Pos = D3DXVECTOR3(100.0f, 5.0f, 60.0f);
     g_pTitleAnemone->m_Radius = 17.5f;
-    g_pTitleAnemone->m_mScale = Scaling(10.0f, 5.0f, 10.0f);
+    g_pTitleAnemone->m_mScale = MatScaling(10.0f, 5.0f, 10.0f);
     g_pTitleAnemone->BuildTentacles(); // the ring of the last visit is set up afresh: always 72
 
     g_TitleFrame = 0;
 }
 
 void TitleStep() {
-    if (g_FadeMode == 0) {
-        if (g_TitlePhase == 0 && (Held(VK_RETURN) || Held(VK_LBUTTON))) {
-            g_TitlePhase = 1;
+    if (g_FadeMode == FADE_NONE) {
+        if (g_TitlePhase == TITLE_WAITING && (KeyHeld(VK_RETURN) || KeyHeld(VK_LBUTTON))) {
+            g_TitlePhase = TITLE_GLIDING;
             g_TitleSpeed = kStartSpeed;
         }
-        if (g_TitlePhase == 1) GlideStep();
-        if (g_TitlePhase == 2) SelectorStep();
+        if (g_TitlePhase == TITLE_GLIDING) GlideStep();
+        if (g_TitlePhase == TITLE_SELECTOR) SelectorStep();
     }
 
     SlideStep();
     PlaceButtons();
     FadeArrow(g_PanelLeft, g_StageSel == 0);
     FadeArrow(g_PanelRight, g_StageSel == 1);
-    if (g_FadeMode == 4) g_SceneProc = TitleUninit;
+    if (g_FadeMode == FADE_OUT_DONE) g_SceneProc = TitleUninit;
     // A ring of bubbles every 210 frames, to the right and to the left in turn, from the very first frame.
     if (g_TitleFrame % 420 == 0) SpawnBubbleRing(g_CamAt.x + 40.0f);
     if (g_TitleFrame % 420 == 210) SpawnBubbleRing(g_CamAt.x - 40.0f);
@@ -389,8 +366,10 @@ void DrawEffectList() {
 
 void DrawTitlePanels() {
     const float ax = g_CamAt.x;
-    g_PanelLogo.World = Scaling(1.5f, 1.5f, 1.5f) * RotationX(kTilt10) * Translation(ax, 10.0f, -110.0f);
-    g_PanelPrompt.World = Scaling(1.0f, 0.5f, 0.5f) * RotationX(kTilt10) * Translation(ax, 10.0f, -125.0f);
+    g_PanelLogo.World =
+        MatScaling(1.5f, 1.5f, 1.5f) * MatRotationX(kTilt10) * MatTranslation(ax, 10.0f, -110.0f);
+    g_PanelPrompt.World =
+        MatScaling(1.0f, 0.5f, 0.5f) * MatRotationX(kTilt10) * MatTranslation(ax, 10.0f, -125.0f);
     DrawPanel(g_pTexLogo, g_PanelLogo.World, g_PanelLogo.Verts);
     DrawPanel(g_pTexClick, g_PanelPrompt.World, g_PanelPrompt.Verts);
     DrawPanel(g_pTexStart, g_PanelStart.World, g_PanelStart.Verts);
@@ -400,7 +379,7 @@ void DrawTitlePanels() {
     // Stage 1 carries one star, stage 2 two side by side, each half the item's size, leaning back.
     for (int p = 0; p < 2; ++p) {
         for (int k = 0; k <= p; ++k) {
-            D3DXMATRIX m = Scaling(0.5f, 0.5f, 0.5f) * RotationX(kTilt30) * g_PanelItem[p].World;
+            D3DXMATRIX m = MatScaling(0.5f, 0.5f, 0.5f) * MatRotationX(kTilt30) * g_PanelItem[p].World;
             m._41 += 15.0f * (float)k - 7.5f * (float)p;
             m._43 += 10.0f;
             DrawPanel(g_pTexStar, m, g_PanelItem[p].Verts);
@@ -416,7 +395,7 @@ void DrawTitleCreatures() {
 }
 
 void ResetTitleGlobals() {
-    g_TitlePhase = 0;
+    g_TitlePhase = TITLE_WAITING;
     g_TitleSpeed = 0.0f;
     g_StageSel = 0;
     g_bSelMoving = 0;

@@ -12,6 +12,13 @@
 class CFootball;
 class CAnemone;
 
+// The values of g_TitlePhase.
+enum TitlePhase {
+    TITLE_WAITING = 0,  // for the first input
+    TITLE_GLIDING = 1,  // to the selector
+    TITLE_SELECTOR = 2, // active until the title ends
+};
+
 // One flat textured rectangle of the title, lying in the x-z plane of its own space.
 struct TitlePanel {
     D3DXMATRIX World;  // where it is drawn

@@ -8,6 +8,7 @@
 #include "assets/Textures.h"
 #include "creatures/Percula.h"
 #include "player/Effects.h"
+#include "world/ObjectSteps.h"
 #include "world/Props.h"
 #include "world/WorldMath.h"
 
@@ -17,7 +18,6 @@
 #include <map>
 
 namespace {
-
 
 // Creates objects in another arena for as long as it lives.
 class ArenaScope {
@@ -45,7 +45,7 @@ void CAnemone::Init() {
     m_Hp = 600;
     m_bDead = 0;
     m_Radius = 17.5f;
-    m_Mode = 0;
+    m_Mode = ANEMONE_CALM;
     m_bDying = 0;
     m_Count = 0;
     D3DXMatrixTranslation(&m_mTrans, m_Pos.x, m_Pos.y, m_Pos.z);
@@ -94,12 +94,12 @@ void CAnemone::BuildTentacles() {
 }
 
 void CAnemone::Update() {
-    const CObjectBase* player = ActorList.empty() ? nullptr : ActorList[0];
-    if (player && m_Mode == 0 && FlatDistanceSq(player->m_Pos, m_Pos) < 900.0f) {
-        m_Mode = 1;
-    } else if (player && m_Mode == 3 && player->m_Hp > 0 &&
+    const CObjectBase* player = ThePlayer();
+    if (player && m_Mode == ANEMONE_CALM && FlatDistanceSq(player->m_Pos, m_Pos) < 900.0f) {
+        m_Mode = ANEMONE_NOTICED;
+    } else if (player && m_Mode == ANEMONE_PROVOKED && player->m_Hp > 0 &&
                FlatDistanceSq(player->m_Pos, m_Pos) >= 22500.0f) {
-        m_Mode = 0;
+        m_Mode = ANEMONE_CALM;
     }
 
     TakeShots();
@@ -109,11 +109,11 @@ void CAnemone::Update() {
     if (m_Hp <= 200 && m_bHealCalled == 0) {
         // Once: the fish bred after this are not called.
         for (CPercula* fish : m_Fish)
-            fish->m_AiState = 4;
+            fish->m_AiState = PERCULA_HOME;
         m_bHealCalled = 1;
     }
     if (m_bDying == 0 && m_Hp <= 0) {
-        m_Mode = 2;
+        m_Mode = ANEMONE_DEAD;
         m_bDying = 1;
         Burst();
     }
@@ -123,13 +123,7 @@ void CAnemone::Update() {
     m_Fish.erase(std::remove_if(m_Fish.begin(), m_Fish.end(), [](CPercula* f) { return f->m_bDead == 1; }),
                  m_Fish.end());
 
-    if (m_ShakeTime >= 1 && m_Hp >= 0) {
-        const float r = static_cast<float>(std::rand() % 360) * kDegToRad;
-        D3DXMatrixTranslation(&m_mShake, 0.5f * std::sin(r), 0.0f, 0.5f * std::cos(r));
-        m_ShakeTime -= 1;
-    } else {
-        D3DXMatrixTranslation(&m_mShake, 0.0f, 0.0f, 0.0f);
-    }
+    StepShake(m_mShake, m_ShakeTime, m_Hp >= 0);
     m_mWorld = m_mScale * m_mShake * m_mTrans;
 
     m_Count += 1;
@@ -138,28 +132,15 @@ void CAnemone::Update() {
 
 // Shots land even on a dead anemone; the first hit while not provoked sends every fish after the player.
 void CAnemone::TakeShots() {
-    for (std::size_t i = 0; i < ShotList.size(); ++i) {
-        CObjectBase* shot = ShotList[i];
-        if (!shot || shot->m_bDead == 1 || shot->m_Kind != 0) continue;
-        const D3DXVECTOR3 at(shot->m_mTrans._41, shot->m_mTrans._42, shot->m_mTrans._43);
-        if (!(FlatDistanceSq(at, m_Pos) < m_Radius * m_Radius)) continue;
-        for (int k = 0; k < 8; ++k) {
-            m_Shot.Angle = 45.0f * static_cast<float>(k);
-            m_Shot.Pos = at;
-            m_Shot.Kind = 10;
-            m_Shot.Speed = 0.5f;
-            m_Shot.Life = 10;
-            ShotRequestQueue.push_back(m_Shot);
-        }
+    TakePlayerShots(*this, m_Pos, m_Radius * m_Radius, [this] {
         m_Hp -= 1;
-        shot->m_bDead = 1;
         m_ShakeTime = 15;
-        if (m_Mode != 3) {
-            m_Mode = 3;
+        if (m_Mode != ANEMONE_PROVOKED) {
+            m_Mode = ANEMONE_PROVOKED;
             for (CPercula* fish : m_Fish)
-                fish->m_AiState = 1;
+                fish->m_AiState = PERCULA_CHASE;
         }
-    }
+    });
 }
 
 void CAnemone::BreedFish() {

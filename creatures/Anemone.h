@@ -8,6 +8,14 @@
 class CPercula;
 class CAnemoneTentacle;
 
+// What an anemone is doing (m_Mode).
+enum AnemoneMode {
+    ANEMONE_CALM = 0,
+    ANEMONE_NOTICED = 1, // the player came near
+    ANEMONE_DEAD = 2,
+    ANEMONE_PROVOKED = 3, // shot at: its fish chase the player
+};
+
 // A fixed creature of the seabed that the player destroys by shooting it. Shots send its fish after the
 // player; as it weakens it breeds more fish and, once, calls them all home, each fish that arrives healing it
 // by 20. Only the anemone is in ActorList: it updates and draws its tentacles and fish itself.
@@ -29,7 +37,7 @@ class CAnemone : public CObjectBase {
     // the later created first.
     std::vector<CAnemoneTentacle*> TentaclesFarToNear() const;
 
-    int32_t m_Mode = 0;      // 0 calm, 1 player noticed, 2 dead, 3 provoked
+    int32_t m_Mode = 0;      // AnemoneMode
     BYTE m_bDying = 0;       // the death has been handled
     D3DXMATRIX m_mShake{};   // shake translation after a hit
     int32_t m_ShakeTime = 0; // frames of shaking left

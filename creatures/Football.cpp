@@ -12,6 +12,7 @@
 #include "assets/Textures.h"
 #include "player/Effects.h"
 #include "world/Collision.h"
+#include "world/ObjectSteps.h"
 #include "world/Props.h"
 #include "world/WorldMath.h"
 
@@ -22,7 +23,6 @@
 float g_GlowPhase = 0.0f;
 
 namespace {
-
 
 constexpr float kWakeRangeSq = 900.0f;    // a dormant football wakes when the player comes within 30
 constexpr float kRiseTop = 13.0f;         // height at which rising ends
@@ -38,10 +38,6 @@ constexpr float kJawShut = 10.0f;         // jaw angle when closed
 constexpr float kJawOpen = 50.0f;         // jaw angle when open
 constexpr float kCalmPulse = 0.03f;       // glow phase step at rest
 constexpr float kChargePulse = 0.5f;      // glow phase step while charging
-
-CObjectBase* Player() {
-    return ActorList.empty() ? nullptr : ActorList[0];
-}
 
 // Once: above 360 take 360 away, below 0 add 360.
 float WrapOnce(float degrees) {
@@ -65,11 +61,11 @@ CFootball::CFootball() {
 void CFootball::Init() {
     m_Angle = 180.0f;
     m_Hp = 700;
-    m_State = 1;
+    m_State = STATE_WILD;
     m_StateTimer = 0;
     m_AiState = FOOTBALL_DORMANT;
     m_bBiting = 0;
-    m_ChargePhase = 0;
+    m_ChargePhase = CHARGE_START;
     m_ChargeVel = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     m_CircleDir = 0;
     m_Speed = 0.03f;
@@ -128,14 +124,14 @@ void CFootball::Update() {
     if (m_Hp > 0) StepShotHits();
     if (m_AiState != FOOTBALL_DEAD) StepBite();
     StepDeath();
-    StepShake();
+    StepShake(m_mShake, m_ShakeTime, m_Hp >= 0);
     m_mWorld = m_mScale * m_mRoll * m_mShake * m_mWorld;
     m_Count += 1;
     if (m_Count > 3600) m_Count = 0;
 }
 
 void CFootball::StepDormant() {
-    const CObjectBase* player = Player();
+    const CObjectBase* player = ThePlayer();
     if (player && FlatDistanceSq(player->m_Pos, m_Pos) < kWakeRangeSq) Wake();
     BuildWorld();
 }
@@ -149,7 +145,7 @@ void CFootball::StepRising() {
 }
 
 void CFootball::StepWander() {
-    const CObjectBase* player = Player();
+    const CObjectBase* player = ThePlayer();
     if (player && player->m_Hp > 0 && FlatDistanceSq(player->m_Pos, m_Pos) < kNoticeRangeSq)
         m_AiState = FOOTBALL_CHASE;
     if (FlatDistanceSq(m_Home, m_Pos) >= kHomeRangeSq) {
@@ -168,7 +164,7 @@ void CFootball::StepWander() {
 
 // The state changes below take effect next frame; a later one overrides an earlier one.
 void CFootball::StepChase() {
-    const CObjectBase* player = Player();
+    const CObjectBase* player = ThePlayer();
     if (!player) { // nobody to chase
         m_AiState = FOOTBALL_WANDER;
         BuildWorld();
@@ -199,11 +195,11 @@ void CFootball::StepDead() {
 // Backing off with the jaw opening, holding still with the bite ready, then the lunge. The phases run in
 // order, so one may hand over to the next within the same frame.
 void CFootball::StepCharge() {
-    if (m_ChargePhase == 0) {
-        m_ChargePhase = 1;
+    if (m_ChargePhase == CHARGE_START) {
+        m_ChargePhase = CHARGE_BACK_OFF;
         m_PulseSpeed = kChargePulse;
     }
-    if (m_ChargePhase == 1) {
+    if (m_ChargePhase == CHARGE_BACK_OFF) {
         m_StateTimer += 1;
         m_ChargeVel = HeadingVector(m_Angle) * -0.2f;
         m_Pos += m_ChargeVel;
@@ -211,12 +207,12 @@ void CFootball::StepCharge() {
         if (m_Jaw < kJawOpen) m_Jaw += 0.5f;
         if (m_StateTimer > kBackOffFrames) {
             m_StateTimer = 0;
-            m_ChargePhase = 2;
+            m_ChargePhase = CHARGE_LUNGE;
             m_bBiting = 1;
             m_ChargeVel = HeadingVector(m_Angle) * 4.0f;
         }
     }
-    if (m_ChargePhase == 2) {
+    if (m_ChargePhase == CHARGE_LUNGE) {
         m_StateTimer += 1;
         if (m_StateTimer > kHoldFrames) {
             m_bBiting = 1;
@@ -229,19 +225,10 @@ void CFootball::StepCharge() {
                 m_bBiting = 0;
                 m_PulseSpeed = kCalmPulse;
             }
-            if (D3DXVec3Length(&m_ChargeVel) < 0.05f) {
-                m_ChargePhase = 3;
-                m_bBiting = 0;
-                m_StateTimer = 0;
-            }
+            if (D3DXVec3Length(&m_ChargeVel) < kLungeEndSpeed) m_ChargePhase = CHARGE_OVER;
         }
     }
-    if (m_ChargePhase == 3) {
-        m_StateTimer = 0;
-        m_ChargePhase = 0;
-        m_bBiting = 0;
-        m_AiState = FOOTBALL_CHASE;
-    }
+    if (EndCharge(m_ChargePhase, m_StateTimer, m_bBiting)) m_AiState = FOOTBALL_CHASE;
     BuildWorld();
 }
 
@@ -263,21 +250,8 @@ void CFootball::StepStunned() {
 
 // Every shot of the player's side over the body counts, several in one frame too.
 void CFootball::StepShotHits() {
-    for (std::size_t i = 0; i < ShotList.size(); ++i) {
-        CObjectBase* shot = ShotList[i];
-        if (!shot || shot->m_bDead || shot->m_Kind != 0) continue;
-        const D3DXVECTOR3 at(shot->m_mTrans._41, shot->m_mTrans._42, shot->m_mTrans._43);
-        if (!(FlatDistanceSq(at, m_Pos) < m_Radius * m_Radius)) continue;
-        for (int k = 0; k < 8; ++k) {
-            m_Shot.Angle = 45.0f * (float)k;
-            m_Shot.Pos = at;
-            m_Shot.Kind = 10;
-            m_Shot.Speed = 0.5f;
-            m_Shot.Life = 10;
-            ShotRequestQueue.push_back(m_Shot);
-        }
+    TakePlayerShots(*this, m_Pos, m_Radius * m_Radius, [this] {
         m_Hp -= 1;
-        shot->m_bDead = 1;
         m_ShakeTime = 15;
         if (m_AiState != FOOTBALL_STUNNED) {
             m_StunCount += 1;
@@ -288,7 +262,7 @@ void CFootball::StepShotHits() {
             }
         }
         if (m_AiState == FOOTBALL_DORMANT) Wake();
-    }
+    });
 }
 
 // Each frame of contact takes 100 from everyone on the player's side within reach.
@@ -296,7 +270,7 @@ void CFootball::StepBite() {
     if (m_bBiting != 1) return;
     for (std::size_t i = 0; i < ActorList.size(); ++i) {
         CObjectBase* actor = ActorList[i];
-        if (!actor || actor->m_State != 2 || actor->m_bDead) continue;
+        if (!actor || actor->m_State != STATE_PLAYER_SIDE || actor->m_bDead) continue;
         if (FlatDistanceSq(actor->m_Pos, m_Pos) < kBiteRangeSq) {
             m_ChargeVel *= 0.7f;
             actor->m_Hp -= 100;
@@ -318,16 +292,6 @@ void CFootball::StepDeath() {
         bubble->Init();
         EffectList.push_back(bubble);
         if (target) g_TargetCount -= 1;
-    }
-}
-
-void CFootball::StepShake() {
-    if (m_ShakeTime >= 1 && m_Hp >= 0) {
-        const D3DXVECTOR3 offset = HeadingVector((float)(rand() % 360)) * 0.5f;
-        D3DXMatrixTranslation(&m_mShake, offset.x, 0.0f, offset.z);
-        m_ShakeTime -= 1;
-    } else {
-        D3DXMatrixTranslation(&m_mShake, 0.0f, 0.0f, 0.0f);
     }
 }
 
@@ -419,13 +383,7 @@ void CFootball::DrawStars() {
 
 // The shadow lies flat just above the seabed under the body, whatever its height, roll or shake.
 void CFootball::DrawAlpha() {
-    if (!g_pDevice) return; // nothing to draw on
-    D3DXMATRIX world = m_mTrans;
-    world._42 = 0.1f;
-    g_pDevice->SetTexture(0, g_pTexLight);
-    g_pDevice->SetTransform(D3DTS_WORLD, &world);
-    g_pDevice->SetFVF(D3DFVF_VERTEX3D);
-    g_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, m_Shadow, sizeof(Vertex3D));
+    DrawShadow(*this);
 }
 
 int CFootball::Shoot() {

@@ -27,7 +27,7 @@ class CFootball : public CObjectBase {
     D3DXVECTOR3 m_ChargeVel{}; // velocity of the charge
     int32_t m_StateTimer = 0;  // frames in the chase state and the charge phases
     int32_t m_bBiting = 0;     // the bite is active
-    int32_t m_ChargePhase = 0; // charge sub-phase 0..3
+    int32_t m_ChargePhase = 0; // charge sub-phase, ChargePhase
     D3DXVECTOR3 m_Home{};      // home point
     BYTE m_bDying = 0;         // the death has been handled
     D3DXMATRIX m_mRoll{};      // roll of the dead body
@@ -59,7 +59,6 @@ class CFootball : public CObjectBase {
     void StepShotHits();
     void StepBite();
     void StepDeath();
-    void StepShake();
     // Wakes up: the dust ring, the dust sound, and rising from the next frame on.
     void Wake();
     void TurnToward(const D3DXVECTOR3& point);

@@ -3,6 +3,15 @@
 
 #include "world/ObjectBase.h"
 
+// Behaviour states of a percula (m_AiState).
+enum PerculaAi {
+    PERCULA_WANDER = 0,
+    PERCULA_CHASE = 1,
+    PERCULA_DEAD = 2,
+    PERCULA_CHARGE = 3,
+    PERCULA_HOME = 4, // called home by its anemone
+};
+
 // A fish circles its home point, chases the player when the player comes near or shoots it, backs off and
 // lunges to bite from time to time, and swims home when its anemone calls it. Twenty hits kill it.
 // An anemone creates, updates and draws its own fish (home: the anemone's position); a stage file may also
@@ -20,12 +29,12 @@ class CPercula : public CObjectBase {
     void DrawAlpha() override;
     int Shoot() override;
 
-    int32_t m_AiState = 0;     // 0 wander, 1 chase, 2 dead, 3 charge, 4 return home
+    int32_t m_AiState = 0;     // behaviour state, PerculaAi
     D3DXVECTOR3 m_Home{};      // home point: the owning anemone's position
     int32_t m_CircleDir = 0;   // wander circling: 0 the heading grows, 1 it shrinks
     int32_t m_StateTimer = 0;  // frames in the chase and charge phases
     int32_t m_bBiting = 0;     // the bite is active
-    int32_t m_ChargePhase = 0; // charge sub-phase 0..3
+    int32_t m_ChargePhase = 0; // charge sub-phase, ChargePhase
     D3DXVECTOR3 m_ChargeVel{}; // velocity of the charge
     D3DXMATRIX m_mShake{};     // shake translation after a hit
     int32_t m_ShakeTime = 0;   // frames of shaking left

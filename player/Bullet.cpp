@@ -4,11 +4,6 @@
 #include "assets/Meshes.h"
 #include "world/WorldMath.h"
 
-namespace {
-
-
-} // namespace
-
 CBullet::CBullet() {
     m_Life = 60;
     m_bDead = 0;
@@ -45,18 +40,18 @@ void CBullet::Draw() {
     MeshData* mesh = nullptr;
     D3DXCOLOR color(1.0f, 1.0f, 0.0f, m_Fade);
     switch (m_Kind) {
-    case 0:
-    case 1:
+    case SHOT_PLAYER:
+    case SHOT_ENEMY:
         mesh = &g_MeshBullet;
         break;
-    case 10:
+    case SHOT_SPRAY:
         mesh = &g_MeshEffect;
         break;
-    case 11:
+    case SHOT_SPARK:
         mesh = &g_MeshDull;
         color = D3DXCOLOR(1.0f, 0.5f, 0.0f, m_Fade);
         break;
-    case 13:
+    case SHOT_BURST:
         mesh = &g_MeshEffect;
         color = D3DXCOLOR(1.0f, 0.0f, 0.0f, m_Fade);
         D3DXMatrixScaling(&m_mScale, 3.0f, 3.0f, 3.0f);

@@ -9,6 +9,7 @@
 #include "assets/Sound.h"
 #include "assets/Textures.h"
 #include "world/Collision.h"
+#include "world/ObjectSteps.h"
 #include "world/Props.h"
 #include "world/World.h"
 #include "world/WorldMath.h"
@@ -24,6 +25,88 @@ int32_t g_RescueWait = 0;
 
 namespace {
 
+constexpr int32_t kFullHp = 100;
+constexpr int32_t kFollowerHp = 50; // a rescued jelly, and a follower thrown back
+constexpr float kRadius = 2.0f;
+constexpr float kAccel = 0.03f;      // a stray's push per frame
+constexpr float kShotSpeed = 0.3f;   // a stray's shots
+constexpr float kDrag = 0.95f;       // the velocity kept, and the share of the push taken, each frame
+constexpr float kStraySpeed = 0.05f; // the speed caps
+constexpr float kFollowSpeed = 0.2f;
+constexpr float kSwimY = 4.0f; // the height a jelly swims at and rises back to after its rescue
+constexpr D3DCOLOR kShadowColor = 0xB4000000;
+constexpr float kShadowHalf = 5.0f; // half the shadow's side at the bottom of the bob
+constexpr float kShadowBack = 0.5f; // the shadow's back edge grows with half the bob
+constexpr float kShadowY = 0.1f;    // the shadow's height in the quad
+constexpr float kBobStep = 0.03f;   // bobbing phase per frame; the bob runs from 0 to 2
+constexpr float kTentacleRoot = 1.0f;
+constexpr int32_t kStrayTentaclePeriod = 8; // frames between two entries of a ribbon's history
+constexpr int32_t kFollowTentaclePeriod = 2;
+constexpr int32_t kShakeFrames = 15;
+constexpr float kRecoverStep = 0.01f; // a follower whitens again by this a frame after a hit
+
+// Near within 30 units of the player, far again beyond 45 (squared).
+constexpr int32_t kFar = 1; // m_Near
+constexpr int32_t kNear = 2;
+constexpr float kNearSq = 900.0f;
+constexpr float kFarSq = 2025.0f;
+
+constexpr float kFlockSq = 25.0f;   // strays of other groups within 5 units swim along
+constexpr float kHomeHalf = 25.0f;  // the home square is 50 units wide
+constexpr float kHomeMargin = 3.0f; // how far inside the square's edge a stray must keep
+constexpr int kHomeWiden = 20;    // a returning stray heads home until well inside the square widened by this
+constexpr float kTurnStep = 3.0f; // degrees a frame toward a target
+
+// The formation: the first follower on the body, the next eight at 45-degree bearings, the next 14 on a ring
+// spaced for 22, then an outer ring shared by the rest. Each distance grows with the jelly's jitter.
+constexpr int32_t kInnerSlots = 8;
+constexpr int32_t kMiddleSlots = 22;
+constexpr float kInnerBearing = 45.0f;
+constexpr float kMiddleBearing = 16.363636f;
+constexpr float kInnerDistance = 2.0f;
+constexpr float kMiddleDistance = 4.0f;
+constexpr float kOuterDistance = 6.0f;
+constexpr float kOuterJitter = 0.5f;
+constexpr float kInPlaceSq = 9.0f;        // within 3 units a follower is in its place
+constexpr float kStandSpeed = 0.001f;     // the push of a follower in its place
+constexpr float kApproachSpeed = 0.0008f; // the push per unit of distance of one closing in
+
+constexpr float kHitSq = 9.0f; // a shot within 3 units hits
+constexpr float kSpraySpeed = 0.5f;
+constexpr int32_t kRescueSprayLife = 30;
+constexpr int32_t kHitSprayLife = 10;
+constexpr int32_t kRescueDamage = 100; // one player shot takes all of a stray's hit points
+constexpr int32_t kFollowerHitDamage = 15;
+constexpr float kThrownX = 0.0f; // where a knocked-out follower is thrown, as a stray
+constexpr float kThrownZ = 500.0f;
+constexpr int32_t kHideFrames = 200; // its tentacles stay hidden meanwhile
+constexpr float kBubbleRadius = 3.0f;
+constexpr float kBubbleSpeed = 3.0f;
+
+// The rescue animation (m_RescuePhase): down for 90 frames, a pause shared by all jellies, up for 90.
+constexpr float kDipping = 0.0f;
+constexpr float kPausing = 1.0f;
+constexpr float kRising = 2.0f;
+constexpr float kRescued = 3.0f;
+constexpr float kDipFrames = 90.0f;
+constexpr int32_t kPauseFrames = 60;
+constexpr float kSinkStep = 0.05f;
+constexpr float kWhitenStep = 0.005f;
+
+constexpr float kStrayShotDelay = 100.0f; // frames between a near stray's shots
+constexpr int32_t kStrayShotLife = 200;
+constexpr float kFollowReachSq = 225.0f; // followers within 15 units of the player fire
+constexpr int32_t kStaggerFrames = 120;  // the followers' first shots spread over this many frames
+constexpr float kFollowShotSpeed = 1.0f;
+constexpr int32_t kFollowShotLife = 40;
+constexpr int32_t kReloadFrames = 60;
+
+// A follower's fire state (m_FireState).
+constexpr int32_t kFireIdle = 0;    // the button is up
+constexpr int32_t kFireStagger = 1; // waiting for its place in the stagger
+constexpr int32_t kFireReady = 2;   // fires this frame
+constexpr int32_t kFireReloading = 3;
+
 // A float cut to an int toward zero, as a cast does, but never outside +-1e9 (NaN gives 0): a stage file may
 // place a home beyond what an int holds, and the integer arithmetic done on the result keeps room.
 int TruncToInt(float v) {
@@ -36,7 +119,9 @@ int TruncToInt(float v) {
 const D3DXCOLOR kStrayColor(1.0f, 0.1f, 1.0f, 0.8f); // translucent magenta
 const D3DXCOLOR kFollowColor(1.0f, 1.0f, 1.0f, 1.0f);
 
-// The unit vector a heading faces: (sin a, 0, cos a).
+// The unit vector a heading faces, (sin a, 0, cos a), turned through a rotation matrix rather than taken from
+// HeadingVector: the replays were recorded with the matrix, which gives x = +0 for the heading -0 that 360
+// becomes when wrapped, where HeadingVector gives -0.
 D3DXVECTOR3 Forward(float degrees) {
     const D3DXVECTOR3 ahead(0.0f, 0.0f, 1.0f);
     const D3DXMATRIX rot = MatRotationY(degrees);
@@ -52,26 +137,9 @@ float FlatDistSq(const D3DXMATRIX& a, const D3DXMATRIX& b) {
     return dx * dx + dz * dz;
 }
 
-bool KeyHeld(int vk) {
-    return (GetAsyncKeyState(vk) & 0x8000) != 0;
-}
-
-// The player is element 0 of ActorList during a stage.
-CPlayer* ThePlayer() {
-    if (ActorList.empty()) return nullptr;
-    return dynamic_cast<CPlayer*>(ActorList[0]);
-}
-
-// Eight requests of one kind in a ring, one every 45 degrees.
-void PushRing(ShotRequest& shot, const D3DXVECTOR3& pos, int32_t kind, float speed, int32_t life) {
-    for (int i = 0; i < 8; ++i) {
-        shot.Angle = 45.0f * (float)i;
-        shot.Pos = pos;
-        shot.Kind = kind;
-        shot.Speed = speed;
-        shot.Life = life;
-        ShotRequestQueue.push_back(shot);
-    }
+// The player, where ActorList[0] is one.
+CPlayer* PlayerBody() {
+    return dynamic_cast<CPlayer*>(ThePlayer());
 }
 
 void BrightenTowardWhite(D3DXCOLOR& c, float step) {
@@ -85,26 +153,26 @@ void BrightenTowardWhite(D3DXCOLOR& c, float step) {
 void CJelly::Init() {
     m_Type = 1;
     m_bDead = 0;
-    m_State = 1;
-    m_Hp = 100;
-    m_Near = 1;
+    m_State = STATE_WILD;
+    m_Hp = kFullHp;
+    m_Near = kFar;
     m_bNear = 0;
-    m_Speed = 0.03f;
-    m_ShotSpeed = 0.3f;
-    m_Radius = 2.0f;
+    m_Speed = kAccel;
+    m_ShotSpeed = kShotSpeed;
+    m_Radius = kRadius;
     m_bHit = 0;
 
-    m_FireState = 0;
+    m_FireState = kFireIdle;
     m_ReloadTime = 0;
     m_ShotDelay = 0.0f;
     m_Spread = 0.0f;
     m_bReturning = 0;
     m_ShakeTime = 0;
-    m_RescuePhase = 0.0f;
+    m_RescuePhase = kDipping;
     m_RescueCount = 0.0f;
     m_Sink = 0.0f;
     m_bRescuing = 0;
-    m_LastFollowCount = -999;
+    m_LastFollowCount = -999; // no count yet
     m_HideTime = 0;
     m_Count = 0;
 
@@ -113,7 +181,7 @@ void CJelly::Init() {
     m_BobPhase = (float)(rand() % 360);
 
     m_Home = m_Pos;
-    m_mTrans = MatTranslation(D3DXVECTOR3(m_Pos.x, 4.0f, m_Pos.z));
+    m_mTrans = MatTranslation(D3DXVECTOR3(m_Pos.x, kSwimY, m_Pos.z));
     m_mWorld = m_mTrans;
     m_mRot = MatRotationY(m_Angle);
     m_mShake = MatIdentity();
@@ -122,29 +190,29 @@ void CJelly::Init() {
 
     const float uv[4][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
     for (int i = 0; i < 4; ++i)
-        m_Shadow[i] = Vertex3D{0.0f, 0.0f, 0.0f, 0xB4000000, uv[i][0], uv[i][1]};
+        m_Shadow[i] = Vertex3D{0.0f, 0.0f, 0.0f, kShadowColor, uv[i][0], uv[i][1]};
 
-    ResetTentacles(m_Tentacles, 1.0f, m_mTrans);
+    ResetTentacles(m_Tentacles, kTentacleRoot, m_mTrans);
 
     m_Color = kStrayColor;
 }
 
 void CJelly::Update() {
-    // Near within 30 units of the player, far again beyond 45; a dead player is never near.
-    CPlayer* player = ThePlayer();
+    // A dead player is never near.
+    CPlayer* player = PlayerBody();
     if (player) {
         const float d2 = FlatDistSq(m_mTrans, player->m_mTrans);
-        if (m_Near == 1 && d2 < 900.0f) m_Near = 2;
-        if (m_Near == 2 && player->m_Hp > 0 && d2 >= 2025.0f) m_Near = 1;
-        if (player->m_Hp <= 0) m_Near = 1;
+        if (m_Near == kFar && d2 < kNearSq) m_Near = kNear;
+        if (m_Near == kNear && player->m_Hp > 0 && d2 >= kFarSq) m_Near = kFar;
+        if (player->m_Hp <= 0) m_Near = kFar;
     } else {
-        m_Near = 1;
+        m_Near = kFar;
     }
 
     if (m_bRescuing == 0) Move();
 
-    if (m_State == 1)
-        m_bNear = m_Near == 2 ? 1 : 0;
+    if (m_State == STATE_WILD)
+        m_bNear = m_Near == kNear ? 1 : 0;
     else
         m_bNear = 0;
 
@@ -156,33 +224,28 @@ void CJelly::Update() {
 
     // A stray's ribbon records every 8th frame, a follower's every 2nd.
     const D3DXMATRIX body = m_mRot * m_mWorld;
-    if (m_State == 1) {
+    if (m_State == STATE_WILD) {
         for (Tentacle& t : m_Tentacles)
-            UpdateTentacle(t, 8, body);
+            UpdateTentacle(t, kStrayTentaclePeriod, body);
     }
-    if (m_State == 2) {
+    if (m_State == STATE_PLAYER_SIDE) {
         for (Tentacle& t : m_Tentacles)
-            UpdateTentacle(t, 2, body);
+            UpdateTentacle(t, kFollowTentaclePeriod, body);
     }
 
     if (m_bHit == 1) {
-        m_ShakeTime = 15;
+        m_ShakeTime = kShakeFrames;
         m_bHit = 0;
     }
 
     // A struck follower shakes and shows red, then whitens again slowly.
-    if (m_ShakeTime <= 0) {
-        m_mShake = MatIdentity();
-        if (m_State == 2) BrightenTowardWhite(m_Color, 0.01f);
-    } else {
-        const float a = (float)(rand() % 360);
-        const D3DXVECTOR3 v = Forward(a) * 0.5f;
-        D3DXMatrixTranslation(&m_mShake, v.x, 0.0f, v.z);
-        m_ShakeTime -= 1;
-        if (m_State == 2) {
+    if (StepShake(m_mShake, m_ShakeTime)) {
+        if (m_State == STATE_PLAYER_SIDE) {
             m_Color.g = 0.0f;
             m_Color.b = 0.0f;
         }
+    } else if (m_State == STATE_PLAYER_SIDE) {
+        BrightenTowardWhite(m_Color, kRecoverStep);
     }
 
     if (m_HideTime > 0) m_HideTime -= 1;
@@ -195,59 +258,73 @@ void CJelly::Update() {
 
 // Flocking, the formation, the home square, turning, swimming, bobbing and the shadow.
 void CJelly::Move() {
-    // Strays of other groups within 5 units.
     int n = 0;
     float headingSum = 0.0f;
-    if (m_State == 1) {
-        for (CObjectBase* other : ActorList) {
-            if (!other || other->m_Type != 1 || other->m_State != 1 || other->m_Id == m_Id) continue;
-            if (FlatDistSq(other->m_mTrans, m_mTrans) < 25.0f) {
-                headingSum += other->m_Angle;
-                n += 1;
-            }
+    if (m_State == STATE_WILD) n = FlockHeadings(headingSum);
+    if (m_State == STATE_PLAYER_SIDE) FormationStep();
+    if (m_State == STATE_WILD) HomeSquareStep();
+    Turn(n, headingSum);
+    Swim();
+    BobAndShadow();
+}
+
+// The strays of other groups within 5 units: how many, and the sum of their headings.
+int CJelly::FlockHeadings(float& headingSum) const {
+    int n = 0;
+    for (CObjectBase* other : ActorList) {
+        if (!other || other->m_Type != 1 || other->m_State != STATE_WILD || other->m_Id == m_Id) continue;
+        if (FlatDistSq(other->m_mTrans, m_mTrans) < kFlockSq) {
+            headingSum += other->m_Angle;
+            n += 1;
         }
     }
+    return n;
+}
 
-    if (m_State == 2) FormationStep();
+// The home square, 50 units wide; a stray that leaves it heads back until it is well inside the square
+// widened by 20 on every side. (A home placed beyond what an int holds keeps its bound.)
+void CJelly::HomeSquareStep() {
+    const int xmin = TruncToInt(m_Home.x - kHomeHalf);
+    const int xmax = TruncToInt(m_Home.x + kHomeHalf);
+    const int zmin = TruncToInt(m_Home.z - kHomeHalf);
+    const int zmax = TruncToInt(m_Home.z + kHomeHalf);
+    const float x = m_Pos.x;
+    const float z = m_Pos.z;
+    if (m_bReturning == 0 && ((float)xmin > x - kHomeMargin || x + kHomeMargin > (float)xmax ||
+                              (float)zmin > z - kHomeMargin || z + kHomeMargin > (float)zmax))
+        m_bReturning = 1;
+    if (m_bReturning == 1 && x - kHomeMargin > (float)(xmin - kHomeWiden) &&
+        (float)(xmax + kHomeWiden) > x + kHomeMargin && z - kHomeMargin > (float)(zmin - kHomeWiden) &&
+        (float)(zmax + kHomeWiden) > z + kHomeMargin)
+        m_bReturning = 0;
+    if (m_bReturning == 1)
+        m_Target = D3DXVECTOR3((float)(xmin + xmax) * 0.5f, kSwimY, (float)(zmin + zmax) * 0.5f);
+}
 
-    if (m_State == 1) {
-        // The home square, 50 units wide; a stray that leaves it heads back until it is well inside the
-        // square widened by 20 on every side. (A home placed beyond what an int holds keeps its bound.)
-        const int xmin = TruncToInt(m_Home.x - 25.0f);
-        const int xmax = TruncToInt(m_Home.x + 25.0f);
-        const int zmin = TruncToInt(m_Home.z - 25.0f);
-        const int zmax = TruncToInt(m_Home.z + 25.0f);
-        const float x = m_Pos.x;
-        const float z = m_Pos.z;
-        if (m_bReturning == 0 && ((float)xmin > x - 3.0f || x + 3.0f > (float)xmax ||
-                                  (float)zmin > z - 3.0f || z + 3.0f > (float)zmax))
-            m_bReturning = 1;
-        if (m_bReturning == 1 && x - 3.0f > (float)(xmin - 20) && (float)(xmax + 20) > x + 3.0f &&
-            z - 3.0f > (float)(zmin - 20) && (float)(zmax + 20) > z + 3.0f)
-            m_bReturning = 0;
-        if (m_bReturning == 1)
-            m_Target = D3DXVECTOR3((float)(xmin + xmax) * 0.5f, 4.0f, (float)(zmin + zmax) * 0.5f);
-    }
-
-    if (m_State == 2 || m_bReturning == 1) {
-        // Three degrees a frame toward the target.
+// Followers and returning strays turn three degrees a frame toward their target; other strays take the mean
+// heading of their flock. The heading stays within -180..180.
+void CJelly::Turn(int n, float headingSum) {
+    if (m_State == STATE_PLAYER_SIDE || m_bReturning == 1) {
         const D3DXVECTOR3 f = Forward(m_Angle);
         D3DXVECTOR3 t = m_Target - m_Pos;
         D3DXVec3Normalize(&t, &t);
         D3DXVECTOR3 c;
         D3DXVec3Cross(&c, &t, &f);
         D3DXVec3Normalize(&c, &c);
-        if (c.y < 0.0f) m_Angle += 3.0f;
-        if (c.y > 0.0f) m_Angle -= 3.0f;
+        if (c.y < 0.0f) m_Angle += kTurnStep;
+        if (c.y > 0.0f) m_Angle -= kTurnStep;
     } else if (n > 0) {
         m_Angle = headingSum / (float)n;
     }
     if (m_Angle > 180.0f) m_Angle = -(360.0f - m_Angle);
     if (m_Angle < -180.0f) m_Angle += 360.0f;
+}
 
+// Ahead at the jelly's push, capped, kept out of rocks and flowers.
+void CJelly::Swim() {
     const D3DXVECTOR3 f = Forward(m_Angle);
-    m_Vel = m_Vel * 0.95f + f * m_Speed * 0.95f;
-    m_MaxSpeed = m_State == 2 ? 0.2f : 0.05f;
+    m_Vel = m_Vel * kDrag + f * m_Speed * kDrag;
+    m_MaxSpeed = m_State == STATE_PLAYER_SIDE ? kFollowSpeed : kStraySpeed;
     if (D3DXVec3Length(&m_Vel) > m_MaxSpeed) {
         D3DXVec3Normalize(&m_Vel, &m_Vel);
         m_Vel *= m_MaxSpeed;
@@ -258,8 +335,12 @@ void CJelly::Move() {
 
     m_mTrans = MatTranslation(m_Pos);
     m_mRot = MatRotationY(m_Angle); // the tentacles' roots turn with the heading
+}
 
-    m_BobPhase += 0.03f;
+// The body bobs up to 2 above its position; the shadow's front and sides grow with the bob, its back half
+// as much.
+void CJelly::BobAndShadow() {
+    m_BobPhase += kBobStep;
     if (m_BobPhase > 360.0f) m_BobPhase = 0.0f;
     m_Bob = std::sin(m_BobPhase) + 1.0f;
 
@@ -267,13 +348,13 @@ void CJelly::Move() {
     m_mWorld._42 += m_Bob;
 
     const float b = m_Bob;
-    const float corners[4][2] = {{-(b + 5.0f), b + 5.0f},
-                                 {b + 5.0f, b + 5.0f},
-                                 {b + 5.0f, -(b * 0.5f + 5.0f)},
-                                 {-(b + 5.0f), -(b * 0.5f + 5.0f)}};
+    const float corners[4][2] = {{-(b + kShadowHalf), b + kShadowHalf},
+                                 {b + kShadowHalf, b + kShadowHalf},
+                                 {b + kShadowHalf, -(b * kShadowBack + kShadowHalf)},
+                                 {-(b + kShadowHalf), -(b * kShadowBack + kShadowHalf)}};
     for (int i = 0; i < 4; ++i) {
         m_Shadow[i].x = corners[i][0];
-        m_Shadow[i].y = 0.1f;
+        m_Shadow[i].y = kShadowY;
         m_Shadow[i].z = corners[i][1];
     }
 }
@@ -282,25 +363,25 @@ void CJelly::Move() {
 // 45-degree bearings, a ring of 22, then an outer ring shared by the rest.
 void CJelly::FormationStep() {
     const int32_t k = g_FollowSlot;
-    CPlayer* player = ThePlayer();
+    CPlayer* player = PlayerBody();
     const D3DXVECTOR3 p = player ? player->m_BodyPos : m_Pos;
     if (k == 0) {
         m_Target = p;
     } else {
         float a = 0.0f, d = 0.0f;
-        if (k <= 8) {
-            a = (float)k * 45.0f;
-            d = (float)m_Jitter + 2.0f;
-        } else if (k <= 22) {
-            a = (float)k * 16.363636f;
-            d = (float)m_Jitter + 4.0f;
+        if (k <= kInnerSlots) {
+            a = (float)k * kInnerBearing;
+            d = (float)m_Jitter + kInnerDistance;
+        } else if (k <= kMiddleSlots) {
+            a = (float)k * kMiddleBearing;
+            d = (float)m_Jitter + kMiddleDistance;
         } else {
             // A slot past 22 with a count of exactly 8 does not come from a recount; should the counters
             // ever say so, the place must not become a division by zero (and the jelly lost with it).
-            int32_t outer = g_FollowCount - 8;
+            int32_t outer = g_FollowCount - kInnerSlots;
             if (outer == 0) outer = 1;
             a = (float)k * 360.0f / (float)outer;
-            d = (float)m_Jitter * 0.5f + 6.0f;
+            d = (float)m_Jitter * kOuterJitter + kOuterDistance;
         }
         m_Target = p + Forward(a) * d;
     }
@@ -309,7 +390,7 @@ void CJelly::FormationStep() {
     // Out of place, a follower waits a random 1 to 109 frames before it sets off.
     const float dz = m_Pos.z - m_Target.z;
     const float dx = m_Pos.x - m_Target.x;
-    if (dz * dz + dx * dx < 9.0f) {
+    if (dz * dz + dx * dx < kInPlaceSq) {
         m_bMoving = 0;
     } else if (m_Count % (m_Jitter * 12 + 1) == 0) {
         m_bMoving = 1;
@@ -317,10 +398,10 @@ void CJelly::FormationStep() {
     }
 
     if (m_bMoving == 0) {
-        m_Speed = 0.001f;
+        m_Speed = kStandSpeed;
     } else {
         const D3DXVECTOR3 gap = m_Target - m_Pos;
-        m_Speed = D3DXVec3Length(&gap) * 0.0008f;
+        m_Speed = D3DXVec3Length(&gap) * kApproachSpeed;
     }
 }
 
@@ -328,22 +409,27 @@ void CJelly::FormationStep() {
 // points). At most one shot a frame; a rescuing jelly takes none.
 void CJelly::HitByShots() {
     if (m_bRescuing != 0) return;
-    const int32_t kind = m_State == 1 ? 0 : (m_State == 2 ? 1 : -1);
-    if (kind < 0) return;
+    int32_t kind;
+    if (m_State == STATE_WILD)
+        kind = SHOT_PLAYER;
+    else if (m_State == STATE_PLAYER_SIDE)
+        kind = SHOT_ENEMY;
+    else
+        return;
     for (std::size_t i = 0; i < ShotList.size(); ++i) {
         CObjectBase* shot = ShotList[i];
         if (!shot || shot->m_bDead == 1 || shot->m_Kind != kind) continue;
         const D3DXVECTOR3 s(shot->m_mTrans._41, shot->m_mTrans._42, shot->m_mTrans._43);
         const float dx = m_Pos.x - s.x;
         const float dz = m_Pos.z - s.z;
-        if (dx * dx + dz * dz >= 9.0f) continue;
-        if (m_State == 1) {
-            PushRing(m_Shot, s, 10, 0.5f, 30);
-            m_Hp -= 100;
+        if (dx * dx + dz * dz >= kHitSq) continue;
+        if (m_State == STATE_WILD) {
+            PushShotRing(m_Shot, s, SHOT_SPRAY, kSpraySpeed, kRescueSprayLife);
+            m_Hp -= kRescueDamage;
         } else {
-            PushRing(m_Shot, s, 10, 0.5f, 10);
-            m_Hp -= 15;
-            m_ShakeTime = 15;
+            PushShotRing(m_Shot, s, SHOT_SPRAY, kSpraySpeed, kHitSprayLife);
+            m_Hp -= kFollowerHitDamage;
+            m_ShakeTime = kShakeFrames;
         }
         shot->m_bDead = 1;
         return;
@@ -352,7 +438,7 @@ void CJelly::HitByShots() {
 
 // Out of hit points: a stray starts its rescue; a follower is thrown back to a stray far away.
 void CJelly::KnockOut() {
-    if (m_State == 1) {
+    if (m_State == STATE_WILD) {
         if (m_bRescuing != 0) return;
         m_bRescuing = 1;
         BubbleRing();
@@ -361,12 +447,12 @@ void CJelly::KnockOut() {
     }
     BubbleRing();
     PlaySE(SE_BUBBLE);
-    m_State = 1;
-    m_Hp = 50;
+    m_State = STATE_WILD;
+    m_Hp = kFollowerHp;
     m_Color = kStrayColor;
-    m_Pos.x = 0.0f;
-    m_Pos.z = 500.0f;
-    m_HideTime = 200;
+    m_Pos.x = kThrownX;
+    m_Pos.z = kThrownZ;
+    m_HideTime = kHideFrames;
 }
 
 // Eight bubbles on a circle of radius 3, each at a random height around the body.
@@ -374,9 +460,9 @@ void CJelly::BubbleRing() {
     for (int i = 0; i < 8; ++i) {
         const float a = 45.0f * (float)i * kDegToRad;
         CBubble* bubble = NewObject<CBubble>();
-        bubble->m_Pos = D3DXVECTOR3(m_Pos.x + 3.0f * std::sin(a), m_Pos.y + (float)(rand() % 10 - 5),
-                                    m_Pos.z + 3.0f * std::cos(a));
-        bubble->m_Speed = 3.0f;
+        bubble->m_Pos = D3DXVECTOR3(m_Pos.x + kBubbleRadius * std::sin(a), m_Pos.y + (float)(rand() % 10 - 5),
+                                    m_Pos.z + kBubbleRadius * std::cos(a));
+        bubble->m_Speed = kBubbleSpeed;
         bubble->Init();
         EffectList.push_back(bubble);
     }
@@ -385,50 +471,45 @@ void CJelly::BubbleRing() {
 // The dip and rise: down toward the seabed for 90 frames, a pause shared by all jellies, up again for 90,
 // then the jelly follows the player. The magenta fades to white meanwhile.
 void CJelly::RescueStep() {
-    if (m_RescuePhase == 0.0f) {
+    if (m_RescuePhase == kDipping) {
         m_RescueCount += 1.0f;
-        if (m_RescueCount > 90.0f) {
-            m_RescuePhase = 1.0f;
-            m_RescueCount = 90.0f;
+        if (m_RescueCount > kDipFrames) {
+            m_RescuePhase = kPausing;
+            m_RescueCount = kDipFrames;
         }
-        if (m_mTrans._42 + m_Sink > 0.0f) m_Sink -= 0.05f;
+        if (m_mTrans._42 + m_Sink > 0.0f) m_Sink -= kSinkStep;
     }
-    if (m_RescuePhase == 1.0f) {
+    if (m_RescuePhase == kPausing) {
         g_RescueWait += 1;
-        if (g_RescueWait > 60) {
+        if (g_RescueWait > kPauseFrames) {
             g_RescueWait = 0;
-            m_RescuePhase = 2.0f;
+            m_RescuePhase = kRising;
         }
     }
-    if (m_RescuePhase == 2.0f) {
+    if (m_RescuePhase == kRising) {
         m_RescueCount -= 1.0f;
         if (m_RescueCount < 0.0f) {
-            m_RescuePhase = 3.0f;
+            m_RescuePhase = kRescued;
             m_RescueCount = 0.0f;
         }
-        if (m_mTrans._42 + m_Sink < 4.0f) m_Sink += 0.05f;
+        if (m_mTrans._42 + m_Sink < kSwimY) m_Sink += kSinkStep;
     }
-    if (m_RescuePhase == 3.0f) {
-        m_State = 2;
+    if (m_RescuePhase == kRescued) {
+        m_State = STATE_PLAYER_SIDE;
         m_Type = 1;
-        m_Hp = 50;
+        m_Hp = kFollowerHp;
         CountFollowers();
-        m_RescuePhase = 0.0f;
+        m_RescuePhase = kDipping;
         m_bRescuing = 0;
         m_Color = kFollowColor;
     }
-    BrightenTowardWhite(m_Color, 0.005f);
+    BrightenTowardWhite(m_Color, kWhitenStep);
 
     m_mWorld = m_mTrans;
     m_mWorld._42 += m_Bob + m_Sink;
 
-    const float v = m_Bob + 5.0f + m_Sink;
-    const float corners[4][2] = {{-v, v}, {v, v}, {v, -v}, {-v, -v}};
-    for (int i = 0; i < 4; ++i) {
-        m_Shadow[i].x = corners[i][0];
-        m_Shadow[i].y = 0.1f;
-        m_Shadow[i].z = corners[i][1];
-    }
+    const float half = m_Bob + kShadowHalf + m_Sink;
+    SetShadowQuad(this, 2.0f * half, 2.0f * half);
 }
 
 void CJelly::Draw() {
@@ -437,21 +518,16 @@ void CJelly::Draw() {
 
 void CJelly::DrawAlpha() {
     if (!g_pDevice) return;
-    D3DXMATRIX shadow = m_mTrans;
-    shadow._42 = 0.1f;
-    g_pDevice->SetTexture(0, g_pTexLight);
-    g_pDevice->SetTransform(D3DTS_WORLD, &shadow);
-    g_pDevice->SetFVF(D3DFVF_VERTEX3D);
-    g_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, m_Shadow, sizeof(Vertex3D));
+    DrawShadow(*this);
     if (m_HideTime > 0) return;
     for (Tentacle& t : m_Tentacles)
         DrawTentacle(t);
 }
 
 int CJelly::Shoot() {
-    if (m_State == 1) {
+    if (m_State == STATE_WILD) {
         if (m_bRescuing == 0) StrayShoot();
-    } else if (m_State == 2) {
+    } else if (m_State == STATE_PLAYER_SIDE) {
         FollowerShoot();
     }
     return 0;
@@ -459,7 +535,7 @@ int CJelly::Shoot() {
 
 // A near stray fires at the player, give or take 5 degrees, every 100 frames.
 void CJelly::StrayShoot() {
-    CPlayer* player = ThePlayer();
+    CPlayer* player = PlayerBody();
     if (m_bNear == 1 && m_ShotDelay == 0.0f && player) {
         const D3DXVECTOR3 j(m_mTrans._41, m_mTrans._42, m_mTrans._43);
         const D3DXVECTOR3 p(player->m_mTrans._41, player->m_mTrans._42, player->m_mTrans._43);
@@ -467,11 +543,11 @@ void CJelly::StrayShoot() {
         const float aim = std::atan2(j.z - p.z, p.x - j.x) * kRadToDeg + 90.0f + m_Spread;
         m_Shot.Angle = aim;
         m_Shot.Pos = j;
-        m_Shot.Kind = 1;
+        m_Shot.Kind = SHOT_ENEMY;
         m_Shot.Speed = m_ShotSpeed;
-        m_Shot.Life = 200;
+        m_Shot.Life = kStrayShotLife;
         ShotRequestQueue.push_back(m_Shot);
-        m_ShotDelay = 100.0f;
+        m_ShotDelay = kStrayShotDelay;
     }
     if (m_ShotDelay > 0.0f) m_ShotDelay = std::max(0.0f, m_ShotDelay - 1.0f);
 }
@@ -483,31 +559,31 @@ void CJelly::FollowerShoot() {
         g_FirePhase = 0;
         m_ShotDelay = 0.0f;
         m_bNear = 0;
-        m_FireState = 0;
+        m_FireState = kFireIdle;
         return;
     }
-    CPlayer* player = ThePlayer();
+    CPlayer* player = PlayerBody();
     if (!player) return;
     const float dx = m_Pos.x - player->m_BodyPos.x;
     const float dz = m_Pos.z - player->m_BodyPos.z;
-    if (dx * dx + dz * dz >= 225.0f) return; // out of range: the fire state waits
+    if (dx * dx + dz * dz >= kFollowReachSq) return; // out of range: the fire state waits
 
     CountFollowers();
     const int32_t n = g_FollowCount;
     if (n != m_LastFollowCount) {
         m_LastFollowCount = n;
-        m_FireState = 0;
+        m_FireState = kFireIdle;
     }
-    if (m_FireState == 0) {
-        m_FireState = 1;
-        m_ShotDelay = (float)(120 / (n + 1) * g_FirePhase);
+    if (m_FireState == kFireIdle) {
+        m_FireState = kFireStagger;
+        m_ShotDelay = (float)(kStaggerFrames / (n + 1) * g_FirePhase);
         g_FirePhase = (g_FirePhase + 1) % (n + 1);
     }
-    if (m_FireState == 1) {
+    if (m_FireState == kFireStagger) {
         m_ShotDelay -= 1.0f;
-        if (m_ShotDelay <= 0.0f) m_FireState = 2;
+        if (m_ShotDelay <= 0.0f) m_FireState = kFireReady;
     }
-    if (m_FireState == 2) {
+    if (m_FireState == kFireReady) {
         // Aimed as the player aims: from the middle of the 640 x 480 screen toward the cursor.
         const float cursorX = GetCursorScreenX();
         const float cursorY = GetCursorScreenY();
@@ -520,19 +596,19 @@ void CJelly::FollowerShoot() {
         D3DXVec3TransformCoord(&muzzle, &muzzleLocal, &m);
         m_Shot.Angle = aim;
         m_Shot.Pos = muzzle;
-        m_Shot.Kind = 0;
-        m_Shot.Speed = 1.0f;
-        m_Shot.Life = 40;
+        m_Shot.Kind = SHOT_PLAYER;
+        m_Shot.Speed = kFollowShotSpeed;
+        m_Shot.Life = kFollowShotLife;
         ShotRequestQueue.push_back(m_Shot);
         PlaySE(SE_SHOT);
-        m_ReloadTime = 60;
-        m_FireState = 3;
+        m_ReloadTime = kReloadFrames;
+        m_FireState = kFireReloading;
     }
-    if (m_FireState == 3) {
+    if (m_FireState == kFireReloading) {
         m_ReloadTime -= 1;
         if (m_ReloadTime <= 0) {
             m_ReloadTime = 0;
-            m_FireState = 2;
+            m_FireState = kFireReady;
         }
     }
 }

@@ -35,6 +35,11 @@ class CJelly : public CObjectBase {
 
   private:
     void Move();
+    int FlockHeadings(float& headingSum) const;
+    void HomeSquareStep();
+    void Turn(int n, float headingSum);
+    void Swim();
+    void BobAndShadow();
     void FormationStep();
     void HitByShots();
     void KnockOut();

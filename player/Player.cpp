@@ -13,6 +13,8 @@
 #include <picture_size.h>
 #include <windows.h>
 #include "world/Collision.h"
+#include "world/ObjectSteps.h"
+#include "world/Props.h"
 #include "world/WorldMath.h"
 
 #include <algorithm>
@@ -23,12 +25,54 @@ D3DXVECTOR3 CPlayer::s_MoveDir(0.0f, 0.0f, 1.0f);
 
 namespace {
 
-bool KeyHeld(int vk) {
-    return (GetAsyncKeyState(vk) & 0x8000) != 0;
+constexpr int32_t kFullHp = 100;
+constexpr float kRadius = 2.0f;
+constexpr float kAccel = 0.03f;         // speed gained in a frame of a held swim key
+constexpr float kDrag = 0.95f;          // the velocity kept from frame to frame
+constexpr float kTopSpeed = 0.2f;       // the speed cap with the fire button up
+constexpr float kFiringSpeed = 0.08f;   // the speed cap while it is held
+constexpr float kCapStep = 0.005f;      // the cap moves toward either by this a frame
+constexpr float kStillSpeed = 0.00001f; // a velocity no longer than this stops
+constexpr float kMinTurn = 0.1f;        // degrees: a smaller turn is not made
+constexpr float kMaxTurn = 10.0f;       // degrees a frame
+constexpr float kBobStep = 0.03f;       // bobbing phase per frame
+constexpr float kBobHeight = 3.0f;      // half the bobbing's rise
+constexpr float kShadowHalf = 5.0f;     // half the shadow's side at the bottom of the bob
+constexpr float kShadowY = 0.1f;        // the shadow's height in the quad
+constexpr D3DCOLOR kShadowColor = 0xB4000000;
+constexpr float kTentacleRoot = 1.5f;  // the tentacles' roots around the body centre
+constexpr int32_t kTentaclePeriod = 2; // frames between two entries of a tentacle's history
+constexpr float kEnemyReachSq = 10.0f; // an enemy shot within this (squared) hits
+constexpr int32_t kShakeFrames = 15;
+constexpr float kRecoverStep = 0.01f; // green and blue come back by this a frame after a hit
+constexpr int32_t kShotLife = 40;
+constexpr int32_t kShotPeriod = 30; // frames between two shots
+constexpr float kBurstSpeed = 0.6f; // the death burst
+constexpr int32_t kBurstLife = 40;
+
+// Where the player starts in each stage; stage 4 has no start of its own: the middle of the seabed.
+D3DXVECTOR3 StartOf(int stageNo) {
+    switch (stageNo) {
+    case 1:
+        return D3DXVECTOR3(60.0f, 6.0f, -170.0f);
+    case 2:
+        return D3DXVECTOR3(0.0f, 6.0f, 80.0f);
+    case 3:
+        return D3DXVECTOR3(100.0f, 6.0f, -120.0f);
+    default:
+        return D3DXVECTOR3(0.0f, 6.0f, 0.0f);
+    }
 }
 
-void PushShot(ShotRequest& shot) {
-    ShotRequestQueue.push_back(shot);
+// The direction of the cursor seen from the middle of the 640 x 480 screen, as a heading: straight up aims
+// along the camera's forward direction. The centre is that of the screen space the cursor is mapped into,
+// so that a window of any size (or full screen) aims where the cursor points.
+float CursorAim() {
+    const float cursorX = GetCursorScreenX();
+    const float cursorY = GetCursorScreenY();
+    const float dx = kPictureWidth * 0.5f - cursorX;
+    const float dy = kPictureHeight * 0.5f - cursorY;
+    return std::atan2(dy, dx) * kRadToDeg - 90.0f + g_CamYaw;
 }
 
 } // namespace
@@ -38,16 +82,16 @@ void PushShot(ShotRequest& shot) {
 void CPlayer::Init() {
     m_bDead = 0;
     m_bDeathDone = 0;
-    m_State = 2;
+    m_State = STATE_PLAYER_SIDE;
     m_Type = 0;
-    m_Hp = 100;
-    m_Radius = 2.0f;
+    m_Hp = kFullHp;
+    m_Radius = kRadius;
     m_Angle = 0.0f;
     m_Bob = 0.0f;
     m_BobPhase = 0.0f;
-    m_Speed = 0.03f;
+    m_Speed = kAccel;
     m_ShotSpeed = 1.0f;
-    m_MaxSpeed = 0.2f;
+    m_MaxSpeed = kTopSpeed;
     m_ShotWait = 0;
     m_bHit = 0;
     m_ShakeTime = 0;
@@ -57,33 +101,26 @@ void CPlayer::Init() {
     D3DXMatrixIdentity(&m_mWorld);
     D3DXMatrixIdentity(&m_mRot);
     D3DXMatrixIdentity(&m_mShake);
-    if (g_StageNo == 1)
-        m_Pos = D3DXVECTOR3(60.0f, 6.0f, -170.0f);
-    else if (g_StageNo == 2)
-        m_Pos = D3DXVECTOR3(0.0f, 6.0f, 80.0f);
-    else if (g_StageNo == 3)
-        m_Pos = D3DXVECTOR3(100.0f, 6.0f, -120.0f);
-    else
-        m_Pos = D3DXVECTOR3(0.0f, 6.0f, 0.0f); // stage 4: the middle of the seabed
+    m_Pos = StartOf(g_StageNo);
     m_mTrans = MatTranslation(m_Pos);
 
     const float uv[4][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
     for (int i = 0; i < 4; ++i) {
-        m_Shadow[i] = Vertex3D{0.0f, 0.0f, 0.0f, 0xB4000000, uv[i][0], uv[i][1]};
+        m_Shadow[i] = Vertex3D{0.0f, 0.0f, 0.0f, kShadowColor, uv[i][0], uv[i][1]};
     }
 
-    ResetTentacles(m_Tentacles, 1.5f, m_mTrans);
+    ResetTentacles(m_Tentacles, kTentacleRoot, m_mTrans);
 }
 
 // The first live enemy shot within reach costs two hit points and starts the shake; at most one a frame.
 void CPlayer::HitByShots() {
     for (CObjectBase* shot : ShotList) {
-        if (!shot || shot->m_bDead == 1 || shot->m_Kind != 1) continue;
+        if (!shot || shot->m_bDead == 1 || shot->m_Kind != SHOT_ENEMY) continue;
         const float dx = shot->m_mTrans._41 - m_mTrans._41;
         const float dz = shot->m_mTrans._43 - m_mTrans._43;
-        if (dx * dx + dz * dz < 10.0f) {
+        if (dx * dx + dz * dz < kEnemyReachSq) {
             m_Hp -= 1;
-            m_ShakeTime = 15;
+            m_ShakeTime = kShakeFrames;
             shot->m_bDead = 1;
             m_Hp -= 1;
             break;
@@ -93,6 +130,23 @@ void CPlayer::HitByShots() {
 
 // Keys, speed cap, drag, collision, turning, bobbing and the shadow.
 void CPlayer::Move() {
+    SteerByKeys();
+    LimitSpeed();
+    m_Pos += m_Vel;
+
+    PushOutOfRocks(m_Pos, m_Radius);
+    PushOutOfFlowers(m_Pos, m_Radius);
+    PushOutOfAnemones(m_Pos, m_Radius);
+    WallSlide(m_Pos, m_Angle);
+
+    m_mTrans = MatTranslation(m_Pos);
+    m_mRot = MatRotationY(m_Angle);
+    TurnToMoveDir();
+    BobAndShadow();
+}
+
+// W, A, S and D push along the camera's axes; several keys at once push along their sum.
+void CPlayer::SteerByKeys() {
     m_bMove = 0;
     D3DXVECTOR3 sum(0.0f, 0.0f, 0.0f);
     const struct {
@@ -116,38 +170,34 @@ void CPlayer::Move() {
         m_Vel.z += sum.z * m_Speed;
         m_Vel.y = 0.0f;
     }
+}
 
-    // Holding the fire button slows the player from 0.2 to 0.08 over about 24 frames, and back.
+// Holding the fire button slows the player from 0.2 to 0.08 over about 24 frames, and back; then the drag
+// and the cap.
+void CPlayer::LimitSpeed() {
     if (KeyHeld(VK_LBUTTON)) {
-        if (m_MaxSpeed > 0.08f)
-            m_MaxSpeed -= 0.005f;
+        if (m_MaxSpeed > kFiringSpeed)
+            m_MaxSpeed -= kCapStep;
         else
-            m_MaxSpeed = 0.08f;
+            m_MaxSpeed = kFiringSpeed;
     } else {
-        if (m_MaxSpeed < 0.2f)
-            m_MaxSpeed += 0.005f;
+        if (m_MaxSpeed < kTopSpeed)
+            m_MaxSpeed += kCapStep;
         else
-            m_MaxSpeed = 0.2f;
+            m_MaxSpeed = kTopSpeed;
     }
 
-    m_Vel *= 0.95f;
+    m_Vel *= kDrag;
     if (D3DXVec3Length(&m_Vel) > m_MaxSpeed) {
         D3DXVec3Normalize(&m_Vel, &m_Vel);
         m_Vel *= m_MaxSpeed;
     }
-    if (D3DXVec3Length(&m_Vel) <= 0.00001f) m_Vel = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-    m_Pos += m_Vel;
+    if (D3DXVec3Length(&m_Vel) <= kStillSpeed) m_Vel = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+}
 
-    PushOutOfRocks(m_Pos, m_Radius);
-    PushOutOfFlowers(m_Pos, m_Radius);
-    PushOutOfAnemones(m_Pos, m_Radius);
-    WallSlide(m_Pos, m_Angle);
-
-    m_mTrans = MatTranslation(m_Pos);
-    m_mRot = MatRotationY(m_Angle);
-
-    // The body turns at most 10 degrees a frame toward the last steered direction, also after the keys
-    // are released.
+// The body turns at most 10 degrees a frame toward the last steered direction, also after the keys are
+// released.
+void CPlayer::TurnToMoveDir() {
     const D3DXVECTOR3 ahead(0.0f, 0.0f, 1.0f);
     D3DXVECTOR3 facing;
     D3DXVec3TransformCoord(&facing, &ahead, &m_mRot);
@@ -160,8 +210,8 @@ void CPlayer::Move() {
     // Rounding can lift the dot product of two equal unit vectors above 1.
     const float cosine = std::max(-1.0f, std::min(1.0f, D3DXVec3Dot(&facing, &s_MoveDir)));
     float turn = std::acos(cosine) * kRadToDeg;
-    if (turn >= 0.1f) {
-        turn = std::min(turn, 10.0f);
+    if (turn >= kMinTurn) {
+        turn = std::min(turn, kMaxTurn);
         if (facing.z * s_MoveDir.x - facing.x * s_MoveDir.z <= 0.0f)
             m_Angle -= turn;
         else
@@ -169,25 +219,21 @@ void CPlayer::Move() {
     }
     if (m_Angle > 360.0f) m_Angle -= 360.0f;
     if (m_Angle < 0.0f) m_Angle += 360.0f;
+}
 
-    m_BobPhase += 0.03f;
+// The body bobs up to 6 above its position and is drawn unrotated there; the shadow grows as it rises.
+void CPlayer::BobAndShadow() {
+    m_BobPhase += kBobStep;
     if (m_BobPhase > 360.0f) m_BobPhase = 0.0f;
-    m_Bob = (std::sin(m_BobPhase) + 1.0f) * 3.0f;
+    m_Bob = (std::sin(m_BobPhase) + 1.0f) * kBobHeight;
 
-    // The body is drawn unrotated, raised by the bob.
     m_mWorld = m_mTrans;
     m_mWorld._42 += m_Bob;
     const D3DXVECTOR3 origin(0.0f, 0.0f, 0.0f);
     D3DXVec3TransformCoord(&m_BodyPos, &origin, &m_mWorld);
 
-    // The shadow grows as the body rises.
-    const float s = m_Bob + 5.0f;
-    const float corners[4][2] = {{-s, s}, {s, s}, {s, -s}, {-s, -s}};
-    for (int i = 0; i < 4; ++i) {
-        m_Shadow[i].x = corners[i][0];
-        m_Shadow[i].y = 0.1f;
-        m_Shadow[i].z = corners[i][1];
-    }
+    const float half = m_Bob + kShadowHalf;
+    SetShadowQuad(this, 2.0f * half, 2.0f * half);
 }
 
 void CPlayer::Update() {
@@ -197,42 +243,27 @@ void CPlayer::Update() {
     if (m_Hp < 1 && m_bDeathDone == 0) {
         m_bDeathDone = 1;
         m_Hp = 0;
-        for (int i = 0; i < 8; ++i) {
-            m_Shot.Angle = 45.0f * (float)i;
-            m_Shot.Pos = m_Pos;
-            m_Shot.Kind = 13;
-            m_Shot.Speed = 0.6f;
-            m_Shot.Life = 40;
-            PushShot(m_Shot);
-        }
+        PushShotRing(m_Shot, m_Pos, SHOT_BURST, kBurstSpeed, kBurstLife);
     }
 
     Move();
 
     const D3DXMATRIX body = m_mRot * m_mWorld;
     for (Tentacle& t : m_Tentacles)
-        UpdateTentacle(t, 2, body);
+        UpdateTentacle(t, kTentaclePeriod, body);
 
     if (m_bHit == 1) {
-        m_ShakeTime = 15;
+        m_ShakeTime = kShakeFrames;
         m_bHit = 0;
     }
 
     // After a hit the body shakes and shows red; afterwards the colour comes back slowly.
-    if (m_ShakeTime < 1) {
-        m_mShake = MatIdentity();
-        if (m_Color.g < 1.0f) m_Color.g += 0.01f;
-        if (m_Color.b < 1.0f) m_Color.b += 0.01f;
-    } else {
-        const float a = (float)(rand() % 360);
-        const D3DXVECTOR3 half(0.0f, 0.0f, 0.5f);
-        const D3DXMATRIX rot = MatRotationY(a);
-        D3DXVECTOR3 v;
-        D3DXVec3TransformCoord(&v, &half, &rot);
-        D3DXMatrixTranslation(&m_mShake, v.x, 0.0f, v.z);
-        m_ShakeTime -= 1;
+    if (StepShake(m_mShake, m_ShakeTime)) {
         m_Color.g = 0.0f;
         m_Color.b = 0.0f;
+    } else {
+        if (m_Color.g < 1.0f) m_Color.g += kRecoverStep;
+        if (m_Color.b < 1.0f) m_Color.b += kRecoverStep;
     }
     m_mWorld = m_mShake * m_mWorld;
 
@@ -245,27 +276,15 @@ void CPlayer::Draw() {
 }
 
 void CPlayer::DrawAlpha() {
-    D3DXMATRIX shadow = m_mTrans;
-    shadow._42 = 0.1f;
-    g_pDevice->SetTexture(0, g_pTexLight);
-    g_pDevice->SetTransform(D3DTS_WORLD, &shadow);
-    g_pDevice->SetFVF(D3DFVF_VERTEX3D);
-    g_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, m_Shadow, sizeof(Vertex3D));
+    DrawShadow(*this);
     for (Tentacle& t : m_Tentacles)
         DrawTentacle(t);
 }
 
-// While the fire button is held: a shot toward the cursor at once, then every 30 frames.
+// While the fire button is held: a shot toward the cursor at once, then every 30 frames. The player's side
+// shoots; a dead player's shots hurt its own side.
 int CPlayer::Shoot() {
-    // Seen from the middle of the 640 x 480 screen, straight up aims along the camera's forward direction.
-    // The centre is that of the screen space the cursor is mapped into, so that a window of any size (or
-    // full screen) aims where the cursor points.
-    const float cursorX = GetCursorScreenX();
-    const float cursorY = GetCursorScreenY();
-    const float dx = kPictureWidth * 0.5f - cursorX;
-    const float dy = kPictureHeight * 0.5f - cursorY;
-    const float aim = std::atan2(dy, dx) * kRadToDeg - 90.0f + g_CamYaw;
-
+    const float aim = CursorAim();
     if (KeyHeld(VK_LBUTTON) && m_ShotWait < 1) {
         const D3DXVECTOR3 muzzleLocal(0.0f, 4.0f, 5.0f);
         const D3DXMATRIX m = MatRotationY(aim) * m_mTrans;
@@ -274,11 +293,11 @@ int CPlayer::Shoot() {
         m_Shot.Angle = aim;
         m_Shot.Pos = muzzle;
         m_Shot.Speed = m_ShotSpeed;
-        m_Shot.Kind = m_Hp > 0 ? 0 : 1;
-        m_Shot.Life = 40;
-        PushShot(m_Shot);
+        m_Shot.Kind = m_Hp > 0 ? SHOT_PLAYER : SHOT_ENEMY;
+        m_Shot.Life = kShotLife;
+        ShotRequestQueue.push_back(m_Shot);
         PlaySE(SE_SHOT);
-        m_ShotWait = 30;
+        m_ShotWait = kShotPeriod;
     }
     if (m_ShotWait > 0) m_ShotWait -= 1;
     return 0;

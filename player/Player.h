@@ -41,4 +41,8 @@ class CPlayer : public CObjectBase {
   private:
     void HitByShots();
     void Move();
+    void SteerByKeys();
+    void LimitSpeed();
+    void TurnToMoveDir();
+    void BobAndShadow();
 };

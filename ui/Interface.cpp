@@ -19,15 +19,12 @@ int32_t g_TutorialPage = 0;
 
 namespace {
 
-bool KeyHeld(int vk) {
-    return (GetAsyncKeyState(vk) & 0x8000) != 0;
-}
-
 // The boards travel with the player: its translation, laid on the seabed at height 0.01. False while
 // there is no player.
 bool BoardBase(D3DXMATRIX& base) {
-    if (ActorList.empty() || !ActorList[0]) return false;
-    base = ActorList[0]->m_mTrans;
+    const CObjectBase* player = ThePlayer();
+    if (!player) return false;
+    base = player->m_mTrans;
     base._42 = 0.01f;
     return true;
 }
@@ -154,9 +151,9 @@ void SetupInterface() {
 }
 
 void UpdateInterface(int stageState) {
-    if (stageState == 2)
+    if (stageState == STAGE_CLEARED)
         g_ClearImage.m_FadeState = 1;
-    else if (stageState == 1)
+    else if (stageState == STAGE_DEAD)
         g_DeadImage.m_FadeState = 1;
 
     // The back button appears once the result picture is fully shown.
@@ -165,10 +162,10 @@ void UpdateInterface(int stageState) {
     // It answers to the held fire button from the moment it starts to fade in.
     D3DXMATRIX base;
     if (KeyHeld(VK_LBUTTON) && g_BackImage.m_FadeState == 1 && BoardBase(base) && CursorOnBackButton(base)) {
-        if (g_FadeMode == 0) g_FadeMode = 2;
+        if (g_FadeMode == FADE_NONE) g_FadeMode = FADE_OUT;
     }
 
-    if (stageState == 1 || stageState == 2) {
+    if (stageState == STAGE_DEAD || stageState == STAGE_CLEARED) {
         g_DeadImage.Update();
         g_ClearImage.Update();
         g_BackImage.Update();
@@ -201,7 +198,7 @@ void TutorialStep() {
 
 void DrawInterface(int stageState) {
     D3DXMATRIX base;
-    if ((stageState == 1 || stageState == 2) && BoardBase(base)) {
+    if ((stageState == STAGE_DEAD || stageState == STAGE_CLEARED) && BoardBase(base)) {
         g_DeadImage.DrawBoard(g_pTexDead, base);
         g_ClearImage.DrawBoard(g_pTexClear, base);
         g_BackImage.DrawBoard(g_pTexEsc, base);

@@ -4,6 +4,7 @@
 #include "app/Shader.h"
 #include "app/TraceSections.h"
 #include "assets/Meshes.h"
+#include "world/ObjectSteps.h"
 #include "world/WorldMath.h"
 
 #include <cmath>
@@ -106,23 +107,7 @@ void CFlower::InitVine(Blossom& blossom) {
 }
 
 void CFlower::CheckHits(Blossom& blossom) {
-    for (std::size_t i = 0; i < ShotList.size(); ++i) {
-        CObjectBase* shot = ShotList[i];
-        if (!shot || shot->m_bDead == 1 || shot->m_Kind != 0) continue;
-        const D3DXVECTOR3 at(shot->m_mTrans._41, shot->m_mTrans._42, shot->m_mTrans._43);
-        const float dz = blossom.Pos.z - at.z, dx = blossom.Pos.x - at.x;
-        if (!(dz * dz + dx * dx < 100.0f)) continue;
-        for (int j = 0; j < 8; ++j) {
-            m_Shot.Kind = 10;
-            m_Shot.Speed = 0.5f;
-            m_Shot.Life = 10;
-            m_Shot.Angle = (float)(j * 45);
-            m_Shot.Pos = at;
-            ShotRequestQueue.push_back(m_Shot);
-        }
-        blossom.Hp -= 1;
-        shot->m_bDead = 1;
-    }
+    TakePlayerShots(*this, blossom.Pos, 100.0f, [&blossom] { blossom.Hp -= 1; });
 }
 
 // The piece at WiltIndex shrinks, tips over and darkens until its flower is thin enough; then the next one.

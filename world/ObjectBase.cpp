@@ -13,6 +13,21 @@ int32_t g_TargetCount = 0;
 int32_t g_FollowCount = 0;
 int32_t g_FollowSlot = 0;
 
+CObjectBase* ThePlayer() {
+    return ActorList.empty() ? nullptr : ActorList[0];
+}
+
+void PushShotRing(ShotRequest& shot, const D3DXVECTOR3& pos, int32_t kind, float speed, int32_t life) {
+    for (int i = 0; i < 8; ++i) {
+        shot.Angle = 45.0f * (float)i;
+        shot.Pos = pos;
+        shot.Kind = kind;
+        shot.Speed = speed;
+        shot.Life = life;
+        ShotRequestQueue.push_back(shot);
+    }
+}
+
 CObjectBase::CObjectBase() {
     m_pMesh = nullptr;
     g_FollowCount = 0;

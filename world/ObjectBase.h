@@ -24,6 +24,26 @@ struct ShotRequest {
 };
 static_assert(sizeof(ShotRequest) == 28, "a shot request is a 28-byte record");
 
+// The kinds of shot (ShotRequest::Kind, a shot's m_Kind). Only the first two hit anything; a kind not listed
+// here flies and ages but is never drawn.
+enum ShotKind {
+    SHOT_PLAYER = 0, // the player's side: rescues strays, wears down creatures and blossoms
+    SHOT_ENEMY = 1,  // stray jellies (and a dead player): hurts the player's side
+    SHOT_SPRAY = 10, // the spray of a hit
+    SHOT_SPARK = 11, // a rock stopping a shot
+    SHOT_BURST = 13, // the player's death, drawn three times larger
+};
+
+// Appends eight copies of shot to ShotRequestQueue, one every 45 degrees from 0, each from pos with the given
+// kind, speed and life; shot keeps the last of them.
+void PushShotRing(ShotRequest& shot, const D3DXVECTOR3& pos, int32_t kind, float speed, int32_t life);
+
+// The values of m_State: the side an object is on. Creatures bite, and enemy shots hurt, the player's side.
+enum ObjectState {
+    STATE_WILD = 1,        // not on the player's side: stray jellies, footballs, squids
+    STATE_PLAYER_SIDE = 2, // the player and the jellies that follow it
+};
+
 // Everything that lives in the world derives from this. Every field starts at zero; the constructors of the
 // concrete classes and their Init set what they need.
 class CObjectBase {
@@ -62,7 +82,7 @@ class CObjectBase {
     float m_Bob = 0.0f;       // bobbing offset added to the drawn height
     float m_BobPhase = 0.0f;  // phase of the bobbing
     int32_t m_Count = 0;      // frame counter
-    int32_t m_State = 0;      // 2 = on the player's side
+    int32_t m_State = 0;      // STATE_PLAYER_SIDE or STATE_WILD
     float m_MaxSpeed = 0.0f;  // cap on the length of m_Vel
     float m_Radius = 0.0f;    // collision radius, also part of the depth key of the draw passes
     BYTE m_bHit = 0;          // struck this frame
@@ -80,6 +100,9 @@ extern std::vector<ShotRequest> ShotRequestQueue;
 extern int32_t g_TargetCount; // targets still to defeat; the stage is cleared below 1
 extern int32_t g_FollowCount; // jellies following the player
 extern int32_t g_FollowSlot;  // next formation place handed out this frame
+
+// The player: ActorList[0] during a stage; null while the list is empty (the title).
+CObjectBase* ThePlayer();
 
 // Who owns an object. Objects are never destroyed while their scene runs, even after they have left their
 // list: a creature may still hold a pointer to a swept target. An arena destroys all of its objects at once

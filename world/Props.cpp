@@ -4,6 +4,7 @@
 #include "app/Shader.h"
 #include "assets/Meshes.h"
 #include "assets/Textures.h"
+#include "world/ObjectSteps.h"
 
 #include <cstdlib>
 
@@ -194,19 +195,13 @@ void CRock::Update() {
     const float reach = m_Radius - 1.0f;
     for (std::size_t i = 0; i < ShotList.size(); ++i) {
         CObjectBase* shot = ShotList[i];
-        if (!shot || (shot->m_Kind != 0 && shot->m_Kind != 1) || shot->m_bDead == 1) continue;
+        if (!shot || (shot->m_Kind != SHOT_PLAYER && shot->m_Kind != SHOT_ENEMY) || shot->m_bDead == 1)
+            continue;
         const D3DXVECTOR3 at(shot->m_mTrans._41, shot->m_mTrans._42, shot->m_mTrans._43);
         const float dz = m_Pos.z - at.z;
         const float dx = m_Pos.x - at.x;
         if (reach * reach > dz * dz + dx * dx) {
-            for (int j = 0; j < 8; ++j) {
-                m_Shot.Kind = 11;
-                m_Shot.Speed = 0.5f;
-                m_Shot.Life = 5;
-                m_Shot.Angle = static_cast<float>(j * 45);
-                m_Shot.Pos = at;
-                ShotRequestQueue.push_back(m_Shot);
-            }
+            PushShotRing(m_Shot, at, SHOT_SPARK, 0.5f, 5);
             shot->m_bDead = 1;
         }
     }
@@ -217,13 +212,7 @@ void CRock::Draw() {
 
 // The shadow lies flat on the seabed under the rock, whatever the rock's height.
 void CRock::DrawAlpha() {
-    if (!g_pDevice) return;
-    D3DXMATRIX shadow = m_mTrans;
-    shadow._42 = 0.1f;
-    g_pDevice->SetTexture(0, g_pTexLight);
-    g_pDevice->SetTransform(D3DTS_WORLD, &shadow);
-    g_pDevice->SetFVF(D3DFVF_VERTEX3D);
-    g_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, m_Shadow, sizeof(Vertex3D));
+    DrawShadow(*this);
 }
 int CRock::Shoot() {
     return 0;

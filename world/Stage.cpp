@@ -8,51 +8,11 @@
 #include "world/Flower.h"
 #include "world/ObjectBase.h"
 #include "world/Props.h"
+#include "world/StageFile.h"
 
-#include <cerrno>
-#include <climits>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <string>
 
 namespace {
-
-// A decimal integer of the record, as "%d" reads it: leading blanks, a sign, digits. Out of range fails.
-bool ReadInt(const char*& p, int32_t* out) {
-    char* end = nullptr;
-    errno = 0;
-    long v = std::strtol(p, &end, 10);
-    if (end == p || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return false;
-    *out = static_cast<int32_t>(v);
-    p = end;
-    return true;
-}
-
-// A decimal float of the record, as "%f" reads it. Infinities and NaN are refused: no object may stand there.
-bool ReadFloat(const char*& p, float* out) {
-    char* end = nullptr;
-    float v = std::strtof(p, &end);
-    if (end == p || !std::isfinite(v)) return false;
-    *out = v;
-    p = end;
-    return true;
-}
-
-bool ReadComma(const char*& p) {
-    if (*p != ',') return false;
-    ++p;
-    return true;
-}
-
-// One record "%d,%f,%f,%f": type code, x, y, z. Whatever follows the fourth field is ignored, as the pattern
-// does; a carriage return left by a CRLF file is such a tail.
-bool ParseRecord(const std::string& line, int32_t* code, D3DXVECTOR3* pos) {
-    const char* p = line.c_str();
-    return ReadInt(p, code) && ReadComma(p) && ReadFloat(p, &pos->x) && ReadComma(p) &&
-           ReadFloat(p, &pos->y) && ReadComma(p) && ReadFloat(p, &pos->z);
-}
 
 void Place(CObjectBase* object, const D3DXVECTOR3& pos, std::vector<CObjectBase*>& list) {
     object->m_Pos = pos;
@@ -161,22 +121,11 @@ const char* StageFilePath(int32_t stageNo) {
 
 void LoadStage() {
     const char* path = StageFilePath(g_StageNo);
-    std::ifstream file(path);
-    if (!file.good()) return;
-
-    std::string line;
-    std::getline(file, line); // the header line, whatever it holds
-    int lineNo = 1;
-    while (std::getline(file, line)) {
-        ++lineNo;
-        int32_t code = 0;
-        D3DXVECTOR3 pos(0.0f, 0.0f, 0.0f);
-        if (!ParseRecord(line, &code, &pos)) {
-            std::fprintf(stderr, "%s:%d: malformed record skipped\n", path, lineNo);
-            continue;
-        }
-        CreateByCode(code, pos);
-    }
+    const StageFileContents contents = ReadStageFile(path);
+    for (const auto& bad : contents.malformed)
+        std::fprintf(stderr, "%s:%d: malformed record skipped\n", path, bad.first);
+    for (const StageRecord& record : contents.records)
+        CreateByCode(record.code, D3DXVECTOR3(record.x, record.y, record.z));
 }
 
 void InitAll() {

@@ -62,7 +62,7 @@ void CountFollowers() {
     if (!ActorList.empty()) {
         int32_t count = 0;
         for (CObjectBase* object : ActorList) {
-            if (object && object->m_Type == 1 && object->m_State == 2) ++count;
+            if (object && object->m_Type == 1 && object->m_State == STATE_PLAYER_SIDE) ++count;
         }
         g_FollowCount = count;
     }

@@ -190,3 +190,32 @@ TEST_F(TitleE2E, ClickToGlidePickStageTwoPlayComeBackAndQuitFromExit) {
     EXPECT_LT(alpha, 160);
     EXPECT_NEAR(Mean(), bright * (255.0 - (double)alpha) / 255.0, 4.0);
 }
+
+// The button held from the first screen through the whole glide, with the cursor on the right arrow: on
+// arrival the button has not been handled yet, so the arrow under the cursor is pressed in that very pass;
+// held on, it presses nothing more.
+TEST_F(TitleE2E, AButtonHeldThroughTheGlidePressesTheArrowUnderTheCursorOnArrival) {
+    const ScreenPoint right = ProjectOnTitle(0.0, 10.0, 30.0, 5.0, -5.0);
+    std::ostringstream replay;
+    replay << "0 mouse " << right.x << " " << right.y << "\n80 down LBUTTON\n";
+    ASSERT_EQ(Run(replay.str(), "--frames 300 --trace t.jsonl"), 0) << Err();
+    const std::vector<std::string> lines = TextLines(ReadText(dir / "t.jsonl"));
+    ASSERT_EQ(lines.size(), 300u);
+
+    size_t arrival = 0;
+    for (size_t i = 80; i < lines.size() && !arrival; ++i)
+        if (IntValue(TitleOf(lines[i]), "phase") == 2) arrival = i;
+    ASSERT_EQ(arrival, 137u) << "the glide takes 58 passes from the click";
+    EXPECT_EQ(IntValue(TitleOf(lines[arrival - 1]), "phase"), 1);
+    EXPECT_EQ(IntValue(TitleOf(lines[arrival - 1]), "sel"), 0);
+    EXPECT_EQ(IntValue(TitleOf(lines[arrival]), "sel"), 1) << lines[arrival];
+    EXPECT_EQ(IntValue(TitleOf(lines[arrival]), "moving"), 1);
+
+    // The slide to stage 2 ends with the button still held: nothing else has been chosen.
+    EXPECT_NE(TitleOf(lines.back()).find("\"sel\":1,\"moving\":0"), std::string::npos) << lines.back();
+    EXPECT_EQ(RawValue(TitleOf(lines.back()), "at"), "[100,10]");
+    for (size_t i = arrival; i < lines.size(); ++i) {
+        ASSERT_EQ(IntValue(lines[i], "menu"), -1) << i;
+        ASSERT_EQ(IntValue(lines[i], "fade"), 0) << i;
+    }
+}

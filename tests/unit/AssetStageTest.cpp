@@ -9,6 +9,8 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include "world/StageFile.h"
+
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -29,33 +31,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Record {
-    int code;
-    float x, y, z;
-};
+using Record = StageRecord;
 
 std::string StagePath(int stage) {
     return std::string(BW_SOURCE_DIR) + "/data/stage" + std::to_string(stage) + ".csv";
 }
 
-// Reads a stage file as the game does: the first line is skipped, every other line is "%d,%f,%f,%f".
-// Lines that do not give all four fields are reported in *bad.
+// Reads a stage file with the game's reader; lines that are no record are reported in *bad.
 std::vector<Record> ReadStage(int stage, std::vector<std::string>* bad) {
-    std::vector<Record> out;
-    std::ifstream in(StagePath(stage));
-    std::string line;
-    if (!std::getline(in, line)) {
-        bad->push_back("(no header)");
-        return out;
-    }
-    while (std::getline(in, line)) {
-        Record r{};
-        if (std::sscanf(line.c_str(), "%d,%f,%f,%f", &r.code, &r.x, &r.y, &r.z) != 4)
-            bad->push_back(line);
-        else
-            out.push_back(r);
-    }
-    return out;
+    StageFileContents contents = ReadStageFile(StagePath(stage));
+    if (contents.lines == 0) bad->push_back("(no header)");
+    for (const auto& line : contents.malformed)
+        bad->push_back(line.second);
+    return contents.records;
 }
 
 const std::set<int> kCodes = {0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 30, 31, 32, 33};
@@ -309,9 +297,8 @@ TEST_F(AssetStageTest, EveryLineReadsWithTheLoaderPatternAndKnownCodes) {
         ASSERT_FALSE(s.empty()) << n;
         EXPECT_EQ(s.back(), '\n') << "stage " << n << " ends its last record with a line feed";
         EXPECT_EQ(s.find('\r'), std::string::npos) << n;
-        int dummy;
-        float f;
-        EXPECT_NE(std::sscanf(s.c_str(), "%d,%f,%f,%f", &dummy, &f, &f, &f), 4)
+        StageRecord header{};
+        EXPECT_FALSE(ParseStageRecord(s.substr(0, s.find('\n')), &header))
             << "stage " << n << ": the header is no record";
         std::vector<Record> recs = Stage(n);
         EXPECT_GT(recs.size(), 10u) << n;

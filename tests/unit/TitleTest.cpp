@@ -13,7 +13,7 @@ using TitleMenu = TitleScreenFixture;
 
 } // namespace
 
-TEST_F(TitleMenu, AClickStartsTheGlideAndTheHeldButtonPressesNothingOnArrival) {
+TEST_F(TitleMenu, AClickStartsTheGlideAndTheHeldButtonPressesThePanelUnderTheCursorOnArrival) {
     EnterTitle();
     PassFadeIn();
     Frames(10);
@@ -21,7 +21,7 @@ TEST_F(TitleMenu, AClickStartsTheGlideAndTheHeldButtonPressesNothingOnArrival) {
     EXPECT_FLOAT_EQ(g_CamAt.z, -100.0f);
 
     // The button is held from phase 0 through the whole glide, with the cursor where the start button will
-    // stand on arrival.
+    // stand on arrival. Its latch is 0 all the while: the glide handles the button, not the latch.
     Mouse(320.0f, 300.0f);
     Key(VK_LBUTTON, true);
     Frames(1);
@@ -30,13 +30,35 @@ TEST_F(TitleMenu, AClickStartsTheGlideAndTheHeldButtonPressesNothingOnArrival) {
     EXPECT_FLOAT_EQ(g_TitleSpeed, 6.0f * 0.948f);
     int frames = 1;
     while (g_TitlePhase == 1 && frames < 200) {
+        EXPECT_EQ(g_bClickLatch, 0);
         Frames(1);
         ++frames;
     }
     EXPECT_EQ(frames, 58);
     EXPECT_EQ(g_TitlePhase, 2);
     EXPECT_FLOAT_EQ(g_CamAt.z, 10.0f);
+
+    // The arrival frame pressed the start button, once.
+    EXPECT_EQ(g_MenuChoice, 0);
+    EXPECT_EQ(g_StageNo, 1);
+    EXPECT_EQ(g_FadeMode, 2);
+    EXPECT_EQ(g_bClickLatch, 1);
+    EXPECT_EQ(Count<CCircleEff>(), 1);
+    ASSERT_TRUE(TitlePanelHit(g_PanelStart)) << "the cursor must stand on the start button";
     Frames(20);
+    EXPECT_EQ(Count<CCircleEff>(), 1) << "the held button presses nothing more";
+}
+
+TEST_F(TitleMenu, AButtonAlreadyHandledWhenTheGlideArrivesPressesNothing) {
+    EnterTitle();
+    PassFadeIn();
+    // The latch as a click on an earlier visit of the title left it: set, because the button has not been
+    // seen up in the selector since.
+    g_bClickLatch = 1;
+    Mouse(320.0f, 300.0f);
+    Key(VK_LBUTTON, true);
+    Frames(80);
+    EXPECT_EQ(g_TitlePhase, 2);
     EXPECT_EQ(g_MenuChoice, -1);
     EXPECT_EQ(g_FadeMode, 0);
     EXPECT_EQ(Count<CCircleEff>(), 0);
@@ -45,6 +67,7 @@ TEST_F(TitleMenu, AClickStartsTheGlideAndTheHeldButtonPressesNothingOnArrival) {
     // Let go and click again: now the start button is pressed.
     Key(VK_LBUTTON, false);
     Frames(1);
+    EXPECT_EQ(g_bClickLatch, 0);
     Key(VK_LBUTTON, true);
     Frames(1);
     EXPECT_EQ(g_MenuChoice, 0);

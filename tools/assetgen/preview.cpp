@@ -15,6 +15,8 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
+#include "world/StageFile.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -300,21 +302,10 @@ int FootballViews(const std::string& dir, float jawDeg, const std::string& outPa
 
 // ---- Stage files -------------------------------------------------------------------------------------
 
-struct Record {
-    int code;
-    float x, y, z;
-};
+using Record = StageRecord;
 
 std::vector<Record> ReadStage(const std::string& path) {
-    std::vector<Record> out;
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        Record r{};
-        if (std::sscanf(line.c_str(), "%d,%f,%f,%f", &r.code, &r.x, &r.y, &r.z) == 4) out.push_back(r);
-    }
-    return out;
+    return ReadStageFile(path).records;
 }
 
 struct Placed {
