@@ -50,7 +50,7 @@ LRESULT WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
             if (g_SceneId == 0) {
                 PostQuitMessage(0); // quit from the title at once, even during a fade
             } else if (g_SceneId >= 1 && g_SceneId <= 3) {
-                if (g_FadeMode == 0) g_FadeMode = 2; // fade out of the stage back to the title
+                if (g_FadeMode == FADE_NONE) g_FadeMode = FADE_OUT; // fade out of the stage back to the title
             }
         }
         return 0; // keys are polled, never passed on

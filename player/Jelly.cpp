@@ -620,7 +620,7 @@ void TraceJellyKeys(JsonLine& j) {
     for (const CObjectBase* actor : ActorList) {
         const CJelly* jelly = dynamic_cast<const CJelly*>(actor);
         if (!jelly) continue;
-        if (jelly->m_State == 1) ++strays;
+        if (jelly->m_State == STATE_WILD) ++strays;
         if (jelly->m_bRescuing == 1) ++rescuing;
     }
     j.Int("strays", strays);

@@ -359,7 +359,7 @@ void DrawTentacle(Tentacle& t) {
 
 // The player (element 0 of ActorList), or null when there is none.
 void TracePlayerKeys(JsonLine& j) {
-    const CObjectBase* player = ActorList.empty() ? nullptr : ActorList[0];
+    const CObjectBase* player = ThePlayer();
     if (!player) {
         j.Null("player");
         return;
