@@ -56,10 +56,9 @@ double Luminance(const unsigned char* px) {
 class LookE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        if (!AssetsGenerated({"xfile/player.x", "image/effect/light.png", "image/game/ground.bmp"}))
+        if (!MakeRuntimeDir("look-e2e",
+                            {"xfile/player.x", "image/effect/light.png", "image/game/ground.bmp"}))
             GTEST_SKIP() << "the generated assets are missing (run build/assetgen .)";
-        MakeDir("look-e2e");
-        LinkRuntime({"data", "image", "xfile", "sound"});
     }
 };
 
