@@ -300,7 +300,7 @@ TEST_F(AssetMeshTest, PropAndEffectShapesHaveTheirSizes) {
     EXPECT_GT(rock.hi.y, 1.0f) << "a rock sunk by one unit still shows";
     EXPECT_NEAR(Get("bubble.x").Size().x, 2.0f, 0.02f);
     EXPECT_NEAR(Get("effect.x").Size().x, 1.7f, 0.2f);
-    EXPECT_NEAR(Get("bullet.x").Size().x, 1.1f, 0.1f);
+    EXPECT_NEAR(Get("bullet.x").Size().x, 1.7f, 0.1f);
     EXPECT_NEAR(Get("star.x").Size().x, 0.6f, 0.1f);
     Loaded heal = Get("heal_effect.x");
     EXPECT_NEAR(heal.MaxRadiusXZ(), 0.5f, 0.02f);

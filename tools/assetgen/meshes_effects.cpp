@@ -28,10 +28,10 @@ Mesh MakeBullet() {
     uint32_t glow = b.Mat(GlowMat(1.0f, 1.0f, 0.85f));
     SurfOpts o;
     o.uvFn = TopGlowUv;
-    // The lathe runs along y; turn it so that y becomes +z (forward). About 1.1 across and 2 long: a
+    // The lathe runs along y; turn it so that y becomes +z (forward). About 1.7 across and 3.4 long: a
     // comet that reads at the distance of the stage camera.
     b.SetXf(Xf::RotX(Deg(90)));
-    b.Lathe(DropletProfile(0.55f, 0.25f, -1.5f), 12, glow, o);
+    b.Lathe(DropletProfile(0.85f, 0.4f, -2.6f), 12, glow, o);
     return b.Take();
 }
 
