@@ -22,7 +22,8 @@ float SdLeaf(float x, float y, float bx, float by, float angle, float length, fl
 // like the bell: a glowing aqua sheath round a white core with beads of stinging cells, soft at its edges.
 void MakeTentacle(const std::string& path) {
     Canvas c = DesignCanvas(16, 64);
-    auto halfWidth = [](float y) { return 5.2f - 2.8f * Clamp01(y / 60.0f); };
+    // Narrow in its 2-unit ribbon: a still jelly's ribbons stand on edge and show only as short lines.
+    auto halfWidth = [](float y) { return 3.8f - 2.0f * Clamp01(y / 60.0f); };
     auto fade = [](float y) { return 1.0f - Smoothstep(30.0f, 59.0f, y); };
     Mask body = c.NewMask();
     for (int y = 0; y < c.Height(); ++y)
@@ -36,12 +37,12 @@ void MakeTentacle(const std::string& path) {
     for (int y = 0; y < c.Height(); ++y)
         for (int x = 0; x < c.Width(); ++x) {
             float px = (x + 0.5f) / c.Unit(), py = (y + 0.5f) / c.Unit();
-            float across = std::fabs(px - 8.0f) / (halfWidth(py) * 0.38f);
+            float across = std::fabs(px - 8.0f) / (halfWidth(py) * 0.45f);
             core.At(x, y) = (1.0f - Smoothstep(0.3f, 1.0f, across)) * fade(py);
         }
     c.Fill(core, Hex(0xFFFFFF), 0.95f);
     for (int k = 0; k < 7; ++k) {
-        float by = 5.0f + k * 7.5f, r = 1.9f - k * 0.16f;
+        float by = 5.0f + k * 7.5f, r = 1.5f - k * 0.12f;
         c.FillSdf([=](float x, float y) { return SdCircle(x, y, 8.0f, by, r); },
                   Radial(8.0f - r * 0.3f, by - r * 0.3f, r * 1.3f, Hex(0xFFFFFF), Hex(0xE0C4FF)),
                   0.9f * fade(by));
