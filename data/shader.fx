@@ -167,9 +167,9 @@ void main() {
 }}
 
 # 3: shots, sprays and the heal column: a glowing droplet that reads on bright sand as well as on dark rock.
-#    Blended as premultiplied colour: a near-white core that covers what is behind it, a rim in the shot's
-#    colour (g_FreeColor) that darkens the sand a little round it, and an additive glow. g_FreeColor's alpha
-#    (at most about 0.35 for a fresh shot) sets the strength: a shot keeps most of it until late in its life.
+#    Blended as premultiplied colour: a near-white core that covers what is behind it and a rim in the
+#    shot's colour (g_FreeColor) that covers half of it, each adding its light. g_FreeColor's alpha (at most
+#    about 0.35 for a fresh shot) sets the strength: a shot keeps most of it until late in its life.
 pass 3
 state blend=one,invsrcalpha zwrite=off ztest=on
 vertex {{

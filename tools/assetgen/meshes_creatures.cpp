@@ -23,8 +23,8 @@ struct JellyLook {
 };
 
 // A luminous jellyfish bell on the x-z plane, its rim at height 0 and its dome above, as wide as the
-// creature's collision circle (radius 2) so that what the player sees is what can be hit. The game draws
-// the tentacles from a ring inside the rim at the rim's height.
+// creature's collision circle (radius 2), the room it takes among rocks. The game draws the tentacles from
+// a ring inside the rim at the rim's height.
 //
 // The body is drawn with depth writes, so its parts are made in the order they must be drawn: the oral arms
 // under the bell, the bell, then the gonads and the frill that lie on and round it. The bell's material
