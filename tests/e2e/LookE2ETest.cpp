@@ -53,18 +53,14 @@ double Luminance(const unsigned char* px) {
     return (0.2126 * px[0] + 0.7152 * px[1] + 0.0722 * px[2]) / 255.0;
 }
 
-class LookE2E : public GameDirTest {
-  protected:
-    void SetUp() override {
-        if (!MakeRuntimeDir("look-e2e",
-                            {"xfile/player.x", "image/effect/light.png", "image/game/ground.bmp"}))
-            GTEST_SKIP() << "the generated assets are missing (run build/assetgen .)";
-    }
-};
+// A scratch directory with the whole generated runtime.
+using LookE2E = GameDirTest;
 
 } // namespace
 
 TEST_F(LookE2E, ThePlayerGlowsOverOpenSandAndItsShadowStaysBeneathIt) {
+    if (!MakeRuntimeDir("look-e2e", {"xfile/player.x", "image/effect/light.png", "image/game/ground.bmp"}))
+        GTEST_SKIP() << "the generated assets are missing (run build/assetgen .)";
     const int shot = 150;
     ASSERT_EQ(RunGame("--headless --fast --seed 5 --stage 3 --frames 152 --shot-at 150 --trace t.jsonl"), 0)
         << Err();
