@@ -129,19 +129,26 @@ void main() {
 }
 }}
 
-# 1: the jellyfish body: translucent, tinted by g_FreeColor (its alpha fades the body), soft rim glow.
+# 1: the jellyfish body, luminous so that the player finds itself at a glance on sand, rock or in the red
+#    fog: its own light (a core from the light blob the bell carries as its texture, a bright rim) over a
+#    softly shaded body, tinted by g_FreeColor (white, magenta astray, red when hit); g_FreeColor's alpha
+#    fades it. Depth is written so that the shadow drawn after it stays beneath it.
 pass 1
-state blend=srcalpha,invsrcalpha zwrite=off ztest=on
+state blend=srcalpha,invsrcalpha zwrite=on ztest=on
 vertex {{
-void main() { LitVertex(0.5); }
+void main() { LitVertex(0.6); }
 }}
 fragment {{
 void main() {
-    vec4 base = BaseColor() * g_FreeColor;
+    vec3 tint = g_FreeColor.rgb;
+    float core = texture_flg ? texture(g_Texture, vTexCoord).a : 0.0;
     float rim = Rim();
-    vec3 lit = base.rgb * (0.6 * Light() + 0.4) + g_FreeColor.rgb * rim * 0.6;
-    float alpha = clamp(base.a * (0.55 + 0.45 * rim), 0.0, 1.0);
-    FragColor = vec4(Fog(lit), alpha);
+    vec3 body = g_Diffuse.rgb * tint * (0.55 + 0.3 * Light());
+    vec3 glow = mix(tint, vec3(1.0), 0.3);
+    vec3 lit = body + glow * (0.5 * core * core + 0.75 * rim);
+    float alpha = clamp(g_Diffuse.a * g_FreeColor.a + 0.2 * rim + 0.15 * core, 0.0, 1.0);
+    // Its own light carries further through the water than reflected light.
+    FragColor = vec4(mix(bw_FogColor.rgb, lit, sqrt(FogFactor())), alpha);
 }
 }}
 
@@ -159,34 +166,40 @@ void main() {
 }
 }}
 
-# 3: shots and the heal column: additive glow tinted by g_FreeColor, alpha from g_FreeColor; fades into fog.
+# 3: shots, sprays and the heal column: a glowing droplet that reads on bright sand as well as on dark rock.
+#    Blended as premultiplied colour: a near-white core that covers what is behind it and a rim in the
+#    shot's colour (g_FreeColor) that covers half of it, each adding its light. g_FreeColor's alpha (at most
+#    about 0.35 for a fresh shot) sets the strength: a shot keeps most of it until late in its life.
 pass 3
-state blend=srcalpha,one zwrite=off ztest=on
+state blend=one,invsrcalpha zwrite=off ztest=on
 vertex {{
 void main() { StandardVertex(); }
 }}
 fragment {{
 void main() {
-    vec4 base = BaseColor() * g_FreeColor;
-    float rim = Rim();
-    float core = 1.0 - rim;
-    vec3 glow = base.rgb * (0.6 + 0.6 * core) + g_FreeColor.rgb * rim * 0.5;
-    FragColor = vec4(glow, clamp(base.a, 0.0, 1.0) * FogFactor());
+    vec3 tint = g_Diffuse.rgb * g_FreeColor.rgb;
+    float core = texture_flg ? texture(g_Texture, vTexCoord).a : 1.0 - Rim();
+    float strength = (1.0 - exp(-8.0 * g_FreeColor.a)) * FogFactor();
+    vec3 glow = mix(tint * 0.55, mix(tint, vec3(1.0), 0.55), core) * (0.8 + 0.6 * core);
+    float cover = 0.55 + 0.35 * core;
+    FragColor = vec4(glow * strength, cover * strength);
 }
 }}
 
-# 4: the football's pulsing glow: soft additive halo, tinted and faded by g_FreeColor.
+# 4: the football's lure: a pulsing glow, warm white at its heart, tinted and faded by g_FreeColor (alpha
+#    0.5 to 1), premultiplied as pass 3 so that its heart covers the water behind it.
 pass 4
-state blend=srcalpha,one zwrite=off ztest=on
+state blend=one,invsrcalpha zwrite=off ztest=on
 vertex {{
 void main() { StandardVertex(); }
 }}
 fragment {{
 void main() {
-    vec4 base = BaseColor() * g_FreeColor;
-    float rim = Rim();
-    vec3 glow = base.rgb * (0.35 + 0.65 * rim) + vec3(0.15, 0.25, 0.3) * (1.0 - rim);
-    FragColor = vec4(glow, clamp(base.a * 0.8, 0.0, 1.0) * FogFactor());
+    vec3 tint = g_Diffuse.rgb * g_FreeColor.rgb;
+    float core = texture_flg ? texture(g_Texture, vTexCoord).a : 1.0 - Rim();
+    float strength = g_FreeColor.a * FogFactor();
+    vec3 glow = mix(tint * vec3(1.0, 0.8, 0.45), vec3(1.0, 1.0, 0.9), core) * (0.7 + 0.8 * core);
+    FragColor = vec4(glow * strength, (0.25 + 0.6 * core) * strength);
 }
 }}
 

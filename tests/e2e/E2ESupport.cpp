@@ -168,6 +168,13 @@ bool GameDirTest::AssetsGenerated(std::initializer_list<const char*> files) {
     return true;
 }
 
+bool GameDirTest::MakeRuntimeDir(const std::string& name, std::initializer_list<const char*> generated) {
+    if (!AssetsGenerated(generated)) return false;
+    MakeDir(name);
+    LinkRuntime({"data", "image", "xfile", "sound"});
+    return true;
+}
+
 int GameDirTest::RunGame(const std::string& args) {
     return Shell("cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy '" BW_BINARY "' " + args +
                  " > stdout.txt 2> stderr.txt");

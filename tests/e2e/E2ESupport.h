@@ -84,6 +84,9 @@ class GameDirTest : public ::testing::Test {
     void LinkShaderOnly();
     // Whether the generated assets are there (build/assetgen . has run).
     static bool AssetsGenerated(std::initializer_list<const char*> files);
+    // MakeDir with the whole runtime tree (data, image, xfile, sound) linked in; false, with nothing made,
+    // when these generated files are missing.
+    bool MakeRuntimeDir(const std::string& name, std::initializer_list<const char*> generated);
     // Runs the game binary with these arguments; its exit code.
     int RunGame(const std::string& args);
     std::string Err() const { return ReadText(dir / "stderr.txt"); }

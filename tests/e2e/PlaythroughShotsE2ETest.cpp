@@ -17,10 +17,8 @@ namespace {
 class PlaythroughShotsE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        if (!AssetsGenerated({"xfile/football.x", "image/title/logo.png"}))
+        if (!MakeRuntimeDir("shots", {"xfile/football.x", "image/title/logo.png"}))
             GTEST_SKIP() << "run build/assetgen . first";
-        MakeDir("shots");
-        LinkRuntime({"data", "image", "xfile", "sound"});
     }
     std::string Replay(const std::string& name) const {
         return std::string("--replay '" BW_SOURCE_DIR "/tests/playthroughs/") + name + "'";

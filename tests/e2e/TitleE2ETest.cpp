@@ -41,10 +41,9 @@ struct Rgb {
 class TitleE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        if (!AssetsGenerated({"image/title/logo.png", "image/title/start.png", "xfile/football.x"}))
+        if (!MakeRuntimeDir("title-e2e",
+                            {"image/title/logo.png", "image/title/start.png", "xfile/football.x"}))
             GTEST_SKIP() << "the generated assets are missing (run build/assetgen .)";
-        MakeDir("title-e2e");
-        LinkRuntime({"data", "image", "xfile", "sound"});
     }
 
     int Run(const std::string& replay, const std::string& args) {

@@ -76,13 +76,20 @@ struct Wave {
     std::string error;
     uint16_t format = 0, channels = 0, bits = 0;
     uint32_t rate = 0;
-    std::vector<int16_t> samples; // first channel
-    double Seconds() const { return rate ? double(samples.size()) / rate : 0; }
+    std::vector<int16_t> frames; // every channel, interleaved
+    double Seconds() const { return rate && channels ? double(frames.size()) / channels / rate : 0; }
+    // The largest magnitude over every channel.
     int Peak() const {
         int p = 0;
-        for (int16_t s : samples)
+        for (int16_t s : frames)
             p = std::max(p, std::abs(int(s)));
         return p;
+    }
+    std::vector<int16_t> Channel(int c) const {
+        std::vector<int16_t> out;
+        for (size_t i = c; i < frames.size(); i += channels)
+            out.push_back(frames[i]);
+        return out;
     }
 };
 
@@ -118,8 +125,8 @@ Wave ReadWave(const fs::path& path) {
         } else if (id == "data") {
             if (!haveFmt) return fail("data before fmt");
             if (w.bits != 16 || size % (2u * w.channels) != 0) return fail("data is not whole 16-bit frames");
-            for (size_t i = 0; i < size; i += 2u * w.channels)
-                w.samples.push_back(static_cast<int16_t>(U16(b, at + 8 + i)));
+            for (size_t i = 0; i < size; i += 2u)
+                w.frames.push_back(static_cast<int16_t>(U16(b, at + 8 + i)));
             w.ok = true;
         }
         at += 8 + size + (size & 1);
@@ -369,28 +376,32 @@ TEST_F(AssetMedia, SoundsArePcmWavesOfTheirLengthAndLevel) {
     const SoundSpec sounds[] = {{"sound/shot.wav", 0.15, 0.3},
                                 {"sound/bubble.wav", 0.6, 1.0},
                                 {"sound/dust.wav", 0.4, 0.6},
-                                {"sound/bgm.wav", 30.0, 60.0}};
+                                {"sound/bgm.wav", 120.0, 180.0}};
     for (const SoundSpec& spec : sounds) {
         SCOPED_TRACE(spec.path);
         Wave w = ReadWave(Root() / spec.path);
         ASSERT_TRUE(w.ok) << w.error;
         EXPECT_EQ(w.format, 1);
-        EXPECT_TRUE(w.channels == 1 || w.channels == 2);
-        EXPECT_TRUE(w.rate == 22050 || w.rate == 44100);
         EXPECT_EQ(w.bits, 16);
         EXPECT_GE(w.Seconds(), spec.minSeconds);
         EXPECT_LE(w.Seconds(), spec.maxSeconds);
         const int peak = w.Peak();
-        EXPECT_LT(peak, 32000); // headroom: never clips
+        EXPECT_LT(peak, 29204); // below -1 dBFS on every channel: never clips
         bool music = std::string(spec.path) == "sound/bgm.wav";
         if (music) {
-            EXPECT_LT(peak, 32768 / 2); // quieter than the effects
+            // The score: stereo at a full-band rate, and quieter than the effects.
+            EXPECT_EQ(w.channels, 2);
+            EXPECT_TRUE(w.rate == 32000 || w.rate == 44100) << w.rate;
+            EXPECT_LT(peak, 32768 / 2);
             EXPECT_GT(peak, 32768 / 20);
         } else {
+            EXPECT_TRUE(w.channels == 1 || w.channels == 2);
+            EXPECT_TRUE(w.rate == 22050 || w.rate == 44100) << w.rate;
             EXPECT_GT(peak, 32768 / 2); // about -3 dB
             // An effect starts and ends at silence, so it never clicks.
-            EXPECT_LT(std::abs(int(w.samples.front())), peak / 50);
-            EXPECT_LT(std::abs(int(w.samples.back())), peak / 50);
+            const std::vector<int16_t> first = w.Channel(0);
+            EXPECT_LT(std::abs(int(first.front())), peak / 50);
+            EXPECT_LT(std::abs(int(first.back())), peak / 50);
         }
     }
 }
@@ -398,34 +409,37 @@ TEST_F(AssetMedia, SoundsArePcmWavesOfTheirLengthAndLevel) {
 TEST_F(AssetMedia, MusicLoopsWithoutAClick) {
     Wave w = ReadWave(Root() / "sound/bgm.wav");
     ASSERT_TRUE(w.ok) << w.error;
-    const std::vector<int16_t>& s = w.samples;
-    const size_t n = s.size();
-    ASSERT_GT(n, 1000u);
-    // The step from the last sample to the first is an ordinary step of the waveform...
-    std::vector<int> steps, bends;
-    for (size_t i = 1; i + 1 < n; ++i) {
-        steps.push_back(std::abs(s[i + 1] - s[i]));
-        bends.push_back(std::abs(s[i + 1] - 2 * s[i] + s[i - 1]));
+    for (int c = 0; c < w.channels; ++c) {
+        SCOPED_TRACE("channel " + std::to_string(c));
+        const std::vector<int16_t> s = w.Channel(c);
+        const size_t n = s.size();
+        ASSERT_GT(n, 1000u);
+        // The step from the last sample to the first is an ordinary step of the waveform...
+        std::vector<int> steps, bends;
+        for (size_t i = 1; i + 1 < n; ++i) {
+            steps.push_back(std::abs(s[i + 1] - s[i]));
+            bends.push_back(std::abs(s[i + 1] - 2 * s[i] + s[i - 1]));
+        }
+        std::sort(steps.begin(), steps.end());
+        std::sort(bends.begin(), bends.end());
+        const int typicalStep = steps[steps.size() * 9 / 10], typicalBend = bends[bends.size() * 9 / 10];
+        EXPECT_LE(std::abs(s[0] - s[n - 1]), typicalStep);
+        // ...and its slope carries on: the first sample is where the last two were heading.
+        EXPECT_LE(std::abs(s[0] - (2 * s[n - 1] - s[n - 2])), typicalBend * 2);
+        // The music plays through the loop point rather than fading out and in.
+        auto rms = [&](size_t from, size_t count) {
+            double sum = 0;
+            for (size_t i = from; i < from + count; ++i)
+                sum += double(s[i]) * s[i];
+            return std::sqrt(sum / count);
+        };
+        const size_t second = w.rate;
+        double head = rms(0, second / 2), tail = rms(n - second / 2, second / 2), whole = rms(0, n);
+        EXPECT_GT(head, whole * 0.5);
+        EXPECT_GT(tail, whole * 0.5);
+        EXPECT_LT(head / tail, 2.0);
+        EXPECT_GT(head / tail, 0.5);
     }
-    std::sort(steps.begin(), steps.end());
-    std::sort(bends.begin(), bends.end());
-    const int typicalStep = steps[steps.size() * 9 / 10], typicalBend = bends[bends.size() * 9 / 10];
-    EXPECT_LE(std::abs(s[0] - s[n - 1]), typicalStep);
-    // ...and its slope carries on: the first sample is where the last two were heading.
-    EXPECT_LE(std::abs(s[0] - (2 * s[n - 1] - s[n - 2])), typicalBend * 2);
-    // The music plays through the loop point rather than fading out and in.
-    auto rms = [&](size_t from, size_t count) {
-        double sum = 0;
-        for (size_t i = from; i < from + count; ++i)
-            sum += double(s[i]) * s[i];
-        return std::sqrt(sum / count);
-    };
-    const size_t second = w.rate;
-    double head = rms(0, second / 2), tail = rms(n - second / 2, second / 2), whole = rms(0, n);
-    EXPECT_GT(head, whole * 0.5);
-    EXPECT_GT(tail, whole * 0.5);
-    EXPECT_LT(head / tail, 2.0);
-    EXPECT_GT(head / tail, 0.5);
 }
 
 TEST_F(AssetMedia, TwoRunsWriteIdenticalBytes) {

@@ -241,14 +241,14 @@ TEST_F(AssetMeshTest, FaceWindingAgreesWithTheNormals) {
 }
 
 TEST_F(AssetMeshTest, CreatureShapesHaveTheirSizesAndOrigins) {
-    // The jellyfish: a bell about 2.5 across whose rim sits at the origin's height.
+    // The jellyfish: a bell as wide as the collision circle (radius 2) whose rim sits at the origin's height.
     for (const char* name : {"player.x", "enemy.x"}) {
         Loaded m = Get(name);
-        EXPECT_NEAR(m.Size().x, 2.6f, 0.35f) << name;
-        EXPECT_NEAR(m.Size().z, 2.6f, 0.35f) << name;
-        EXPECT_GT(m.hi.y, 0.8f) << name;
-        EXPECT_LT(m.hi.y, 1.4f) << name;
-        EXPECT_GT(m.lo.y, -1.0f) << name;
+        EXPECT_NEAR(m.Size().x, 4.0f, 0.25f) << name;
+        EXPECT_NEAR(m.Size().z, 4.0f, 0.25f) << name;
+        EXPECT_GT(m.hi.y, 1.2f) << name;
+        EXPECT_LT(m.hi.y, 1.8f) << name;
+        EXPECT_GT(m.lo.y, -1.2f) << name;
     }
     // The football: a ball of about 4.5 round the origin, lure reaching the glow point (0, 5, 5).
     Loaded ball = Get("football.x");
@@ -292,8 +292,8 @@ TEST_F(AssetMeshTest, PropAndEffectShapesHaveTheirSizes) {
     EXPECT_NEAR(rock.MaxRadiusXZ(), 1.15f, 0.25f);
     EXPECT_GT(rock.hi.y, 1.0f) << "a rock sunk by one unit still shows";
     EXPECT_NEAR(Get("bubble.x").Size().x, 2.0f, 0.02f);
-    EXPECT_NEAR(Get("effect.x").Size().x, 1.2f, 0.3f);
-    EXPECT_NEAR(Get("bullet.x").Size().x, 0.6f, 0.1f);
+    EXPECT_NEAR(Get("effect.x").Size().x, 1.7f, 0.2f);
+    EXPECT_NEAR(Get("bullet.x").Size().x, 1.7f, 0.1f);
     EXPECT_NEAR(Get("star.x").Size().x, 0.6f, 0.1f);
     Loaded heal = Get("heal_effect.x");
     EXPECT_NEAR(heal.MaxRadiusXZ(), 0.5f, 0.02f);
@@ -359,6 +359,6 @@ TEST_F(AssetMeshTest, OnlyGlowMeshesUseATextureAndItIsOneTheGameShips) {
         for (const std::string& tex : Get(name).textures)
             EXPECT_EQ(tex, "image/effect/light.png") << name;
     }
-    for (const char* name : {"effect.x", "bullet.x", "heal_effect.x"})
+    for (const char* name : {"effect.x", "bullet.x", "heal_effect.x", "player.x"})
         EXPECT_FALSE(Get(name).textures.empty()) << name;
 }

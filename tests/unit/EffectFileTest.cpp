@@ -33,12 +33,19 @@ TEST(EffectFile, ShippedEffectHasNinePassesWithTheirStates) {
     ASSERT_EQ(src.techniques[0].passes.size(), 9u);
     const auto& passes = src.techniques[0].passes;
     EXPECT_EQ(passes[0].state.zwrite, 1);
-    for (int translucent : {1, 3, 4, 7}) {
+    for (int translucent : {3, 4, 7}) {
         SCOPED_TRACE(translucent);
         EXPECT_EQ(passes[translucent].state.blend, 1);
         EXPECT_EQ(passes[translucent].state.zwrite, 0);
     }
-    EXPECT_EQ(passes[3].state.destBlend, D3DBLEND_ONE); // shots add light
+    for (int glow : {3, 4}) { // premultiplied: a covering core and light added round it
+        SCOPED_TRACE(glow);
+        EXPECT_EQ(passes[glow].state.srcBlend, D3DBLEND_ONE);
+        EXPECT_EQ(passes[glow].state.destBlend, D3DBLEND_INVSRCALPHA);
+    }
+    // The jellyfish blends over the seabed and writes depth, so that its shadow, drawn later, stays under it.
+    EXPECT_EQ(passes[1].state.blend, 1);
+    EXPECT_EQ(passes[1].state.zwrite, 1);
     EXPECT_EQ(passes[1].state.srcBlend, D3DBLEND_SRCALPHA);
     EXPECT_EQ(passes[1].state.destBlend, D3DBLEND_INVSRCALPHA);
     for (const auto& p : passes)

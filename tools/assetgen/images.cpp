@@ -81,6 +81,15 @@ void DrawPanel(Canvas& c, float cx, float cy, float halfW, float halfH, float ra
     }
 }
 
+void DrawCard(Canvas& c, float cx, float cy, float halfW, float halfH, float radius, Colour rim) {
+    auto shape = [=](float x, float y) { return SdRoundRect(x, y, cx, cy, halfW, halfH, radius); };
+    Mask card = c.ShapeMask(shape);
+    c.Fill(card.Grown(2.0f).Blurred(4.0f), Hex(0x00101C), 0.6f);
+    c.Fill(card, Linear(0, cy - halfH, Hex(0x123F63), 0, cy + halfH, Hex(0x061D31)), 0.84f);
+    Mask line = c.ShapeMask([=](float x, float y) { return std::fabs(shape(x, y) + 2.5f) - 1.1f; });
+    c.Fill(line, rim, 0.85f);
+}
+
 void DrawBubble(Canvas& c, float cx, float cy, float r, float opacity) {
     Mask fill = c.ShapeMask([=](float x, float y) { return SdCircle(x, y, cx, cy, r); });
     c.Fill(fill, Radial(cx, cy, r, Hex(0xBFF6FF, 0.10f), Hex(0xDFFFFF, 0.35f)), opacity);

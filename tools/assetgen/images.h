@@ -60,6 +60,10 @@ struct PanelStyle {
 void DrawPanel(Canvas& c, float cx, float cy, float halfW, float halfH, float radius,
                const PanelStyle& style);
 
+// A deep-water card behind the text of a board, dark and nearly opaque so that the board reads on bright
+// sand and in the red fog alike, with a soft dark border round it and a bright rim line just inside its edge.
+void DrawCard(Canvas& c, float cx, float cy, float halfW, float halfH, float radius, Colour rim);
+
 // A few little bubbles (ring and highlight) as decoration.
 void DrawBubble(Canvas& c, float cx, float cy, float r, float opacity);
 

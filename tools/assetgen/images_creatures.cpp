@@ -18,34 +18,34 @@ float SdLeaf(float x, float y, float bx, float by, float angle, float length, fl
     return std::max(SdCircle(lx, ly, length * 0.5f, -d, r), SdCircle(lx, ly, length * 0.5f, d, r));
 }
 
-// The jellies' tentacle ribbon: the root is at the top (v = 0), the tip fades out before v = 0.95. A bright
-// glassy core with beads of stinging cells, soft edges across the ribbon.
+// The jellies' tentacle ribbon: the root is at the top (v = 0), the tip fades out before v = 0.95. Luminous
+// like the bell: a glowing aqua sheath round a white core with beads of stinging cells, soft at its edges.
 void MakeTentacle(const std::string& path) {
     Canvas c = DesignCanvas(16, 64);
-    auto halfWidth = [](float y) { return 5.6f - 3.2f * Clamp01(y / 60.0f); };
+    // Narrow in its 2-unit ribbon: a still jelly's ribbons stand on edge and show only as short lines.
+    auto halfWidth = [](float y) { return 3.8f - 2.0f * Clamp01(y / 60.0f); };
+    auto fade = [](float y) { return 1.0f - Smoothstep(30.0f, 59.0f, y); };
     Mask body = c.NewMask();
     for (int y = 0; y < c.Height(); ++y)
         for (int x = 0; x < c.Width(); ++x) {
             float px = (x + 0.5f) / c.Unit(), py = (y + 0.5f) / c.Unit();
             float across = std::fabs(px - 8.0f) / halfWidth(py);
-            float fade = 1.0f - Smoothstep(34.0f, 59.0f, py);
-            body.At(x, y) = (1.0f - Smoothstep(0.45f, 1.0f, across)) * fade;
+            body.At(x, y) = (1.0f - Smoothstep(0.4f, 1.0f, across)) * fade(py);
         }
-    c.Fill(body, Linear(0, 0, Hex(0xE8FDFF), 0, 60, Hex(0x9FE3FF)), 0.62f);
+    c.Fill(body, Linear(0, 0, Hex(0xB8F6FF), 0, 60, Hex(0x7FD8FF)), 0.85f);
     Mask core = c.NewMask();
     for (int y = 0; y < c.Height(); ++y)
         for (int x = 0; x < c.Width(); ++x) {
             float px = (x + 0.5f) / c.Unit(), py = (y + 0.5f) / c.Unit();
-            float across = std::fabs(px - 8.0f) / (halfWidth(py) * 0.32f);
-            core.At(x, y) = (1.0f - Smoothstep(0.3f, 1.0f, across)) * (1.0f - Smoothstep(24.0f, 56.0f, py));
+            float across = std::fabs(px - 8.0f) / (halfWidth(py) * 0.45f);
+            core.At(x, y) = (1.0f - Smoothstep(0.3f, 1.0f, across)) * fade(py);
         }
-    c.Fill(core, Hex(0xFFFFFF), 0.7f);
+    c.Fill(core, Hex(0xFFFFFF), 0.95f);
     for (int k = 0; k < 7; ++k) {
-        float by = 5.0f + k * 7.5f, r = 1.9f - k * 0.16f;
-        float fade = 1.0f - Smoothstep(30.0f, 56.0f, by);
+        float by = 5.0f + k * 7.5f, r = 1.5f - k * 0.12f;
         c.FillSdf([=](float x, float y) { return SdCircle(x, y, 8.0f, by, r); },
-                  Radial(8.0f - r * 0.3f, by - r * 0.3f, r * 1.3f, Hex(0xFFFFFF), Hex(0xB4EEFF)),
-                  0.8f * fade);
+                  Radial(8.0f - r * 0.3f, by - r * 0.3f, r * 1.3f, Hex(0xFFFFFF), Hex(0xE0C4FF)),
+                  0.9f * fade(by));
     }
     SavePng(c, 16, 64, path);
 }

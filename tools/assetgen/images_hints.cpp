@@ -15,16 +15,6 @@ namespace {
 constexpr float kHintFactor = 1.15f; // 40 x 40 boards 30 units ahead
 constexpr float kBackFactor = 0.92f; // the 30 x 15 button beside and behind the player
 
-// A translucent deep-water card that keeps the hint readable on bright sand.
-void DrawCard(Canvas& c, float cx, float cy, float halfW, float halfH) {
-    auto shape = [=](float x, float y) { return SdRoundRect(x, y, cx, cy, halfW, halfH, 24.0f); };
-    Mask card = c.ShapeMask(shape);
-    c.Fill(card.Grown(2.0f).Blurred(4.0f), Hex(0x001424), 0.45f);
-    c.Fill(card, Linear(0, cy - halfH, Hex(0x123F63), 0, cy + halfH, Hex(0x08243C)), 0.72f);
-    Mask rim = c.ShapeMask([=](float x, float y) { return std::fabs(shape(x, y) + 2.5f) - 1.1f; });
-    c.Fill(rim, Hex(0xA6F4FF), 0.75f);
-}
-
 TextStyle HintText() {
     TextStyle s;
     s.top = Hex(0xFFFFFF);
@@ -54,7 +44,7 @@ void DrawKeycap(Canvas& c, const Font& font, const std::string& letter, float cx
 void MakeKeys(const std::string& path, const Fonts& fonts) {
     Canvas c = DesignCanvas(256, 256, kHintFactor);
     const float w = DesignWidth(c), cx = w * 0.5f;
-    DrawCard(c, cx, 128, cx - 8, 120);
+    DrawCard(c, cx, 128, cx - 8, 120, 24.0f, Hex(0xA6F4FF));
     const float half = 29, step = 68;
     DrawKeycap(c, fonts.bold, "W", cx, 72, half);
     DrawKeycap(c, fonts.bold, "A", cx - step, 142, half);
@@ -68,7 +58,7 @@ void MakeKeys(const std::string& path, const Fonts& fonts) {
 void MakeMouse(const std::string& path, const Fonts& fonts) {
     Canvas c = DesignCanvas(256, 256, kHintFactor);
     const float w = DesignWidth(c), cx = w * 0.5f;
-    DrawCard(c, cx, 128, cx - 8, 120);
+    DrawCard(c, cx, 128, cx - 8, 120, 24.0f, Hex(0xA6F4FF));
     const float mx = cx, my = 88, halfW = 33, halfH = 50, split = my - 6;
     auto body = [=](float x, float y) { return SdRoundRect(x, y, mx, my, halfW, halfH, 32); };
     // Cord from the front of the mouse towards the far edge of the board, fading out there.
@@ -114,7 +104,10 @@ void MakeMouse(const std::string& path, const Fonts& fonts) {
 void MakeBack(const std::string& path, const Fonts& fonts) {
     Canvas c = DesignCanvas(256, 128, kBackFactor);
     const float w = DesignWidth(c), cy = 62;
-    PanelStyle panel;
+    PanelStyle panel; // deeper than the title's buttons: white letters on it read on bright sand
+    panel.top = Hex(0x2AAFD0);
+    panel.bottom = Hex(0x0B4C70);
+    panel.edgeWidth = 1.6f;
     DrawPanel(c, w * 0.5f, cy, w * 0.5f - 8, 40, 24, panel);
     const float ax = 36;
     std::vector<float> poly = {ax - 14, cy,      ax + 2, cy - 16, ax + 2, cy - 7, ax + 16,

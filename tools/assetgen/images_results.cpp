@@ -25,17 +25,10 @@ void DrawSmallStar(Canvas& c, float cx, float cy, float r, float turn) {
     c.Fill(star, Linear(0, cy - r, Hex(0xFFF6B8), 0, cy + r, Hex(0xFFA726)));
 }
 
-// A soft dark pool behind a word, so that it reads on bright sand.
-void DrawBackdrop(Canvas& c, float cx, float cy, float rx, float ry, float opacity) {
-    Mask pool =
-        c.ShapeMask([=](float x, float y) { return SdEllipse(x, y, cx, cy, rx, ry); }).Blurred(ry * 0.35f);
-    c.Fill(pool, Hex(0x03172A), opacity);
-}
-
 void MakeClear(const std::string& path, const Fonts& fonts) {
     Canvas c = DesignCanvas(256, 128, kResultFactor);
     const float w = DesignWidth(c), cx = w * 0.5f;
-    DrawBackdrop(c, cx, 64, cx - 16, 40, 0.45f);
+    DrawCard(c, cx, 64, cx - 6, 56, 22.0f, Hex(0xFFE27A));
     TextStyle s;
     s.top = Hex(0xFFFBD0);
     s.bottom = Hex(0xFFB42E);
@@ -61,7 +54,7 @@ void MakeClear(const std::string& path, const Fonts& fonts) {
 void MakeDead(const std::string& path, const Fonts& fonts) {
     Canvas c = DesignCanvas(256, 128, kResultFactor);
     const float w = DesignWidth(c), cx = w * 0.5f;
-    DrawBackdrop(c, cx, 64, cx - 16, 40, 0.5f);
+    DrawCard(c, cx, 64, cx - 6, 56, 22.0f, Hex(0xFF9AAB));
     TextStyle s;
     s.top = Hex(0xFFD9D2);
     s.bottom = Hex(0xD8364B);
@@ -87,7 +80,7 @@ void MakeDead(const std::string& path, const Fonts& fonts) {
 void MakeWord(const std::string& path, const Fonts& fonts, const std::string& text) {
     Canvas c = DesignCanvas(256, 128, kResultFactor);
     const float w = DesignWidth(c), cx = w * 0.5f;
-    DrawBackdrop(c, cx, 64, cx - 30, 38, 0.4f);
+    DrawCard(c, cx, 64, cx - 6, 56, 22.0f, Hex(0xA6F4FF));
     TextStyle s;
     s.top = Hex(0xF2FFFF);
     s.bottom = Hex(0x35C6E6);

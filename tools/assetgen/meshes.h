@@ -155,6 +155,8 @@ class Builder {
 // Points on a cubic Bezier curve, n + 1 of them.
 std::vector<Vec3> Bezier(Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, int n);
 
+// A material textured with the light blob (image/effect/light.png): the effect makes it glow.
+Material GlowMat(float r, float g, float b, float a = 1);
 // Texture coordinates that look straight down on a glow texture: centre bright on top, rim at the edge.
 Vec2 TopGlowUv(Vec3 pos, Vec3 nrm, float u, float v);
 

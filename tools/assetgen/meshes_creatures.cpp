@@ -18,75 +18,100 @@ struct JellyLook {
     float rim;    // bell radius at the rim
     int lappets;  // scallops of the frill
     float frill;  // how far the frill reaches past the rim
-    uint32_t bell, frillMat, gonad, arm;
-    bool clover; // four horseshoe gonads (else eight radial canals)
+    uint32_t arm, bell, gonad, frillMat;
+    bool clover; // four ring gonads (else eight radial canals)
 };
 
-// A jellyfish bell on the x-z plane, its rim at height 0 and its dome above; the game draws the
-// tentacles from a ring of radius 1.5 at the rim's height.
+// A luminous jellyfish bell on the x-z plane, its rim at height 0 and its dome above, as wide as the
+// creature's collision circle (radius 2), the room it takes among rocks. The game draws the tentacles from
+// a ring inside the rim at the rim's height.
+//
+// The body is drawn with depth writes, so its parts are made in the order they must be drawn: the oral arms
+// under the bell, the bell, then the gonads and the frill that lie on and round it. The bell's material
+// carries the light blob as its texture, mapped from above, which the effect turns into a glowing core.
 Mesh Jelly(Builder& b, const JellyLook& look) {
-    // Bell: from the centre of the underside out to the rim lip, then over the dome to the apex.
-    std::vector<Vec2> profile = {{0, 0.42f},
-                                 {0.4f, 0.38f},
-                                 {0.8f, 0.26f},
-                                 {1.02f, 0.12f},
-                                 {look.rim - 0.08f, 0.03f},
-                                 {look.rim - 0.02f, 0.0f},
-                                 {look.rim + 0.01f, 0.05f}};
-    const int domeRows = 7;
-    for (int k = 1; k <= domeRows; ++k) {
-        float a = (float)k / domeRows * kPi / 2;
-        float r = look.rim * std::cos(a);
-        float y = 0.08f + (look.height - 0.08f) * std::pow(std::sin(a), 0.8f);
-        profile.push_back({k == domeRows ? 0 : r, y});
+    // Four frilly oral arms under the bell.
+    for (int k = 0; k < 4; ++k) {
+        float a = Deg(90.0f * (float)k + 20);
+        Vec3 out(std::cos(a), 0, std::sin(a));
+        Vec3 side(-out.z, 0, out.x);
+        std::vector<Vec3> path = Bezier(Vec3(0, 0.5f, 0) + out * 0.08f, out * 0.4f + Vec3(0, 0.1f, 0),
+                                        out * 0.55f + Vec3(0, -0.45f, 0), out * 0.4f + Vec3(0, -0.95f, 0), 6);
+        std::vector<float> rad;
+        for (size_t i = 0; i < path.size(); ++i) {
+            float t = (float)i / (float)(path.size() - 1);
+            path[i] = path[i] + side * (0.09f * std::sin(t * 9));
+            rad.push_back(i + 1 == path.size() ? 0 : 0.17f * (1 - t * 0.6f) * (1 + 0.3f * std::sin(t * 24)));
+        }
+        b.Tube(path, rad, 5, look.arm);
     }
-    b.Lathe(profile, 20, look.bell);
 
-    // Gonads seen through the bell: four horseshoes (moon jelly) or eight radial canals round a ring.
+    // Bell: from the centre of the underside out to the rim lip, then over the dome to the apex, which
+    // swells a little above the dome's curve.
+    std::vector<Vec2> profile = {{0, 0.55f},
+                                 {0.6f, 0.5f},
+                                 {1.1f, 0.34f},
+                                 {1.45f, 0.16f},
+                                 {look.rim - 0.1f, 0.04f},
+                                 {look.rim - 0.02f, 0.0f},
+                                 {look.rim + 0.01f, 0.06f}};
     auto domeY = [&](float r) {
         float a = std::acos(std::min(1.0f, r / look.rim));
-        return 0.08f + (look.height - 0.08f) * std::pow(std::sin(a), 0.8f);
+        float apex = 0.12f * std::exp(-r * r * 4.0f);
+        return 0.1f + (look.height - 0.22f) * std::pow(std::sin(a), 0.75f) + apex;
     };
-    auto onDome = [&](float x, float z) { return Vec3(x, domeY(std::sqrt(x * x + z * z)) - 0.01f, z); };
+    const int domeRows = 10;
+    for (int k = 1; k <= domeRows; ++k) {
+        float r = k == domeRows ? 0 : look.rim * std::cos((float)k / domeRows * kPi / 2);
+        profile.push_back({r, domeY(r)});
+    }
+    SurfOpts glow;
+    glow.uvFn = TopGlowUv;
+    b.Lathe(profile, 28, look.bell, glow);
+
+    // Gonads on the dome: four rings, each a little longer than wide along its radius (moon jelly), or
+    // eight radial canals round a ring. Both patterns are mirror-symmetric, so they have no turning sense.
+    auto onDome = [&](float x, float z) { return Vec3(x, domeY(std::sqrt(x * x + z * z)) + 0.02f, z); };
     if (look.clover) {
         for (int k = 0; k < 4; ++k) {
             float a = Deg(45.0f + 90.0f * (float)k);
-            Vec3 c(0.46f * std::cos(a), 0, 0.46f * std::sin(a));
+            Vec3 out(std::cos(a), 0, std::sin(a)), side(-out.z, 0, out.x);
+            Vec3 c = out * 0.68f;
             std::vector<Vec3> path;
             std::vector<float> rad;
-            const int n = 6;
+            const int n = 14;
             for (int i = 0; i <= n; ++i) {
-                // A horseshoe open towards the rim.
-                float t = a + Deg(215.0f - 250.0f * (float)i / n);
-                path.push_back(onDome(c.x + 0.17f * std::cos(t), c.z + 0.17f * std::sin(t)));
-                rad.push_back(i == 0 || i == n ? 0.0f : 0.055f);
+                float t = 2 * kPi * (float)i / n;
+                Vec3 p = c + out * (0.3f * std::cos(t)) + side * (0.22f * std::sin(t));
+                path.push_back(onDome(p.x, p.z));
+                rad.push_back(0.075f);
             }
-            b.Tube(path, rad, 4, look.gonad);
+            b.Tube(path, rad, 5, look.gonad);
         }
     } else {
         for (int k = 0; k < 8; ++k) {
             float a = Deg(45.0f * (float)k + 22.5f);
             std::vector<Vec3> path;
             std::vector<float> rad;
-            const int n = 4;
+            const int n = 5;
             for (int i = 0; i <= n; ++i) {
-                float r = 0.2f + (look.rim - 0.3f) * (float)i / n;
+                float r = 0.32f + (look.rim - 0.5f) * (float)i / n;
                 path.push_back(onDome(r * std::cos(a), r * std::sin(a)));
-                rad.push_back(i == 0 || i == n ? 0.0f : 0.04f);
+                rad.push_back(i == 0 || i == n ? 0.0f : 0.06f);
             }
             b.Tube(path, rad, 4, look.gonad);
         }
         std::vector<Vec3> ring;
         std::vector<float> rad;
-        for (int i = 0; i <= 12; ++i) {
-            float t = 2 * kPi * (float)i / 12;
-            ring.push_back(onDome(0.22f * std::cos(t), 0.22f * std::sin(t)));
-            rad.push_back(0.05f);
+        for (int i = 0; i <= 16; ++i) {
+            float t = 2 * kPi * (float)i / 16;
+            ring.push_back(onDome(0.34f * std::cos(t), 0.34f * std::sin(t)));
+            rad.push_back(0.07f);
         }
         b.Tube(ring, rad, 4, look.gonad);
     }
 
-    // Frill: scalloped lappets hanging from under the rim.
+    // Frill: scalloped lappets round the rim, reaching out past it.
     SurfOpts sheet;
     sheet.twoSided = true;
     const int nu = look.lappets * 3;
@@ -97,54 +122,39 @@ Mesh Jelly(Builder& b, const JellyLook& look) {
         for (int i = 0; i < nu; ++i) {
             float a = 2 * kPi * (float)i / nu;
             float lobe = 0.55f + 0.45f * std::cos(a * (float)look.lappets);
-            float r = look.rim - 0.06f + look.frill * t * (0.45f + 0.55f * lobe);
-            float y = 0.04f - 0.16f * t * t + 0.03f * t * std::sin(a * (float)look.lappets * 2);
+            float r = look.rim - 0.08f + look.frill * t * (0.45f + 0.55f * lobe);
+            float y = 0.05f - 0.14f * t * t + 0.03f * t * std::sin(a * (float)look.lappets * 2);
             row.push_back(Vec3(r * std::cos(a), y, r * std::sin(a)));
         }
         rows.push_back(row);
     }
     b.Grid(rows, true, look.frillMat, sheet);
-
-    // Four frilly oral arms under the bell.
-    for (int k = 0; k < 4; ++k) {
-        float a = Deg(90.0f * (float)k + 20);
-        Vec3 out(std::cos(a), 0, std::sin(a));
-        Vec3 side(-out.z, 0, out.x);
-        std::vector<Vec3> path =
-            Bezier(Vec3(0, 0.4f, 0) + out * 0.05f, out * 0.25f + Vec3(0, 0.1f, 0),
-                   out * 0.35f + Vec3(0, -0.35f, 0), out * 0.25f + Vec3(0, -0.75f, 0), 6);
-        std::vector<float> rad;
-        for (size_t i = 0; i < path.size(); ++i) {
-            float t = (float)i / (float)(path.size() - 1);
-            path[i] = path[i] + side * (0.06f * std::sin(t * 9));
-            rad.push_back(i + 1 == path.size() ? 0 : 0.12f * (1 - t * 0.6f) * (1 + 0.3f * std::sin(t * 24)));
-        }
-        b.Tube(path, rad, 4, look.arm);
-    }
     return b.Take();
 }
 
 } // namespace
 
+// The player and every jelly: a pale aqua moon jelly; the game tints it (white, magenta astray, red when
+// hit).
 Mesh MakePlayer() {
     Builder b;
     JellyLook look;
-    look.height = 1.0f, look.rim = 1.22f, look.lappets = 16, look.frill = 0.16f, look.clover = true;
-    look.bell = b.Mat(0.66f, 0.86f, 1.0f, 0.6f, 40, 0.7f, 0.1f);
-    look.frillMat = b.Mat(0.82f, 0.95f, 1.0f, 0.55f, 20, 0.4f, 0.15f);
-    look.gonad = b.Mat(0.95f, 0.55f, 0.85f, 0.9f, 20, 0.4f, 0.1f);
-    look.arm = b.Mat(0.85f, 0.8f, 1.0f, 0.6f, 20, 0.3f, 0.1f);
+    look.height = 1.45f, look.rim = 1.86f, look.lappets = 16, look.frill = 0.22f, look.clover = true;
+    look.arm = b.Mat(0.95f, 0.85f, 1.0f, 0.75f, 20, 0.3f, 0.1f);
+    look.bell = b.Mat(GlowMat(0.5f, 0.88f, 1.0f, 0.8f));
+    look.gonad = b.Mat(1.0f, 0.42f, 0.9f, 0.95f, 20, 0.4f, 0.2f);
+    look.frillMat = b.Mat(0.93f, 1.0f, 1.0f, 0.9f, 20, 0.4f, 0.3f);
     return Jelly(b, look);
 }
 
 Mesh MakeEnemy() {
     Builder b;
     JellyLook look;
-    look.height = 1.2f, look.rim = 1.15f, look.lappets = 12, look.frill = 0.2f, look.clover = false;
-    look.bell = b.Mat(1.0f, 0.72f, 0.82f, 0.6f, 40, 0.7f, 0.1f);
-    look.frillMat = b.Mat(1.0f, 0.85f, 0.9f, 0.55f, 20, 0.4f, 0.15f);
-    look.gonad = b.Mat(0.85f, 0.4f, 0.7f, 0.9f, 20, 0.4f, 0.1f);
-    look.arm = b.Mat(1.0f, 0.75f, 0.85f, 0.6f, 20, 0.3f, 0.1f);
+    look.height = 1.6f, look.rim = 1.8f, look.lappets = 12, look.frill = 0.25f, look.clover = false;
+    look.arm = b.Mat(1.0f, 0.75f, 0.85f, 0.75f, 20, 0.3f, 0.1f);
+    look.bell = b.Mat(GlowMat(1.0f, 0.78f, 0.88f, 0.8f));
+    look.gonad = b.Mat(0.9f, 0.4f, 0.75f, 0.95f, 20, 0.4f, 0.2f);
+    look.frillMat = b.Mat(1.0f, 0.88f, 0.93f, 0.9f, 20, 0.4f, 0.3f);
     return Jelly(b, look);
 }
 

@@ -5,18 +5,6 @@ namespace ag {
 
 namespace {
 
-const char* kGlowTexture = "image/effect/light.png";
-
-Material GlowMat(float r, float g, float b) {
-    Material m;
-    m.r = r, m.g = g, m.b = b, m.a = 1;
-    m.power = 4;
-    m.sr = m.sg = m.sb = 0;
-    m.er = r * 0.5f, m.eg = g * 0.5f, m.eb = b * 0.5f;
-    m.texture = kGlowTexture;
-    return m;
-}
-
 // A droplet along +z: round head in front, tail drawn out behind.
 std::vector<Vec2> DropletProfile(float headRadius, float headZ, float tailZ) {
     std::vector<Vec2> p;
@@ -40,9 +28,10 @@ Mesh MakeBullet() {
     uint32_t glow = b.Mat(GlowMat(1.0f, 1.0f, 0.85f));
     SurfOpts o;
     o.uvFn = TopGlowUv;
-    // The lathe runs along y; turn it so that y becomes +z (forward).
+    // The lathe runs along y; turn it so that y becomes +z (forward). About 1.7 across and 3.4 long: a
+    // comet that reads at the distance of the stage camera.
     b.SetXf(Xf::RotX(Deg(90)));
-    b.Lathe(DropletProfile(0.3f, 0.12f, -0.55f), 10, glow, o);
+    b.Lathe(DropletProfile(0.85f, 0.4f, -2.6f), 12, glow, o);
     return b.Take();
 }
 
@@ -61,7 +50,7 @@ Mesh MakeEffect() {
     uint32_t glow = b.Mat(GlowMat(1.0f, 1.0f, 0.9f));
     SurfOpts o;
     o.uvFn = TopGlowUv;
-    b.Blob(Vec3(0, 0, 0), Vec3(0.6f, 0.6f, 0.6f), 12, 7, glow, nullptr, o);
+    b.Blob(Vec3(0, 0, 0), Vec3(0.85f, 0.85f, 0.85f), 12, 7, glow, nullptr, o);
     return b.Take();
 }
 

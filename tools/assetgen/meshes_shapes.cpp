@@ -311,6 +311,16 @@ std::vector<Vec3> Bezier(Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, int n) {
     return out;
 }
 
+Material GlowMat(float r, float g, float b, float a) {
+    Material m;
+    m.r = r, m.g = g, m.b = b, m.a = a;
+    m.power = 4;
+    m.sr = m.sg = m.sb = 0;
+    m.er = r * 0.5f, m.eg = g * 0.5f, m.eb = b * 0.5f;
+    m.texture = "image/effect/light.png";
+    return m;
+}
+
 Vec2 TopGlowUv(Vec3, Vec3 nrm, float, float) {
     return Vec2{0.5f + 0.47f * nrm.x, 0.5f - 0.47f * nrm.z};
 }

@@ -5,6 +5,8 @@
 //   assetpreview football <xfile-dir> <jaw> <out.png>   body, jaw opened by <jaw> degrees, and glow
 //   assetpreview scene <repo-root> <stage> <out.png> [x z]   the stage as the game camera sees it
 //   assetpreview map <repo-root> <stage> <out.png>   top-down map: walls (collision mesh) and objects
+//   assetpreview zoom <in.png> <cx> <cy> <scale> <out.png>   a close view of a 640 x 480 screenshot: the
+//                                                  part round (cx, cy), each pixel a square of scale
 //
 // Meshes are read through Assimp with the flags of the game's loader, drawn by a small software
 // rasteriser with Direct3D's conventions (left-handed, row vectors, counter-clockwise faces are back faces).
@@ -12,6 +14,8 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
@@ -557,6 +561,28 @@ int Map(const std::string& root, int stage, const std::string& outPath) {
 
 } // namespace
 
+// The part of a screenshot round (cx, cy) that fills the same size once every pixel has become a square of
+// `scale` pixels: nothing is smoothed, so the close view shows what the game drew.
+int Zoom(const char* in, int cx, int cy, int scale, const char* out) {
+    int w = 0, h = 0, n = 0;
+    unsigned char* px = stbi_load(in, &w, &h, &n, 3);
+    if (!px || scale < 1) {
+        std::fprintf(stderr, "assetpreview: cannot read %s\n", in);
+        if (px) stbi_image_free(px);
+        return 1;
+    }
+    const int pw = w / scale, ph = h / scale;
+    const int x0 = std::clamp(cx - pw / 2, 0, w - pw), y0 = std::clamp(cy - ph / 2, 0, h - ph);
+    std::vector<unsigned char> big((size_t)w * h * 3);
+    for (int y = 0; y < ph * scale; ++y)
+        for (int x = 0; x < pw * scale; ++x)
+            for (int c = 0; c < 3; ++c)
+                big[((size_t)y * w + x) * 3 + c] =
+                    px[((size_t)(y0 + y / scale) * w + x0 + x / scale) * 3 + c];
+    stbi_image_free(px);
+    return stbi_write_png(out, w, h, 3, big.data(), w * 3) != 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "mesh" && argc == 4) return MeshViews(argv[2], argv[3]);
@@ -567,8 +593,11 @@ int main(int argc, char** argv) {
         return Scene(argv[2], std::atoi(argv[3]), argv[4], argc == 7 ? std::strtof(argv[5], nullptr) : 0,
                      argc == 7 ? std::strtof(argv[6], nullptr) : 0, argc == 7);
     if (mode == "map" && argc == 5) return Map(argv[2], std::atoi(argv[3]), argv[4]);
+    if (mode == "zoom" && argc == 7)
+        return Zoom(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), argv[6]);
     std::fprintf(stderr, "usage: assetpreview mesh <file.x> <out.png> | winding <file.x> | football "
                          "<xfile-dir> <jaw> <out.png> | "
-                         "scene <root> <stage> <out.png> [x z] | map <root> <stage> <out.png>\n");
+                         "scene <root> <stage> <out.png> [x z] | map <root> <stage> <out.png> | "
+                         "zoom <in.png> <cx> <cy> <scale> <out.png>\n");
     return 2;
 }

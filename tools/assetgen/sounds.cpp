@@ -13,8 +13,6 @@
 namespace assetgen {
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
-
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(static_cast<uint8_t>(v & 0xFF));
     out.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
@@ -40,15 +38,8 @@ void FadeEnds(std::vector<float>& s, int rate, double inSeconds, double outSecon
     }
 }
 
-// One-pole low-pass, coefficient from a cutoff in Hz.
-struct OnePole {
-    double a = 0, y = 0;
-    OnePole(double cutoff, int rate) : a(1.0 - std::exp(-kTwoPi * cutoff / rate)) {}
-    double operator()(double x) { return y += a * (x - y); }
-};
+} // namespace
 
-// A bubble's ring: a sine whose pitch rises as the bubble shrinks and nears the surface, with a quick attack
-// and an exponential decay. Added into `out` from sample `start`.
 void AddBlip(std::vector<float>& out, int rate, double start, double freq, double rise, double decay,
              double amp) {
     double phase = 0;
@@ -63,9 +54,7 @@ void AddBlip(std::vector<float>& out, int rate, double start, double freq, doubl
     }
 }
 
-} // namespace
-
-void WriteWav(const std::string& path, const std::vector<float>& samples, int rate) {
+void WriteWav(const std::string& path, const std::vector<float>& samples, int rate, int channels) {
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
     std::vector<uint8_t> out;
     out.reserve(44 + dataBytes);
@@ -75,11 +64,11 @@ void WriteWav(const std::string& path, const std::vector<float>& samples, int ra
     PutTag(out, "fmt ");
     Put32(out, 16);
     Put16(out, 1); // PCM
-    Put16(out, 1); // mono
+    Put16(out, static_cast<uint32_t>(channels));
     Put32(out, static_cast<uint32_t>(rate));
-    Put32(out, static_cast<uint32_t>(rate * 2)); // bytes per second
-    Put16(out, 2);                               // block align
-    Put16(out, 16);                              // bits per sample
+    Put32(out, static_cast<uint32_t>(rate * 2 * channels)); // bytes per second
+    Put16(out, static_cast<uint32_t>(2 * channels));        // block align
+    Put16(out, 16);                                         // bits per sample
     PutTag(out, "data");
     Put32(out, dataBytes);
     for (float s : samples) {
@@ -102,23 +91,24 @@ void Normalise(std::vector<float>& s, double peakDb) {
         v *= gain;
 }
 
-// A watery pop: a bubble-like tone that leaps up in pitch, a soft low knock under it and a tiny splash of
-// filtered noise at the start. 0.22 s.
+// A soft watery plip: a rounded tone that slides up a fifth, a gentle low knock under it and only a breath of
+// filtered noise at the start. Short and without sharp highs, so that the player and nine followers firing
+// together patter rather than rattle. 0.18 s.
 std::vector<float> SynthShot(int rate) {
-    std::vector<float> s(static_cast<size_t>(0.22 * rate), 0.0f);
+    std::vector<float> s(static_cast<size_t>(0.18 * rate), 0.0f);
     Noise32 noise(17);
-    OnePole splash(2500, rate), splash2(2500, rate);
+    OnePole splash(1400, rate), splash2(1400, rate);
     double phase = 0, knock = 0;
     for (size_t i = 0; i < s.size(); ++i) {
         double t = static_cast<double>(i) / rate;
-        double f = 360.0 + 820.0 * (1.0 - std::exp(-t / 0.028));
+        double f = 560.0 + 300.0 * (1.0 - std::exp(-t / 0.03));
         phase += kTwoPi * f / rate;
-        double body = std::sin(phase) + 0.22 * std::sin(2 * phase) * std::exp(-t / 0.02);
-        double env = (1.0 - std::exp(-t / 0.0012)) * std::exp(-t / 0.038);
-        knock += kTwoPi * (150.0 - 60.0 * t / 0.22) / rate;
-        double low = 0.45 * std::sin(knock) * std::exp(-t / 0.025);
-        double hiss = splash2(splash(noise.Signed())) * 1.4 * std::exp(-t / 0.004);
-        s[i] = static_cast<float>(body * env + low * (1.0 - std::exp(-t / 0.001)) + hiss);
+        double body = std::sin(phase) + 0.12 * std::sin(2 * phase) * std::exp(-t / 0.015);
+        double env = (1.0 - std::exp(-t / 0.0025)) * std::exp(-t / 0.04);
+        knock += kTwoPi * (140.0 - 50.0 * t / 0.18) / rate;
+        double low = 0.4 * std::sin(knock) * std::exp(-t / 0.022);
+        double hiss = splash2(splash(noise.Signed())) * 0.5 * std::exp(-t / 0.004);
+        s[i] = static_cast<float>(body * env + low * (1.0 - std::exp(-t / 0.002)) + hiss);
     }
     FadeEnds(s, rate, 0.0005, 0.03);
     Normalise(s, -3.0);
@@ -189,5 +179,5 @@ void GenerateSounds(const std::string& root) {
     WriteWav(dir + "/shot.wav", SynthShot(kEffectRate), kEffectRate);
     WriteWav(dir + "/bubble.wav", SynthBubble(kEffectRate), kEffectRate);
     WriteWav(dir + "/dust.wav", SynthDust(kEffectRate), kEffectRate);
-    WriteWav(dir + "/bgm.wav", SynthMusic(kMusicRate, kMusicSeconds), kMusicRate);
+    WriteWav(dir + "/bgm.wav", SynthMusic(kMusicRate), kMusicRate, 2);
 }

@@ -1,19 +1,21 @@
 // Shared pieces of the sound generator (internal to tools/assetgen).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace assetgen {
 
+constexpr double kTwoPi = 6.283185307179586;
 constexpr int kEffectRate = 44100; // sound effects: mono, 16-bit
-constexpr int kMusicRate = 22050;  // music: mono, 16-bit, keeps the file small
-constexpr double kMusicSeconds = 32.0;
+constexpr int kMusicRate = 32000;  // music: stereo, 16-bit; the tones reach no higher than its 16 kHz
 
-// Writes mono samples (nominally -1..1, clipped) as a RIFF/WAVE file: a 16-byte PCM "fmt " chunk and a
-// 16-bit "data" chunk. Throws std::runtime_error naming the path when the file cannot be written.
-void WriteWav(const std::string& path, const std::vector<float>& samples, int rate);
+// Writes samples (nominally -1..1, clipped; interleaved left, right when there are two channels) as a
+// RIFF/WAVE file: a 16-byte PCM "fmt " chunk and a 16-bit "data" chunk. Throws std::runtime_error naming
+// the path when the file cannot be written.
+void WriteWav(const std::string& path, const std::vector<float>& samples, int rate, int channels = 1);
 // Scales the samples so that the largest magnitude is `peakDb` decibels below full scale.
 void Normalise(std::vector<float>& samples, double peakDb);
 
@@ -21,8 +23,21 @@ void Normalise(std::vector<float>& samples, double peakDb);
 std::vector<float> SynthShot(int rate);
 std::vector<float> SynthBubble(int rate);
 std::vector<float> SynthDust(int rate);
-// A seamless loop: the last sample flows into the first, envelopes and echoes included.
-std::vector<float> SynthMusic(int rate, double seconds);
+// The music, interleaved stereo: a seamless loop whose last sample flows into the first, envelopes, echoes
+// and reverb included.
+std::vector<float> SynthMusic(int rate);
+
+// One-pole low-pass, coefficient from a cutoff in Hz.
+struct OnePole {
+    double a = 0, y = 0;
+    OnePole(double cutoff, int rate) : a(1.0 - std::exp(-kTwoPi * cutoff / rate)) {}
+    double operator()(double x) { return y += a * (x - y); }
+};
+
+// A bubble's ring: a sine whose pitch rises by `rise` (a fraction of freq) as the bubble shrinks and nears
+// the surface, with a quick attack and an exponential decay. Added into `out` from `start` seconds.
+void AddBlip(std::vector<float>& out, int rate, double start, double freq, double rise, double decay,
+             double amp);
 
 // A small deterministic generator for noise and variations.
 class Noise32 {
