@@ -102,10 +102,7 @@ void DrawBubble(Canvas& c, float cx, float cy, float r, float opacity) {
     c.Fill(spot, Hex(0xFFFFFF), opacity);
 }
 
-} // namespace assetgen
-
 void GenerateImages(const std::string& root) {
-    using namespace assetgen;
     const std::string dir = root + "/image";
     for (const char* sub : {"effect", "game", "title", "gameover"}) {
         std::error_code ec;
@@ -120,3 +117,5 @@ void GenerateImages(const std::string& root) {
     MakeTitleImages(dir, fonts);
     MakeResultImages(dir, fonts);
 }
+
+} // namespace assetgen

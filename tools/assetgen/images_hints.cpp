@@ -87,7 +87,7 @@ void MakeMouse(const std::string& path, const Fonts& fonts) {
               Solid(Hex(0x3C5566)));
     // Click rays beside the lit button.
     for (int k = 0; k < 3; ++k) {
-        float a = 3.14159265f * (1.05f + 0.22f * k);
+        float a = kPi * (1.05f + 0.22f * k);
         float x0 = mx - 20 + std::cos(a) * 30, y0 = my - 34 + std::sin(a) * 30;
         float x1 = mx - 20 + std::cos(a) * 42, y1 = my - 34 + std::sin(a) * 42;
         Mask ray = c.ShapeMask([=](float x, float y) { return SdSegment(x, y, x0, y0, x1, y1) - 2.2f; });

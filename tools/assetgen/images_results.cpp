@@ -10,7 +10,6 @@ namespace assetgen {
 namespace {
 
 constexpr float kResultFactor = 1.17f;
-constexpr float kPi = 3.14159265f;
 
 void DrawSmallStar(Canvas& c, float cx, float cy, float r, float turn) {
     std::vector<float> poly;

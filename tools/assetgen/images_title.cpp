@@ -10,8 +10,6 @@
 namespace assetgen {
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
 // Largest text size up to `size` whose line fits in `width`.
 float FitSize(const Font& font, const std::string& text, float size, float width, const TextStyle& style) {
     float w = TextWidth(font, text, size, style);

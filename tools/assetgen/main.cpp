@@ -22,9 +22,9 @@ int main(int argc, char** argv) {
             return 0;
         }
         const std::string root = argv[1];
-        if (!ag::GenerateMeshes(root)) return 1;
-        GenerateImages(root);
-        GenerateSounds(root);
+        if (!assetgen::GenerateMeshes(root)) return 1;
+        assetgen::GenerateImages(root);
+        assetgen::GenerateSounds(root);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "assetgen: %s\n", e.what());
         return 1;

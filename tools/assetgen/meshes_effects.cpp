@@ -1,7 +1,7 @@
 // Shots, glows, sparks, stars and bubbles.
 #include "tools/assetgen/meshes.h"
 
-namespace ag {
+namespace assetgen {
 
 namespace {
 
@@ -133,4 +133,4 @@ Mesh MakeHealEffect() {
     return b.Take();
 }
 
-} // namespace ag
+} // namespace assetgen
