@@ -115,20 +115,13 @@ void MakeBack(const std::string& path, const Fonts& fonts) {
     Mask arrow = c.ShapeMask([poly](float x, float y) { return SdPolygon(x, y, poly) - 1.5f; });
     c.Fill(arrow.Grown(1.6f), Hex(0x06304C));
     c.Fill(arrow, Hex(0xFFFFFF));
-    TextStyle s;
-    s.top = Hex(0xFFFFFF);
-    s.bottom = Hex(0xDDF9FF);
-    s.outline = Hex(0x06304C);
+    TextStyle s = ButtonText();
     s.outlineWidth = 1.8f;
     s.shadow = Hex(0x021626, 0.5f);
-    s.shadowDy = 1.2f;
-    s.shadowBlur = 1.0f;
     const std::string label = "Back to title";
     const float left = ax + 24, right = w - 22;
-    float size = 30;
-    float tw = TextWidth(fonts.bold, label, size, s);
-    if (tw > right - left) size *= (right - left) / tw;
-    DrawText(c, fonts.bold, label, (left + right) * 0.5f, cy, size, s);
+    DrawText(c, fonts.bold, label, (left + right) * 0.5f, cy, FitSize(fonts.bold, label, 30, right - left, s),
+             s);
     SavePng(c, 256, 128, path);
 }
 
