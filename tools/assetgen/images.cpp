@@ -30,6 +30,23 @@ float TextWidth(const Font& font, const std::string& text, float size, const Tex
     return font.LineWidth(text, size, s.stretchX, s.tracking);
 }
 
+float FitSize(const Font& font, const std::string& text, float size, float width, const TextStyle& style) {
+    float w = TextWidth(font, text, size, style);
+    return w > width ? size * width / w : size;
+}
+
+TextStyle ButtonText() {
+    TextStyle s;
+    s.top = Hex(0xFFFFFF);
+    s.bottom = Hex(0xDDF9FF);
+    s.outline = Hex(0x06304C);
+    s.outlineWidth = 1.6f;
+    s.shadow = Hex(0x021626, 0.55f);
+    s.shadowDy = 1.2f;
+    s.shadowBlur = 1.0f;
+    return s;
+}
+
 void DrawText(Canvas& c, const Font& font, const std::string& text, float cx, float cy, float size,
               const TextStyle& s) {
     Mask letters = c.NewMask();
@@ -102,10 +119,7 @@ void DrawBubble(Canvas& c, float cx, float cy, float r, float opacity) {
     c.Fill(spot, Hex(0xFFFFFF), opacity);
 }
 
-} // namespace assetgen
-
 void GenerateImages(const std::string& root) {
-    using namespace assetgen;
     const std::string dir = root + "/image";
     for (const char* sub : {"effect", "game", "title", "gameover"}) {
         std::error_code ec;
@@ -120,3 +134,5 @@ void GenerateImages(const std::string& root) {
     MakeTitleImages(dir, fonts);
     MakeResultImages(dir, fonts);
 }
+
+} // namespace assetgen

@@ -45,6 +45,10 @@ void DrawText(Canvas& c, const Font& font, const std::string& text, float cx, fl
               const TextStyle& style);
 // Width of the text as DrawText lays it out.
 float TextWidth(const Font& font, const std::string& text, float size, const TextStyle& style);
+// Largest text size up to `size` whose line fits in `width`.
+float FitSize(const Font& font, const std::string& text, float size, float width, const TextStyle& style);
+// White letters with a dark outline and a soft shadow below, for the labels of buttons.
+TextStyle ButtonText();
 
 struct PanelStyle {
     Colour top = Hex(0x3FD6E0), bottom = Hex(0x126A8C);

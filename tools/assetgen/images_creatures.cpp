@@ -8,8 +8,6 @@
 namespace assetgen {
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
 // A lens-shaped leaf from (bx, by) to its tip, `length` long and `halfWidth` wide, at `angle` radians.
 float SdLeaf(float x, float y, float bx, float by, float angle, float length, float halfWidth) {
     float dx = x - bx, dy = y - by, c = std::cos(angle), s = std::sin(angle);

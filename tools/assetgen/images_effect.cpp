@@ -47,7 +47,7 @@ void MakeCursor(const std::string& path) {
 // A puff of sand: a cluster of soft lumps, brighter on top, with darker grains, fading out towards the edges.
 void MakeDust(const std::string& path) {
     Canvas c = DesignCanvas(128, 128);
-    Rng rng(4242);
+    ImageRng rng(4242);
     Mask cloud = c.NewMask();
     for (int i = 0; i < 9; ++i) {
         float a = 6.2831853f * i / 9 + rng.Range(-0.3f, 0.3f), d = rng.Range(10, 24), rad = rng.Range(15, 22);

@@ -17,7 +17,7 @@ constexpr float kTwoPi = 6.2831853f;
 class Cells {
   public:
     Cells(int cells, uint32_t seed) : m_N(cells), m_Size(float(kSize) / cells) {
-        Rng rng(seed);
+        ImageRng rng(seed);
         for (int i = 0; i < cells * cells; ++i) {
             m_P.push_back(rng.Range(0.15f, 0.85f));
             m_P.push_back(rng.Range(0.15f, 0.85f));
@@ -81,7 +81,7 @@ void MakeGroundImage(const std::string& dir) {
     Image8 img;
     img.w = img.h = n;
     img.rgba.resize(static_cast<size_t>(n) * n * 4);
-    Rng grain(77);
+    ImageRng grain(77);
     const Colour sandLight = Hex(0xE4D5A8), sandDark = Hex(0x76745A), sandCool = Hex(0x93B5B3);
     const Colour causticTint = Hex(0xF4FFF2);
     for (int y = 0; y < n; ++y)
@@ -106,7 +106,7 @@ void MakeGroundImage(const std::string& dir) {
         }
     // Pebbles and shell bits, in loose drifts: small rounded specks lit from the upper left, wrapped across
     // the edges.
-    Rng rng(2024);
+    ImageRng rng(2024);
     for (int i = 0; i < 1400 && true; ++i) {
         float px = rng.Range(0, n), py = rng.Range(0, n), r = rng.Range(0.7f, 2.2f);
         bool pale = rng.Uniform() < 0.4f;

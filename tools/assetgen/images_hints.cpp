@@ -87,7 +87,7 @@ void MakeMouse(const std::string& path, const Fonts& fonts) {
               Solid(Hex(0x3C5566)));
     // Click rays beside the lit button.
     for (int k = 0; k < 3; ++k) {
-        float a = 3.14159265f * (1.05f + 0.22f * k);
+        float a = kPi * (1.05f + 0.22f * k);
         float x0 = mx - 20 + std::cos(a) * 30, y0 = my - 34 + std::sin(a) * 30;
         float x1 = mx - 20 + std::cos(a) * 42, y1 = my - 34 + std::sin(a) * 42;
         Mask ray = c.ShapeMask([=](float x, float y) { return SdSegment(x, y, x0, y0, x1, y1) - 2.2f; });
@@ -115,20 +115,13 @@ void MakeBack(const std::string& path, const Fonts& fonts) {
     Mask arrow = c.ShapeMask([poly](float x, float y) { return SdPolygon(x, y, poly) - 1.5f; });
     c.Fill(arrow.Grown(1.6f), Hex(0x06304C));
     c.Fill(arrow, Hex(0xFFFFFF));
-    TextStyle s;
-    s.top = Hex(0xFFFFFF);
-    s.bottom = Hex(0xDDF9FF);
-    s.outline = Hex(0x06304C);
+    TextStyle s = ButtonText();
     s.outlineWidth = 1.8f;
     s.shadow = Hex(0x021626, 0.5f);
-    s.shadowDy = 1.2f;
-    s.shadowBlur = 1.0f;
     const std::string label = "Back to title";
     const float left = ax + 24, right = w - 22;
-    float size = 30;
-    float tw = TextWidth(fonts.bold, label, size, s);
-    if (tw > right - left) size *= (right - left) / tw;
-    DrawText(c, fonts.bold, label, (left + right) * 0.5f, cy, size, s);
+    DrawText(c, fonts.bold, label, (left + right) * 0.5f, cy, FitSize(fonts.bold, label, 30, right - left, s),
+             s);
     SavePng(c, 256, 128, path);
 }
 

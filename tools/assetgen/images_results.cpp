@@ -10,7 +10,6 @@ namespace assetgen {
 namespace {
 
 constexpr float kResultFactor = 1.17f;
-constexpr float kPi = 3.14159265f;
 
 void DrawSmallStar(Canvas& c, float cx, float cy, float r, float turn) {
     std::vector<float> poly;
@@ -25,25 +24,41 @@ void DrawSmallStar(Canvas& c, float cx, float cy, float r, float turn) {
     c.Fill(star, Linear(0, cy - r, Hex(0xFFF6B8), 0, cy + r, Hex(0xFFA726)));
 }
 
-void MakeClear(const std::string& path, const Fonts& fonts) {
+// How a result board looks: the rim of its card; its letters' fill from the top of the capitals to the
+// baseline, their outline and the wider dark line round it, their glow (alpha is its strength) and its
+// radius, and their gloss.
+struct BoardLook {
+    Colour rim, top, bottom, outline, outer, glow;
+    float glowRadius, gloss;
+};
+
+// A result board's card and its line of text, centred on (the middle, cy), `size` large or smaller so as to
+// leave `margin` beside it in all.
+Canvas ResultBoard(const Fonts& fonts, const std::string& text, float size, float margin, float cy,
+                   const BoardLook& look) {
     Canvas c = DesignCanvas(256, 128, kResultFactor);
     const float w = DesignWidth(c), cx = w * 0.5f;
-    DrawCard(c, cx, 64, cx - 6, 56, 22.0f, Hex(0xFFE27A));
+    DrawCard(c, cx, 64, cx - 6, 56, 22.0f, look.rim);
     TextStyle s;
-    s.top = Hex(0xFFFBD0);
-    s.bottom = Hex(0xFFB42E);
-    s.outline = Hex(0x7A3A00);
+    s.top = look.top;
+    s.bottom = look.bottom;
+    s.outline = look.outline;
     s.outlineWidth = 2.4f;
-    s.outer = Hex(0x241000);
+    s.outer = look.outer;
     s.outerWidth = 1.8f;
-    s.glow = Hex(0xFFE27A, 0.7f);
-    s.glowRadius = 6.0f;
-    s.gloss = 0.4f;
-    const std::string text = "Stage clear!";
-    float size = 52;
-    float tw = TextWidth(fonts.bold, text, size, s);
-    if (tw > w - 70) size *= (w - 70) / tw;
-    DrawText(c, fonts.bold, text, cx, 64, size, s);
+    s.glow = look.glow;
+    s.glowRadius = look.glowRadius;
+    s.gloss = look.gloss;
+    DrawText(c, fonts.bold, text, cx, cy, FitSize(fonts.bold, text, size, w - margin, s), s);
+    return c;
+}
+
+// Golden "Stage clear!" among little stars.
+void MakeClear(const std::string& path, const Fonts& fonts) {
+    const BoardLook look{Hex(0xFFE27A), Hex(0xFFFBD0),       Hex(0xFFB42E), Hex(0x7A3A00),
+                         Hex(0x241000), Hex(0xFFE27A, 0.7f), 6.0f,          0.4f};
+    Canvas c = ResultBoard(fonts, "Stage clear!", 52, 70, 64, look);
+    const float w = DesignWidth(c);
     DrawSmallStar(c, 20, 40, 13, 0.2f);
     DrawSmallStar(c, w - 20, 88, 13, -0.2f);
     DrawSmallStar(c, 30, 94, 7, 0.5f);
@@ -51,25 +66,12 @@ void MakeClear(const std::string& path, const Fonts& fonts) {
     SavePng(c, 256, 128, path);
 }
 
+// Coral red "Game over" among rising bubbles.
 void MakeDead(const std::string& path, const Fonts& fonts) {
-    Canvas c = DesignCanvas(256, 128, kResultFactor);
-    const float w = DesignWidth(c), cx = w * 0.5f;
-    DrawCard(c, cx, 64, cx - 6, 56, 22.0f, Hex(0xFF9AAB));
-    TextStyle s;
-    s.top = Hex(0xFFD9D2);
-    s.bottom = Hex(0xD8364B);
-    s.outline = Hex(0x4A0816);
-    s.outlineWidth = 2.4f;
-    s.outer = Hex(0x14020A);
-    s.outerWidth = 1.8f;
-    s.glow = Hex(0xFF5D73, 0.45f);
-    s.glowRadius = 6.0f;
-    s.gloss = 0.3f;
-    const std::string text = "Game over";
-    float size = 56;
-    float tw = TextWidth(fonts.bold, text, size, s);
-    if (tw > w - 60) size *= (w - 60) / tw;
-    DrawText(c, fonts.bold, text, cx, 62, size, s);
+    const BoardLook look{Hex(0xFF9AAB), Hex(0xFFD9D2),        Hex(0xD8364B), Hex(0x4A0816),
+                         Hex(0x14020A), Hex(0xFF5D73, 0.45f), 6.0f,          0.3f};
+    Canvas c = ResultBoard(fonts, "Game over", 56, 60, 62, look);
+    const float w = DesignWidth(c);
     const float bubbles[][3] = {
         {18, 30, 5}, {26, 16, 3}, {w - 22, 98, 4.5f}, {w - 14, 84, 2.8f}, {w - 26, 110, 2.2f}};
     for (const auto& b : bubbles)
@@ -77,22 +79,11 @@ void MakeDead(const std::string& path, const Fonts& fonts) {
     SavePng(c, 256, 128, path);
 }
 
+// An aqua word alone.
 void MakeWord(const std::string& path, const Fonts& fonts, const std::string& text) {
-    Canvas c = DesignCanvas(256, 128, kResultFactor);
-    const float w = DesignWidth(c), cx = w * 0.5f;
-    DrawCard(c, cx, 64, cx - 6, 56, 22.0f, Hex(0xA6F4FF));
-    TextStyle s;
-    s.top = Hex(0xF2FFFF);
-    s.bottom = Hex(0x35C6E6);
-    s.outline = Hex(0x0D4F7C);
-    s.outlineWidth = 2.4f;
-    s.outer = Hex(0x03203D);
-    s.outerWidth = 1.8f;
-    s.glow = Hex(0x5FF0FF, 0.6f);
-    s.glowRadius = 5.0f;
-    s.gloss = 0.4f;
-    DrawText(c, fonts.bold, text, cx, 64, 56, s);
-    SavePng(c, 256, 128, path);
+    const BoardLook look{Hex(0xA6F4FF), Hex(0xF2FFFF),       Hex(0x35C6E6), Hex(0x0D4F7C),
+                         Hex(0x03203D), Hex(0x5FF0FF, 0.6f), 5.0f,          0.4f};
+    SavePng(ResultBoard(fonts, text, 56, 60, 64, look), 256, 128, path);
 }
 
 } // namespace

@@ -10,14 +10,6 @@
 namespace assetgen {
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
-// Largest text size up to `size` whose line fits in `width`.
-float FitSize(const Font& font, const std::string& text, float size, float width, const TextStyle& style) {
-    float w = TextWidth(font, text, size, style);
-    return w > width ? size * width / w : size;
-}
-
 // "Brinewisp" in glassy aqua letters with a deep-sea outline and a cyan glow, bubbles rising beside it and a
 // wave under it. The logo board is seen 1.5 times wider than its texture.
 void MakeLogo(const std::string& path, const Fonts& fonts) {
@@ -68,18 +60,6 @@ void MakeClick(const std::string& path, const Fonts& fonts) {
     const std::string text = "Click to start";
     DrawText(c, fonts.bold, text, w * 0.5f, 32.0f, FitSize(fonts.bold, text, 38.0f, w - 20.0f, s), s);
     SavePng(c, 256, 64, path);
-}
-
-TextStyle ButtonText() {
-    TextStyle s;
-    s.top = Hex(0xFFFFFF);
-    s.bottom = Hex(0xDDF9FF);
-    s.outline = Hex(0x06304C);
-    s.outlineWidth = 1.6f;
-    s.shadow = Hex(0x021626, 0.55f);
-    s.shadowDy = 1.2f;
-    s.shadowBlur = 1.0f;
-    return s;
 }
 
 // A rounded button with a label. The design is `factor` times the texture's aspect (2:1) wide.

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-namespace ag {
+namespace assetgen {
 
 const std::vector<MeshEntry>& AllMeshes() {
     static const std::vector<MeshEntry> list = {
@@ -59,4 +59,4 @@ bool GenerateMeshes(const std::string& root) {
     return ok;
 }
 
-} // namespace ag
+} // namespace assetgen

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace ag {
+namespace assetgen {
 
 namespace {
 
@@ -111,4 +111,4 @@ Mesh MakeCollision3() {
         {{{-120, 60}, {-60, 80}, {-20, 130}, {-30, 200}, {-90, 250}, {-170, 240}, {-215, 180}, {-200, 100}}});
 }
 
-} // namespace ag
+} // namespace assetgen

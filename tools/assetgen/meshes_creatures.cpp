@@ -1,7 +1,7 @@
 // The jellyfish (player and jellies) and the football fish with its hinged lower jaw.
 #include "tools/assetgen/meshes.h"
 
-namespace ag {
+namespace assetgen {
 
 namespace {
 
@@ -266,7 +266,7 @@ Mesh MakeFootball() {
     b.Blob(Vec3(0, 5, 5), Vec3(0.32f, 0.32f, 0.32f), 8, 5, esca);
 
     // Bony bumps over the back.
-    Rng rng(31);
+    MeshRng rng(31);
     for (int k = 0; k < 26; ++k) {
         float a = Deg(rng.Uniform(28, 152));
         float phi = Deg(rng.Uniform(70, 240));
@@ -318,4 +318,4 @@ Mesh MakeLowerJaw() {
     return b.Take();
 }
 
-} // namespace ag
+} // namespace assetgen

@@ -1,7 +1,7 @@
 // Shots, glows, sparks, stars and bubbles.
 #include "tools/assetgen/meshes.h"
 
-namespace ag {
+namespace assetgen {
 
 namespace {
 
@@ -21,28 +21,26 @@ std::vector<Vec2> DropletProfile(float headRadius, float headZ, float tailZ) {
     return p;
 }
 
-} // namespace
-
-Mesh MakeBullet() {
-    Builder b;
-    uint32_t glow = b.Mat(GlowMat(1.0f, 1.0f, 0.85f));
+// A glowing droplet flying along +z (the lathe runs along y and is turned so that y becomes +z).
+Mesh GlowDroplet(float r, float g, float b, float headRadius, float headZ, float tailZ, int segments) {
+    Builder builder;
+    uint32_t glow = builder.Mat(GlowMat(r, g, b));
     SurfOpts o;
     o.uvFn = TopGlowUv;
-    // The lathe runs along y; turn it so that y becomes +z (forward). About 1.7 across and 3.4 long: a
-    // comet that reads at the distance of the stage camera.
-    b.SetXf(Xf::RotX(Deg(90)));
-    b.Lathe(DropletProfile(0.85f, 0.4f, -2.6f), 12, glow, o);
-    return b.Take();
+    builder.SetXf(Xf::RotX(Deg(90)));
+    builder.Lathe(DropletProfile(headRadius, headZ, tailZ), segments, glow, o);
+    return builder.Take();
+}
+
+} // namespace
+
+// About 1.7 across and 3.4 long: a comet that reads at the distance of the stage camera.
+Mesh MakeBullet() {
+    return GlowDroplet(1.0f, 1.0f, 0.85f, 0.85f, 0.4f, -2.6f, 12);
 }
 
 Mesh MakeEnemyBullet() {
-    Builder b;
-    uint32_t glow = b.Mat(GlowMat(1.0f, 0.55f, 0.55f));
-    SurfOpts o;
-    o.uvFn = TopGlowUv;
-    b.SetXf(Xf::RotX(Deg(90)));
-    b.Lathe(DropletProfile(0.25f, 0.1f, -0.45f), 8, glow, o);
-    return b.Take();
+    return GlowDroplet(1.0f, 0.55f, 0.55f, 0.25f, 0.1f, -0.45f, 8);
 }
 
 Mesh MakeEffect() {
@@ -133,4 +131,4 @@ Mesh MakeHealEffect() {
     return b.Take();
 }
 
-} // namespace ag
+} // namespace assetgen

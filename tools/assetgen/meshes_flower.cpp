@@ -2,7 +2,7 @@
 // of ivy pieces with small flowers that joins them.
 #include "tools/assetgen/meshes.h"
 
-namespace ag {
+namespace assetgen {
 
 namespace {
 
@@ -221,4 +221,4 @@ Mesh MakeIvy() {
     return b.Take();
 }
 
-} // namespace ag
+} // namespace assetgen

@@ -1,7 +1,7 @@
 // Seabed props: the rock, the pearl shell, two starfish and the red coral.
 #include "tools/assetgen/meshes.h"
 
-namespace ag {
+namespace assetgen {
 
 // A lumpy boulder, about 1 in radius at ground level and flatter on top. It stands deep in the sand: its
 // three uses sink it by 1, 0.5 and 0 mesh units, and its width where it meets the ground (0.875, 1.0,
@@ -180,7 +180,7 @@ Mesh MakeCoralRed() {
     uint32_t red = b.Mat(0.82f, 0.14f, 0.14f, 1, 16, 0.25f, 0.05f);
     uint32_t deep = b.Mat(0.62f, 0.1f, 0.12f, 1, 16, 0.2f);
     uint32_t tip = b.Mat(1.0f, 0.72f, 0.68f, 1, 16, 0.3f, 0.15f);
-    Rng rng(7);
+    MeshRng rng(7);
     std::vector<Branch> todo = {{Vec3(0, -0.05f, 0), Vec3(0, 1, 0), 0.42f, 0.26f, 0}};
     while (!todo.empty()) {
         Branch br = todo.back();
@@ -218,4 +218,4 @@ Mesh MakeCoralRed() {
     return b.Take();
 }
 
-} // namespace ag
+} // namespace assetgen

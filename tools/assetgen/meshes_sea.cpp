@@ -1,7 +1,7 @@
 // The squid, the percula (clownfish) and the anemone.
 #include "tools/assetgen/meshes.h"
 
-namespace ag {
+namespace assetgen {
 
 namespace {
 
@@ -113,7 +113,7 @@ Mesh MakeSquid() {
         std::vector<float> rad;
         for (size_t i = 0; i < path.size(); ++i) {
             float t = (float)i / (float)(path.size() - 1);
-            float club = 0.025f + 0.04f * Smooth(0.7f, 0.85f, t);
+            float club = 0.025f + 0.04f * Smoothstep(0.7f, 0.85f, t);
             rad.push_back(i + 1 == path.size() ? 0 : club);
         }
         b.Tube(path, rad, 4, armMat);
@@ -172,7 +172,7 @@ Mesh MakePercula() {
             float z = -0.34f + 0.62f * u;
             float top = RadiusAt(body, z) - 0.02f;
             float h = 0.05f + 0.1f * std::sin(kPi * Clamp01((u - 0.05f) / 0.5f)) +
-                      0.11f * Smooth(0.55f, 0.7f, u) * (1 - Smooth(0.8f, 1.0f, u));
+                      0.11f * Smoothstep(0.55f, 0.7f, u) * (1 - Smoothstep(0.8f, 1.0f, u));
             h *= (u < 0.04f || u > 0.98f) ? 0.3f : 1.0f;
             return Vec3(0, cy + top + h * v, z - 0.35f * h * v); // swept back
         },
@@ -232,4 +232,4 @@ Mesh MakeAnemone() {
     return b.Take();
 }
 
-} // namespace ag
+} // namespace assetgen

@@ -30,15 +30,6 @@ inline float Len(float x, float y) {
 }
 } // namespace
 
-float Clamp01(float x) {
-    return x < 0 ? 0 : (x > 1 ? 1 : x);
-}
-
-float Smoothstep(float e0, float e1, float x) {
-    float t = Clamp01((x - e0) / (e1 - e0));
-    return t * t * (3 - 2 * t);
-}
-
 // ---------------------------------------------------------------------------------------------- shapes
 
 float SdCircle(float x, float y, float cx, float cy, float r) {
@@ -420,18 +411,18 @@ void WriteBmp24(const std::string& path, const Image8& img) {
 
 // ---------------------------------------------------------------------------------------------- random
 
-uint32_t Rng::Next() {
+uint32_t ImageRng::Next() {
     uint64_t z = (m_State += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return static_cast<uint32_t>((z ^ (z >> 31)) >> 32);
 }
 
-float Rng::Uniform() {
+float ImageRng::Uniform() {
     return (Next() >> 8) * (1.0f / 16777216.0f);
 }
 
-float Rng::Range(float lo, float hi) {
+float ImageRng::Range(float lo, float hi) {
     return lo + (hi - lo) * Uniform();
 }
 

@@ -7,6 +7,8 @@
 // colour of their nearest visible neighbours so that bilinear filtering shows no dark fringes.
 #pragma once
 
+#include "tools/assetgen/maths.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -110,10 +112,10 @@ void BleedColour(Image8& image);
 void WritePng(const std::string& path, const Image8& image);
 void WriteBmp24(const std::string& path, const Image8& image); // alpha is dropped
 
-// Deterministic helpers.
-class Rng {
+// The pictures' deterministic generator.
+class ImageRng {
   public:
-    explicit Rng(uint64_t seed) : m_State(seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull) {}
+    explicit ImageRng(uint64_t seed) : m_State(seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull) {}
     uint32_t Next();
     float Uniform();                 // [0, 1)
     float Range(float lo, float hi); // [lo, hi)
@@ -121,12 +123,10 @@ class Rng {
   private:
     uint64_t m_State;
 };
-float Smoothstep(float e0, float e1, float x);
 // Gradient noise in about [-1, 1], repeating every `period` lattice cells in x and in y.
 float Noise(float x, float y, int period, uint32_t seed);
 // Sum of `octaves` noise layers, each twice the frequency and `gain` times the amplitude of the one before;
 // repeats every `period` units when period is a whole number of cells.
 float Fbm(float x, float y, int period, int octaves, float gain, uint32_t seed);
-float Clamp01(float x);
 
 } // namespace assetgen

@@ -168,10 +168,7 @@ std::vector<float> SynthDust(int rate) {
     return s;
 }
 
-} // namespace assetgen
-
 void GenerateSounds(const std::string& root) {
-    using namespace assetgen;
     const std::string dir = root + "/sound";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
@@ -181,3 +178,5 @@ void GenerateSounds(const std::string& root) {
     WriteWav(dir + "/dust.wav", SynthDust(kEffectRate), kEffectRate);
     WriteWav(dir + "/bgm.wav", SynthMusic(kMusicRate), kMusicRate, 2);
 }
+
+} // namespace assetgen

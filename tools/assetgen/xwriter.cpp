@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-namespace ag {
+namespace assetgen {
 
 namespace {
 
@@ -138,4 +138,4 @@ bool WriteXFile(const std::string& path, const Mesh& mesh, const std::string& na
     return true;
 }
 
-} // namespace ag
+} // namespace assetgen

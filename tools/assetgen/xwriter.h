@@ -4,21 +4,13 @@
 // clockwise as seen from outside, which for three corners a, b, c means (b - a) x (c - a) points outwards.
 #pragma once
 
+#include "tools/assetgen/maths.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace ag {
-
-struct Vec3 {
-    float x = 0, y = 0, z = 0;
-    Vec3() = default;
-    Vec3(float x_, float y_, float z_) : x(x_), y(y_), z(z_) {}
-};
-
-struct Vec2 {
-    float u = 0, v = 0;
-};
+namespace assetgen {
 
 // One .x material: face colour, specular power and colour, emissive colour, optional texture path
 // (relative to the repository root, as the game opens it).
@@ -51,4 +43,4 @@ std::string FormatXFile(const Mesh& mesh, const std::string& name);
 // Writes the file; false (with a message on stderr) when it cannot be written completely.
 bool WriteXFile(const std::string& path, const Mesh& mesh, const std::string& name);
 
-} // namespace ag
+} // namespace assetgen
