@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
         assetgen::GenerateImages(root);
         assetgen::GenerateSounds(root);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "assetgen: %s\n", e.what());
+        std::fprintf(stderr, "%s\n", e.what()); // the messages name the generator
         return 1;
     }
     return 0;
