@@ -119,4 +119,5 @@ void GenerateImages(const std::string& root) {
     MakeHintImages(dir, fonts);
     MakeTitleImages(dir, fonts);
     MakeResultImages(dir, fonts);
+    MakeComfortImages(dir, fonts);
 }
