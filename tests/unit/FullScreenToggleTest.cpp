@@ -115,6 +115,19 @@ TEST_F(FullScreenToggle, AltEnterSwitchesTheScreenModeAndIsNoEnterForTheGame) {
     EXPECT_EQ(g_ToggleMessages, 0); // neither reaches the window procedure
 }
 
+// The application hears of each switch (the settings remember the mode the player chose last).
+TEST_F(FullScreenToggle, EachSwitchIsReportedToTheApplication) {
+    static std::vector<bool> s_Modes;
+    s_Modes.clear();
+    PlatformSetScreenModeHook([](bool fullScreen) { s_Modes.push_back(fullScreen); });
+    PushReturn(true, KMOD_LALT);
+    PushReturn(false, KMOD_LALT);
+    PushReturn(true, KMOD_LALT);
+    Pass();
+    PlatformSetScreenModeHook(nullptr);
+    EXPECT_EQ(s_Modes, (std::vector<bool>{true, false}));
+}
+
 TEST_F(FullScreenToggle, HeadlessRunsKeepTheirWindow) {
     PlatformMode().headless = true;
     PushReturn(true, KMOD_LALT);
