@@ -21,8 +21,6 @@ Settings s_Settings;
 SettingsFile s_File;
 std::string s_Path; // empty: this run keeps its settings to itself
 
-const char* const kDisplayWords[] = {"ask", "window", "fullscreen"}; // by DisplayChoice
-
 struct Key {
     const char* name;
     int Settings::*field;
@@ -32,12 +30,9 @@ struct Key {
 
 // Every key of the file, in the order a new file lists them.
 const Key kKeys[] = {
-    {"display", &Settings::display, DISPLAY_ASK, DISPLAY_FULLSCREEN, kDisplayWords},
-    {"volume", &Settings::volume, 0, 100, nullptr},
-    {"music", &Settings::music, 0, 100, nullptr},
-    {"effects", &Settings::effects, 0, 100, nullptr},
-    {"muted", &Settings::muted, 0, 1, nullptr},
-    {"pause_on_focus_loss", &Settings::pauseOnFocusLoss, 0, 1, nullptr},
+#define BW_SETTING_KEY(key, field, byDefault, lo, hi, words) {key, &Settings::field, lo, hi, words},
+    BW_SETTINGS(BW_SETTING_KEY)
+#undef BW_SETTING_KEY
 };
 
 const Key* FindKey(const std::string& name) {

@@ -17,14 +17,23 @@ enum DisplayChoice {
     DISPLAY_FULLSCREEN = 2, // full screen, without asking
 };
 
-// Every setting and its default. A new setting is a field here and a row of the key table in Settings.cpp.
+// The names of the values of a setting that is a choice, lowest value first.
+inline const char* const kDisplayWords[] = {"ask", "window", "fullscreen"}; // by DisplayChoice
+
+// Every setting, one line each: its key in the file, its field in Settings, its default, its lowest and
+// highest value, and the names of its values (null for a number). Adding a setting is adding a line.
+#define BW_SETTINGS(X)                                                                                       \
+    X("display", display, DISPLAY_ASK, DISPLAY_ASK, DISPLAY_FULLSCREEN, kDisplayWords)                       \
+    X("volume", volume, 100, 0, 100, nullptr)   /* master volume, percent */                                 \
+    X("music", music, 100, 0, 100, nullptr)     /* percent, relative to the master */                        \
+    X("effects", effects, 100, 0, 100, nullptr) /* percent, relative to the master */                        \
+    X("muted", muted, 0, 0, 1, nullptr)                                                                      \
+    X("pause_on_focus_loss", pauseOnFocusLoss, 1, 0, 1, nullptr)
+
 struct Settings {
-    int display = DISPLAY_ASK;
-    int volume = 100;  // master volume, percent
-    int music = 100;   // percent, relative to the master
-    int effects = 100; // percent, relative to the master
-    int muted = 0;
-    int pauseOnFocusLoss = 1;
+#define BW_SETTING_FIELD(key, field, byDefault, lo, hi, words) int field = byDefault;
+    BW_SETTINGS(BW_SETTING_FIELD)
+#undef BW_SETTING_FIELD
 };
 
 // A settings file as read: its lines as they stand, the values they give, and those values as they were
