@@ -18,10 +18,8 @@ namespace {
 class ComfortE2E : public GameDirTest {
   protected:
     void SetUp() override {
-        if (!AssetsGenerated({"xfile/anemone.x", "image/game/paused.png"}))
+        if (!MakeRuntimeDir("comfort", {"xfile/anemone.x", "image/game/paused.png"}))
             GTEST_SKIP() << "run build/assetgen . first";
-        MakeDir("comfort");
-        LinkRuntime({"data", "image", "xfile", "sound"});
     }
     void Write(const std::string& name, const std::string& text) { std::ofstream(dir / name) << text; }
     // The trace of a stage 1 run without drawing.

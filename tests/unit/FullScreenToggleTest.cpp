@@ -36,12 +36,7 @@ class FullScreenToggle : public ::testing::Test {
         win32::ResetMessages();
         win32::ResetInput();
         g_ToggleMessages = 0;
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = CALLBACK_ToggleProc;
-        wc.lpszClassName = "Generic Game SDK Window";
-        RegisterClassA(&wc);
-        m_Wnd = CreateWindowExA(0, "Generic Game SDK Window", "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
+        m_Wnd = CreateGameWindow(CALLBACK_ToggleProc);
         if (!m_Wnd) GTEST_SKIP() << "no SDL video here";
         ASSERT_NE(PlatformSdlWindow(m_Wnd), nullptr);
         PlatformMode().headless = false;

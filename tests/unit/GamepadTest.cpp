@@ -2,17 +2,10 @@
 // game runs on a recording device. Start leads from the title to the selector, the D-pad chooses the stage,
 // the left stick swims, the right trigger fires, the right stick moves the cursor, B leaves the stage; the
 // recording holds all of it as ordinary key and mouse events.
-#include "app/Direct3D.h"
-#include "app/Scene.h"
-#include "app/Title.h"
-#include "app/WinMain.h"
 #include "app/Cursor.h"
 #include "tests/support/ScratchDir.h"
-#include "tests/unit/RunTestSupport.h"
-#include "world/ObjectBase.h"
-#include "world/World.h"
+#include "tests/unit/TitleTestSupport.h"
 #include "sdl_window.h"
-#include "win32_private.h"
 
 #include <SDL.h>
 #include <fstream>
@@ -23,34 +16,21 @@
 
 namespace {
 
-class GamepadPlay : public ::testing::Test {
+// The title fixture's game on a recording device, with a live window for the pad's events.
+class GamepadPlay : public TitleScreenFixture {
   protected:
     static constexpr Sint16 kTriggerOut = -32768; // a trigger let go, as the virtual joystick's raw axis
     void SetUp() override {
-        ResetRun();
-        PlatformMode().fast = true;
-        PlatformMode().headless = true; // the window on SDL's offscreen driver
-        win32::ResetVirtualClock();
-        win32::ResetMessages();
-        win32::ResetInput();
-        ResetSceneGlobals();
-        ResetTitleGlobals();
-        ReleaseObjects();
+        TitleScreenFixture::SetUp();
         ASSERT_FALSE(m_Dir.Path().empty());
         RunOptions().recordPath = m_Dir.File("pad.replay");
         std::string err;
-        ASSERT_TRUE(ReplayStart(err)) << err;
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = WndProc;
-        wc.lpszClassName = "Generic Game SDK Window";
-        RegisterClassA(&wc);
-        m_Wnd = CreateWindowExA(0, "Generic Game SDK Window", "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(ReplayStart(err)) << err; // live input again, recorded
+        PlatformMode().headless = true;       // the window on SDL's offscreen driver
+        m_Wnd = CreateGameWindow(WndProc);
         if (!m_Wnd) GTEST_SKIP() << "no SDL video here";
         PlatformMode().headless = false; // a shown window: live input and the pad are read
-        g_hWnd = nullptr;                // the device records
-        ASSERT_NE(InitDirect3D(0), nullptr);
-        g_hWnd = m_Wnd;
+        g_hWnd = m_Wnd;                  // the device made before it records
         // SDL drops pad input while none of its windows has the focus, and an offscreen window never has it.
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
@@ -71,18 +51,9 @@ class GamepadPlay : public ::testing::Test {
         if (m_Stick) SDL_JoystickClose(m_Stick);
         if (m_Index >= 0) SDL_JoystickDetachVirtual(m_Index);
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "0");
-        if (g_SceneProc) AppUninit();
-        ReleaseObjects();
-        SetObjectArena(ObjectArena::Program);
-        ReleaseDirect3D();
-        ResetSceneGlobals();
-        ResetTitleGlobals();
-        if (m_Wnd) PlatformDestroyHiddenGlWindow(m_Wnd);
         g_hWnd = nullptr;
-        g_rcClient = g_rcWindow = RECT{0, 0, 0, 0};
-        ResetRun();
-        win32::ResetMessages();
-        win32::ResetInput();
+        TitleScreenFixture::TearDown();
+        if (m_Wnd) PlatformDestroyHiddenGlWindow(m_Wnd);
     }
 
     // One pass of the message loop: the waiting messages, then the scene procedure.
@@ -132,8 +103,8 @@ class GamepadPlay : public ::testing::Test {
 } // namespace
 
 TEST_F(GamepadPlay, StartTheDPadTheSticksTheTriggerAndBPlayTheGame) {
-    AppInit();
-    ASSERT_TRUE(PassUntil([] { return g_SceneProc == TitleUpdate && g_FadeMode == FADE_NONE; }, 200));
+    EnterTitle();
+    ASSERT_TRUE(PassUntil([] { return g_FadeMode == FADE_NONE; }, 200));
     Press(SDL_CONTROLLER_BUTTON_START); // the title's first input: the glide to the selector
     ASSERT_TRUE(PassUntil([] { return g_TitlePhase == TITLE_SELECTOR && g_bSelMoving == 0; }, 2000));
     Press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);

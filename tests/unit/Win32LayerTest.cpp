@@ -45,12 +45,7 @@ class Win32Layer : public ::testing::Test {
         win32::ResetVirtualClock();
         g_Seen.clear();
         g_Pass = 0;
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = CALLBACK_TestProc;
-        wc.lpszClassName = "Generic Game SDK Window";
-        RegisterClassA(&wc);
-        hwnd = CreateWindowExA(0, "Generic Game SDK Window", "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW,
-                               CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
+        hwnd = CreateGameWindow(CALLBACK_TestProc);
         ASSERT_NE(hwnd, nullptr);
     }
     void TearDown() override {
@@ -274,12 +269,7 @@ class Win32LiveInput : public ::testing::Test {
         RunOptions().recordPath = recordPath;
         std::string err;
         ASSERT_TRUE(ReplayStart(err)) << err;
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = CALLBACK_TestProc;
-        wc.lpszClassName = "Generic Game SDK Window";
-        RegisterClassA(&wc);
-        hwnd = CreateWindowExA(0, "Generic Game SDK Window", "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW,
-                               CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
+        hwnd = CreateGameWindow(CALLBACK_TestProc);
         if (!hwnd) GTEST_SKIP() << "no SDL video here";
         ASSERT_NE(PlatformSdlWindow(hwnd), nullptr);
         SDL_PumpEvents();

@@ -25,16 +25,16 @@ void MakePaused(const std::string& path, const Fonts& fonts) {
     const float w = DesignWidth(c), cx = w * 0.5f;
     DrawCard(c, cx, 64, cx - 6, 56, 22.0f, kRim);
     const float textX = cx + 16;
-    TextStyle s;
-    s.top = Hex(0xF2FFFF);
-    s.bottom = Hex(0x35C6E6);
-    s.outline = Hex(0x0D4F7C);
-    s.outlineWidth = 2.4f;
-    s.outer = Hex(0x03203D);
-    s.outerWidth = 1.8f;
-    s.glow = Hex(0x5FF0FF, 0.6f);
-    s.glowRadius = 5.0f;
-    s.gloss = 0.4f;
+    TextStyle s; // paler than the result boards: the game is only resting
+    s.top = Hex(0xFFFFFF);
+    s.bottom = Hex(0x8CE3F2);
+    s.outline = Hex(0x0B4468);
+    s.outlineWidth = 2.2f;
+    s.outer = Hex(0x021A30);
+    s.outerWidth = 1.6f;
+    s.glow = Hex(0x9AF6FF, 0.45f);
+    s.glowRadius = 4.0f;
+    s.gloss = 0.35f;
     const float tw = TextWidth(fonts.bold, "Paused", 48, s);
     DrawText(c, fonts.bold, "Paused", textX, 52, 48, s);
     DrawPauseBars(c, textX - tw * 0.5f - 22, 52, 34);
