@@ -1,4 +1,4 @@
-// The player's comforts around the designed game: the settings of the run, pause, and the volume keys with
+// The player's comforts around the game itself: the settings of the run, pause, and the volume keys with
 // their indicator. The window procedure hands them its key presses and the loss of the focus.
 #pragma once
 

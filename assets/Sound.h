@@ -30,8 +30,8 @@ void StartMusic();
 void PlaySE(int type);
 // Restores the primary buffer's volume and pan and releases every buffer and the device.
 void UninitSound();
-// The player's levels over the designed mix: percentages of full gain for everything (the primary buffer's
-// volume), the music and the effects (added to each voice's own volume, so the effects keep their designed
+// The player's levels over the game's own mix: percentages of full gain for everything (the primary buffer's
+// volume), the music and the effects (added to each voice's own volume, so the effects keep their
 // balance), mute, and the music played quieter while a stage is paused.
 struct SoundLevels {
     int master = 100;

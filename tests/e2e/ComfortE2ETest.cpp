@@ -86,8 +86,8 @@ TEST_F(ComfortE2E, PausedPassesStandStillAndThePlayGoesOnAsIfUnpaused) {
     EXPECT_GT(IntValue(plain[300], "shots"), 0) << "the replay should have fired";
 }
 
-// Losing the focus pauses a stage, regaining it does not resume (P does); the title never pauses; and a
-// settings file that turns pause_on_focus_loss off keeps the stage running.
+// Losing the focus pauses a stage, regaining it does not resume (P does); a settings file that turns
+// pause_on_focus_loss off keeps the stage running; Escape leaves a paused stage; the title never pauses.
 TEST_F(ComfortE2E, LosingTheFocusPausesAStageUnlessTheSettingsSayNo) {
     const std::string replay = Play(0, "100 focus out\n110 focus in\n160 down P\n161 up P\n");
     std::vector<std::string> t = StageTrace(replay, "--frames 200");
@@ -102,6 +102,13 @@ TEST_F(ComfortE2E, LosingTheFocusPausesAStageUnlessTheSettingsSayNo) {
     ASSERT_EQ(t.size(), 150u);
     for (const std::string& line : t)
         ASSERT_EQ(IntValue(line, "paused"), 0) << line;
+
+    // Escape from the pause leaves the stage: it resumes and fades out to the title.
+    t = StageTrace(Play(0, "100 down P\n101 up P\n150 down ESCAPE\n151 up ESCAPE\n"), "--frames 160");
+    ASSERT_EQ(t.size(), 160u);
+    EXPECT_EQ(IntValue(t[149], "paused"), 1);
+    EXPECT_EQ(IntValue(t[150], "paused"), 0);
+    EXPECT_EQ(IntValue(t[150], "fade"), 2);
 
     // On the title neither the focus nor P pauses.
     Write("title.replay", "50 focus out\n60 down P\n61 up P\n");

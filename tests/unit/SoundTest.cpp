@@ -166,10 +166,10 @@ TEST_F(SoundTest, MusicPlaysOnAcrossASecondTitleWithoutRestarting) {
     EXPECT_EQ(Position(g_pBgm), at);
 }
 
-// The player's levels are gains over the designed mix: the master on everything, the music and the effects
-// on theirs (each effect keeping its designed volume relative to the others), mute as silence, and the
+// The player's levels are gains over the game's own mix: the master on everything, the music and the effects
+// on theirs (each effect keeping its own volume relative to the others), mute as silence, and the
 // music of a paused stage 12 dB down.
-TEST_F(SoundTest, ThePlayersLevelsScaleTheDesignedMix) {
+TEST_F(SoundTest, ThePlayersLevelsScaleTheGamesOwnMix) {
     WriteSounds(ShotWave(), BubbleWave(), DustWave(), MusicWave());
     LoadSounds();
     StartMusic();
@@ -203,7 +203,7 @@ TEST_F(SoundTest, ThePlayersLevelsScaleTheDesignedMix) {
     g_DustVoices[0]->GetVolume(&dust);
     EXPECT_EQ(PercentToVolume(50), -602);
     EXPECT_EQ(shot, -1800 - 602);
-    EXPECT_EQ(dust - shot, -1500 - -1800); // the designed balance stays
+    EXPECT_EQ(dust - shot, -1500 - -1800); // the balance between the effects stays
     levels.effects = 0;
     SetSoundLevels(levels);
     PlaySE(SE_SHOT);
