@@ -130,6 +130,8 @@ const Flag kFlags[] = {
      PathFlag<&Options::shotDir>},
     {"--bench", "FILE", "write how long each pass worked to FILE (benchmarks)",
      PathFlag<&Options::benchPath>},
+    {"--settings", "FILE", "read and save the settings in FILE (harness runs use none without it)",
+     PathFlag<&Options::settingsPath>},
     {"--help", nullptr, "show this text", nullptr, ParseOutcome::Help, "-h"},
 };
 
@@ -174,8 +176,9 @@ std::string OptionsUsage() {
         left.resize(std::max<size_t>(left.size() + 1, 22), ' ');
         text += "  " + left + f.help + "\n";
     }
-    return text + "Replay lines: <pass> down|up KEY, <pass> mouse X Y, <pass> close; KEY is one of\n"
-                  "W A S D LEFT RIGHT RETURN ESCAPE LBUTTON; X Y are 640 x 480 client coordinates.\n";
+    return text + "Replay lines: <pass> down|up KEY, <pass> mouse X Y, <pass> close, <pass> focus out|in;\n"
+                  "KEY is one of W A S D P M MINUS EQUALS LEFT RIGHT RETURN ESCAPE LBUTTON;\n"
+                  "X Y are 640 x 480 client coordinates.\n";
 }
 
 ParseOutcome ParseOptions(const std::vector<std::string>& args, Options& out, std::string& error) {

@@ -23,6 +23,7 @@ struct Options {
     std::string benchPath;         // per-pass timings for the benchmarks
     std::vector<long long> shotAt; // passes whose back buffer is written out, sorted
     bool traceRss = false;         // the trace also carries the resident memory of the process
+    std::string settingsPath;      // --settings: the settings file of this run, whatever the run
 };
 
 enum class ParseOutcome { Run, Help, Error };

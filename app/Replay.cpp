@@ -24,6 +24,10 @@ const struct {
              {"A", 'A'},
              {"S", 'S'},
              {"D", 'D'},
+             {"P", 'P'},
+             {"M", 'M'},
+             {"MINUS", VK_OEM_MINUS},
+             {"EQUALS", VK_OEM_PLUS},
              {"LEFT", VK_LEFT},
              {"RIGHT", VK_RIGHT},
              {"RETURN", VK_RETURN},
@@ -49,6 +53,9 @@ std::string ParseEventWords(const std::vector<std::string>& w, ReplayEvent& e) {
     } else if (verb == "close") {
         if (w.size() != 2) return "'close' takes nothing";
         e.kind = ReplayKind::Close;
+    } else if (verb == "focus") {
+        if (w.size() != 3 || (w[2] != "out" && w[2] != "in")) return "'focus' takes 'out' or 'in'";
+        e.kind = w[2] == "out" ? ReplayKind::FocusOut : ReplayKind::FocusIn;
     } else {
         return "unknown event '" + verb + "'";
     }
@@ -62,10 +69,12 @@ void RecordLiveInput(const PlatformInputEvent& in) {
     e.key = in.key;
     e.x = in.x;
     e.y = in.y;
-    e.kind = in.kind == PlatformInputKind::KeyDown ? ReplayKind::Down
-             : in.kind == PlatformInputKind::KeyUp ? ReplayKind::Up
-             : in.kind == PlatformInputKind::Mouse ? ReplayKind::Mouse
-                                                   : ReplayKind::Close;
+    e.kind = in.kind == PlatformInputKind::KeyDown    ? ReplayKind::Down
+             : in.kind == PlatformInputKind::KeyUp    ? ReplayKind::Up
+             : in.kind == PlatformInputKind::Mouse    ? ReplayKind::Mouse
+             : in.kind == PlatformInputKind::FocusOut ? ReplayKind::FocusOut
+             : in.kind == PlatformInputKind::FocusIn  ? ReplayKind::FocusIn
+                                                      : ReplayKind::Close;
     ReplayRecord(e);
 }
 
@@ -74,7 +83,7 @@ void Apply(const ReplayEvent& e) {
     switch (e.kind) {
     case ReplayKind::Down:
         PlatformInjectKey(e.key, true);
-        if (e.key == VK_ESCAPE) PlatformInjectKeyMessage(VK_ESCAPE);
+        if (PlatformKeyPostsMessage(e.key)) PlatformInjectKeyMessage(e.key);
         break;
     case ReplayKind::Up:
         PlatformInjectKey(e.key, false);
@@ -84,6 +93,10 @@ void Apply(const ReplayEvent& e) {
         break;
     case ReplayKind::Close:
         PlatformInjectClose();
+        break;
+    case ReplayKind::FocusOut:
+    case ReplayKind::FocusIn:
+        PlatformInjectFocus(e.kind == ReplayKind::FocusIn);
         break;
     }
 }
@@ -170,6 +183,12 @@ std::string FormatReplayEvent(const ReplayEvent& e) {
     case ReplayKind::Close:
         s += " close";
         break;
+    case ReplayKind::FocusOut:
+        s += " focus out";
+        break;
+    case ReplayKind::FocusIn:
+        s += " focus in";
+        break;
     }
     return s;
 }
@@ -196,7 +215,9 @@ bool ReplayStart(std::string& error) {
             error = options.recordPath + ": cannot write the record file";
             return false;
         }
-        std::fputs("# brinewisp input: <pass> down|up KEY, <pass> mouse X Y, <pass> close\n", s_Record);
+        std::fputs(
+            "# brinewisp input: <pass> down|up KEY, <pass> mouse X Y, <pass> close, <pass> focus out|in\n",
+            s_Record);
     }
     return true;
 }

@@ -3,17 +3,19 @@
 //
 // A replay file holds one event a line; '#' starts a comment, blank lines are ignored:
 //   <pass> down <KEY>     <pass> up <KEY>     <pass> mouse <x> <y>     <pass> close
-// KEY is one of W A S D LEFT RIGHT RETURN ESCAPE LBUTTON; x and y are client coordinates of the 640 x 480
-// picture; pass numbers do not decrease. The events of pass P apply in file order just before pass P
-// handles its messages (pass 0 is the first scene procedure call). "down ESCAPE" also delivers the Escape
-// key message and "close" closes the window.
+//   <pass> focus out      <pass> focus in
+// KEY is one of W A S D P M MINUS EQUALS LEFT RIGHT RETURN ESCAPE LBUTTON; x and y are client coordinates of
+// the 640 x 480 picture; pass numbers do not decrease. The events of pass P apply in file order just before
+// pass P handles its messages (pass 0 is the first scene procedure call). "down" of ESCAPE, P, M, MINUS or
+// EQUALS also delivers the key's message, "close" closes the window, and "focus out" / "focus in" are the
+// window losing and regaining the keyboard focus.
 #pragma once
 
 #include <istream>
 #include <string>
 #include <vector>
 
-enum class ReplayKind { Down, Up, Mouse, Close };
+enum class ReplayKind { Down, Up, Mouse, Close, FocusOut, FocusIn };
 struct ReplayEvent {
     long long pass = 0;
     ReplayKind kind = ReplayKind::Close;
@@ -25,7 +27,7 @@ struct ReplayEvent {
 // Parses a replay. On failure error reads "<name>:<line>: <reason>" and the result is false.
 bool ParseReplay(std::istream& in, const std::string& name, std::vector<ReplayEvent>& out,
                  std::string& error);
-// "12 down RETURN", "40 mouse 320 240", "99 close".
+// "12 down RETURN", "40 mouse 320 240", "99 close", "120 focus out".
 std::string FormatReplayEvent(const ReplayEvent& e);
 // Virtual key of a replay key name, -1 when unknown; and back (null for keys a replay cannot name).
 int ReplayKeyCode(const std::string& name);

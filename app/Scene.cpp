@@ -3,9 +3,11 @@
 
 #include "app/Bench.h"
 #include "app/Camera.h"
+#include "app/Comfort.h"
 #include "app/Cursor.h"
 #include "app/Direct3D.h"
 #include "app/Options.h"
+#include "app/Pause.h"
 #include "app/Shader.h"
 #include "app/Title.h"
 #include "app/TraceSections.h"
@@ -72,6 +74,40 @@ bool SceneIsSeen() {
     return !PlatformMode().noRender || d3d9debug::CallLogEnabled(g_pDevice);
 }
 
+// A stage's picture: the world, the interface over it, the cursor and the fade, then what shows over the
+// game (the pause board, the volume indicator).
+void DrawStageFrame() {
+    g_pDevice->BeginScene();
+    g_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF3C3CFF, 1.0f, 0);
+    SetViewProjection(); // the picking of this frame reads the view and projection
+    SetShaderCamera(g_mView, g_mProj);
+    if (SceneIsSeen()) {
+        g_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+        DrawGround();
+        DrawAll();
+        DrawAlphaAll();
+        // The interface is drawn over the world without depth conflicts.
+        g_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        DrawInterface(g_StageState);
+        if (g_bTutorial == 1) DrawHints();
+        g_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
+        DrawCursor();
+        DrawFadeOverlay();
+        if (StagePaused()) DrawPauseBoard();
+        DrawVolumeIndicator();
+    }
+    g_pDevice->EndScene();
+    g_pDevice->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+// A frame of a paused stage: nothing of the game moves, counts or sounds; the frame clock runs on, and the
+// picture as it stood is drawn and presented under the board.
+void GamePausedFrame() {
+    FrameClockCount();
+    DrawStageFrame();
+    FrameClockPace();
+}
+
 } // namespace
 
 void AppInit() {
@@ -100,6 +136,7 @@ void AppUninit() {
     ReleaseObjects();
     ReleaseTitleObjects();
     ReleaseProgramObjects();
+    ReleaseComfortTextures();
     g_pDevice->LightEnable(1, FALSE);
     g_SceneProc = TitleInit;
     g_SceneId = 0;
@@ -142,6 +179,7 @@ void TitleUpdate() {
     DrawTitleCreatures();
     DrawCursor();
     DrawFadeOverlay();
+    DrawVolumeIndicator();
     g_pDevice->EndScene();
     g_pDevice->Present(nullptr, nullptr, nullptr, nullptr);
     FrameClockPace();
@@ -190,6 +228,10 @@ void GameInit() {
 }
 
 void GameUpdate() {
+    if (StagePaused()) {
+        GamePausedFrame();
+        return;
+    }
     // The death fade: the fog turns from blue to red and closes in.
     if (g_StageState == STAGE_DEAD && g_DeathFadeCount < 255) {
         g_DeathFadeBlue -= 1;
@@ -221,25 +263,7 @@ void GameUpdate() {
     FrameClockCount();
     UpdateCursor();
     if (g_FadeMode == FADE_NONE) ShootAll();
-    g_pDevice->BeginScene();
-    g_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF3C3CFF, 1.0f, 0);
-    SetViewProjection(); // the picking of this frame reads the view and projection
-    SetShaderCamera(g_mView, g_mProj);
-    if (SceneIsSeen()) {
-        g_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
-        DrawGround();
-        DrawAll();
-        DrawAlphaAll();
-        // The interface is drawn over the world without depth conflicts.
-        g_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-        DrawInterface(g_StageState);
-        if (g_bTutorial == 1) DrawHints();
-        g_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
-        DrawCursor();
-        DrawFadeOverlay();
-    }
-    g_pDevice->EndScene();
-    g_pDevice->Present(nullptr, nullptr, nullptr, nullptr);
+    DrawStageFrame();
     FrameClockPace();
 }
 
@@ -288,12 +312,17 @@ void FadeStep() {
     }
 }
 
-// One black texel stretched over the whole back buffer, drawn every frame (also at opacity 0).
+// Drawn every frame (also at opacity 0).
 void DrawFadeOverlay() {
+    DrawBlackOverlay(g_FadeAlpha);
+}
+
+// One black texel stretched over the whole back buffer.
+void DrawBlackOverlay(int opacity) {
     D3DXMATRIX scale;
     D3DXMatrixScaling(&scale, kPictureWidth, kPictureHeight, 0.0f);
     RECT src = {1, 1, 2, 2};
-    DrawSprite(g_pTexBlack, g_FadeAlpha, 0.0f, 0.0f, 0.0f, 0.0f, src, scale);
+    DrawSprite(g_pTexBlack, opacity, 0.0f, 0.0f, 0.0f, 0.0f, src, scale);
 }
 
 void FrameClockCount() {

@@ -57,6 +57,8 @@ void GameUninit();
 void QuitScene();
 void FadeStep();
 void DrawFadeOverlay();
+// The black overlay of the fade at any opacity (0..255).
+void DrawBlackOverlay(int opacity);
 
 // The frame clock: the counting step (before the frame is drawn) and the pacing step (after Present).
 void FrameClockCount();

@@ -3,6 +3,7 @@
 #include "app/WinMain.h"
 
 #include "app/Bench.h"
+#include "app/Comfort.h"
 #include "app/Direct3D.h"
 #include "app/Options.h"
 #include "app/Scene.h"
@@ -46,6 +47,7 @@ LRESULT WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
         PostQuitMessage(0);
         return 0;
     case WM_KEYDOWN:
+        ComfortKeyDown(wParam); // pause and volume; Escape resumes a paused stage first
         if (wParam == VK_ESCAPE) {
             if (g_SceneId == 0) {
                 PostQuitMessage(0); // quit from the title at once, even during a fade
@@ -54,6 +56,9 @@ LRESULT WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
             }
         }
         return 0; // keys are polled, never passed on
+    case WM_KILLFOCUS:
+        ComfortFocusLost();
+        return 0;
     default:
         return DefWindowProcA(hWnd, uMsg, wParam, lParam);
     }

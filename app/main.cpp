@@ -1,6 +1,7 @@
 // Entry point: reads the command line, hands the run mode to the platform, starts the replay, then runs the
 // game.
 #include "app/Bench.h"
+#include "app/Comfort.h"
 #include "app/Direct3D.h"
 #include "app/Options.h"
 #include "app/Replay.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     }
     const Options& opt = RunOptions();
     PlatformMode() = opt.mode;
+    ComfortStart(); // the settings may answer the start-up question
     // Everything that can be refused is refused before any window opens.
     if (!ReplayStart(error)) {
         std::fprintf(stderr, "brinewisp: %s\n", error.c_str());

@@ -4,6 +4,8 @@
 #include "assets/WaveReader.h"
 #include <objbase.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 IDirectSound8* g_pDSound = nullptr;
@@ -18,6 +20,9 @@ IDirectSoundBuffer8* g_pBgm = nullptr;
 namespace {
 
 bool g_bSoundsLoaded = false;
+SoundLevels s_Levels;
+
+constexpr LONG kDuckedMusic = -1200; // the music 12 dB quieter while a stage is paused
 
 struct Effect {
     IDirectSoundBuffer8** voices;
@@ -46,6 +51,23 @@ void FillPool(IDirectSoundBuffer8** voices) {
         copy->QueryInterface(IID_IDirectSoundBuffer8, reinterpret_cast<void**>(&voices[i]));
         copy->Release();
     }
+}
+
+// Two volumes in hundredths of a decibel combined as gains: their product, down to silence.
+LONG CombineVolumes(LONG a, LONG b) {
+    if (a <= DSBVOLUME_MIN || b <= DSBVOLUME_MIN) return DSBVOLUME_MIN;
+    return std::max<LONG>(DSBVOLUME_MIN, a + b);
+}
+
+LONG EffectsVolume() {
+    return PercentToVolume(s_Levels.effects);
+}
+
+void ApplyLevels() {
+    if (g_pPrimary) g_pPrimary->SetVolume(s_Levels.muted ? DSBVOLUME_MIN : PercentToVolume(s_Levels.master));
+    if (g_pBgm)
+        g_pBgm->SetVolume(
+            CombineVolumes(PercentToVolume(s_Levels.music), s_Levels.musicDucked ? kDuckedMusic : 0));
 }
 
 bool Refuse(IDirectSoundBuffer8** slot, const char* path, const char* why) {
@@ -79,6 +101,7 @@ void InitSound() {
         g_pPrimary->GetVolume(&g_SavedVolume);
         g_pPrimary->GetPan(&g_SavedPan);
     }
+    ApplyLevels();
     CoInitialize(nullptr);
 }
 
@@ -129,6 +152,7 @@ void LoadSounds() {
     for (const Effect& e : kEffects)
         LoadWave(&e.voices[0], e.path);
     LoadWave(&g_pBgm, "sound/bgm.wav");
+    ApplyLevels();
     if (!g_pDSound) return;
     for (const Effect& e : kEffects)
         FillPool(e.voices);
@@ -150,7 +174,7 @@ void PlaySE(int type) {
         DWORD status = 0;
         voice->GetStatus(&status);
         if (!(status & DSBSTATUS_PLAYING)) {
-            voice->SetVolume(e.volume);
+            voice->SetVolume(CombineVolumes(e.volume, EffectsVolume()));
             voice->Play(0, 0, 0);
             return;
         }
@@ -170,4 +194,19 @@ void UninitSound() {
     ReleaseSlot(g_pDSound);
     CoUninitialize();
     g_bSoundsLoaded = false;
+}
+
+void SetSoundLevels(const SoundLevels& levels) {
+    s_Levels = levels;
+    ApplyLevels();
+}
+
+const SoundLevels& CurrentSoundLevels() {
+    return s_Levels;
+}
+
+LONG PercentToVolume(int percent) {
+    if (percent <= 0) return DSBVOLUME_MIN;
+    if (percent >= 100) return 0;
+    return std::max<LONG>(DSBVOLUME_MIN, (LONG)std::lround(2000.0 * std::log10(percent / 100.0)));
 }

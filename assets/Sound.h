@@ -30,6 +30,21 @@ void StartMusic();
 void PlaySE(int type);
 // Restores the primary buffer's volume and pan and releases every buffer and the device.
 void UninitSound();
+// The player's levels over the game's own mix: percentages of full gain for everything (the primary buffer's
+// volume), the music and the effects (added to each voice's own volume, so the effects keep their
+// balance), mute, and the music played quieter while a stage is paused.
+struct SoundLevels {
+    int master = 100;
+    int music = 100;
+    int effects = 100;
+    bool muted = false;
+    bool musicDucked = false;
+};
+// Applies levels now and to every voice played or loaded later.
+void SetSoundLevels(const SoundLevels& levels);
+const SoundLevels& CurrentSoundLevels();
+// A percentage of full gain as a volume in hundredths of a decibel (0 % is DSBVOLUME_MIN, silence).
+LONG PercentToVolume(int percent);
 // Creates one buffer in *slot holding the samples of the WAV file at path. On failure *slot stays null, one
 // line on stderr names the file, and false is returned.
 bool LoadWave(IDirectSoundBuffer8** slot, const char* path);

@@ -27,6 +27,8 @@ IDirect3DTexture9* g_pTexWakame = NULL;
 IDirect3DTexture9* g_pTexDust = NULL;
 IDirect3DTexture9* g_pTexEsc = NULL;
 IDirect3DTexture9* g_pTexIvy = NULL;
+IDirect3DTexture9* g_pTexPaused = NULL;
+IDirect3DTexture9* g_pTexVolume = NULL;
 
 namespace {
 
@@ -69,6 +71,12 @@ const TextureFile kStageSet[] = {
     {&g_pTexIvy, "image/game/ivy.png", 256, 64},
 };
 
+const TextureFile kComfortSet[] = {
+    {&g_pTexPaused, "image/game/paused.png", 256, 128},
+    {&g_pTexVolume, "image/game/volume.png", 256, 64},
+};
+bool s_ComfortLoaded = false; // tried once: a missing file is not looked for every frame
+
 void ReleaseSlot(IDirect3DTexture9** slot) {
     if (*slot) {
         (*slot)->Release();
@@ -101,6 +109,11 @@ void LoadTitleTextures() {
 void LoadStageTextures() {
     LoadSet(kStageSet);
 }
+void LoadComfortTextures() {
+    if (s_ComfortLoaded) return;
+    s_ComfortLoaded = true;
+    LoadSet(kComfortSet);
+}
 void ReleaseSharedTextures() {
     ReleaseSet(kSharedSet);
 }
@@ -109,6 +122,10 @@ void ReleaseTitleTextures() {
 }
 void ReleaseStageTextures() {
     ReleaseSet(kStageSet);
+}
+void ReleaseComfortTextures() {
+    ReleaseSet(kComfortSet);
+    s_ComfortLoaded = false;
 }
 
 void DrawSprite(IDirect3DTexture9* texture, int opacity, float x, float y, float centerX, float centerY,

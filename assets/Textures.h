@@ -34,15 +34,22 @@ extern IDirect3DTexture9* g_pTexDust;     // "image/effect/dust.png" 128 x 128
 extern IDirect3DTexture9* g_pTexEsc;      // "image/game/esc.png" 256 x 128
 extern IDirect3DTexture9* g_pTexIvy;      // "image/game/ivy.png" 256 x 64 (loaded, not drawn)
 
+// Comfort set: loaded the first time one of them is shown, released at exit.
+extern IDirect3DTexture9* g_pTexPaused; // "image/game/paused.png" 256 x 128: the board over a paused stage
+extern IDirect3DTexture9* g_pTexVolume; // "image/game/volume.png" 256 x 64: the volume indicator's pieces
+
 // Load a set in its fixed order, relative to the working directory. A file that cannot be read leaves
 // its slot null.
 void LoadSharedTextures();
 void LoadTitleTextures();
 void LoadStageTextures();
+// Loads the comfort set unless it is loaded (or was tried) already.
+void LoadComfortTextures();
 // Release every loaded texture of a set and clear its slot; releasing an empty slot does nothing.
 void ReleaseSharedTextures();
 void ReleaseTitleTextures();
 void ReleaseStageTextures();
+void ReleaseComfortTextures();
 
 // Draws the rectangle src of texture (may be null) through g_pSprite: its point (centerX, centerY) lands
 // at screen position (x, y); m scales (and rotates) the image about that point. opacity 0..255.

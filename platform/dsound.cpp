@@ -23,7 +23,9 @@ constexpr size_t kMaxDeviceFrames = size_t(32) << 20;
 
 bool g_ManualMixer = false;
 
+// DSBVOLUME_MIN is silence, as on Windows, not merely 100 dB down.
 float GainOf(LONG hundredthsOfDb) {
+    if (hundredthsOfDb <= DSBVOLUME_MIN) return 0.0f;
     return (float)std::pow(10.0, hundredthsOfDb / 2000.0);
 }
 

@@ -8,6 +8,7 @@ namespace {
 PlatformRunMode s_Mode;
 PlatformPassHook s_BeforePass = nullptr;
 PlatformInputHook s_Input = nullptr;
+PlatformScreenModeHook s_ScreenMode = nullptr;
 
 } // namespace
 
@@ -21,6 +22,14 @@ void PlatformSetBeforePassHook(PlatformPassHook hook) {
 
 void PlatformSetInputHook(PlatformInputHook hook) {
     s_Input = hook;
+}
+
+void PlatformSetScreenModeHook(PlatformScreenModeHook hook) {
+    s_ScreenMode = hook;
+}
+
+bool PlatformKeyPostsMessage(int vk) {
+    return vk == VK_ESCAPE || vk == 'P' || vk == 'M' || vk == VK_OEM_MINUS || vk == VK_OEM_PLUS;
 }
 
 void PlatformInjectKey(int vk, bool down) {
@@ -40,6 +49,10 @@ void PlatformInjectClose() {
     win32::PostToQueue(win32::MainWindow(), WM_CLOSE, 0, 0);
 }
 
+void PlatformInjectFocus(bool focused) {
+    win32::PostToQueue(win32::MainWindow(), focused ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0);
+}
+
 bool PlatformWindowOpen() {
     const HWND hwnd = win32::MainWindow();
     return hwnd && !hwnd->destroyed;
@@ -53,6 +66,10 @@ void BeforePass(long long pass) {
 
 void ReportInput(const PlatformInputEvent& event) {
     if (s_Input) s_Input(event);
+}
+
+void ReportScreenMode(bool fullScreen) {
+    if (s_ScreenMode) s_ScreenMode(fullScreen);
 }
 
 } // namespace win32

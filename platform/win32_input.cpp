@@ -9,12 +9,15 @@
 namespace {
 
 bool s_Keys[256] = {};
+bool s_SourceKeys[(int)win32::InputSource::Count][256] = {};
 POINT s_Mouse = {0, 0};
+bool s_PadPointer = false;
 
-// The live mouse of a visible window is read from the desktop; everything else uses the tracked position.
+// The live mouse of a visible window is read from the desktop (unless the game pad moved the pointer);
+// everything else uses the tracked position.
 bool UseDesktopMouse() {
     const PlatformRunMode& mode = PlatformMode();
-    return win32::VideoStarted() && !mode.headless && !mode.noRender && !mode.replayActive;
+    return win32::VideoStarted() && !mode.headless && !mode.noRender && !mode.replayActive && !s_PadPointer;
 }
 
 } // namespace
@@ -27,6 +30,29 @@ void SetKey(int vk, bool down) {
 
 bool KeyHeld(int vk) {
     return vk >= 0 && vk < 256 && s_Keys[vk];
+}
+
+bool SetSourceKey(InputSource source, int vk, bool down) {
+    if (vk < 0 || vk >= 256) return false;
+    s_SourceKeys[(int)source][vk] = down;
+    bool any = false;
+    for (const auto& keys : s_SourceKeys)
+        any = any || keys[vk];
+    if (s_Keys[vk] == any) return false;
+    s_Keys[vk] = any;
+    return true;
+}
+
+bool SourceHeld(InputSource source, int vk) {
+    return vk >= 0 && vk < 256 && s_SourceKeys[(int)source][vk];
+}
+
+void SetPadPointer(bool on) {
+    s_PadPointer = on;
+}
+
+bool PadPointer() {
+    return s_PadPointer;
 }
 
 void SetMouseScreen(int x, int y) {
@@ -67,7 +93,11 @@ POINT ScreenToPicture(HWND hWnd, POINT screen) {
 void ResetInput() {
     for (bool& k : s_Keys)
         k = false;
+    for (auto& keys : s_SourceKeys)
+        for (bool& k : keys)
+            k = false;
     s_Mouse = POINT{0, 0};
+    s_PadPointer = false;
 }
 
 } // namespace win32

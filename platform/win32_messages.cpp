@@ -1,5 +1,6 @@
-// The message queue over SDL events. Closing the window posts WM_CLOSE, the Escape key a WM_KEYDOWN;
-// every other key and the mouse only change the polled state. The application's hook runs at the start of
+// The message queue over SDL events. Closing the window posts WM_CLOSE, Escape, P, M, minus and plus a
+// WM_KEYDOWN, the focus WM_KILLFOCUS / WM_SETFOCUS; every other key, the mouse and the game pad only change
+// the polled state. The application's hook runs at the start of
 // each pass's message handling (a replay's events, a limit on the passes); live input is reported to it.
 #include "sdl_window.h"
 #include "win32_private.h"
@@ -17,17 +18,34 @@ long long s_PreparedPass = -1; // the pass whose hook last ran
 PlatformInputEvent s_PendingMouse;
 bool s_MousePending = false;
 POINT s_LastRecordedMouse = {-1000000, -1000000};
+bool s_Focused = true; // the window has the keyboard focus, as far as the events told
 
-int VirtualKeyOf(SDL_Keycode key) {
-    switch (key) {
-    case SDLK_w:
+// Letters, minus and plus by their place on the keyboard (the scancode), so that W A S D lie under the left
+// hand on any layout; arrows, Enter and Escape by what the key is.
+int VirtualKeyOf(const SDL_Keysym& key) {
+    switch (key.scancode) {
+    case SDL_SCANCODE_W:
         return 'W';
-    case SDLK_a:
+    case SDL_SCANCODE_A:
         return 'A';
-    case SDLK_s:
+    case SDL_SCANCODE_S:
         return 'S';
-    case SDLK_d:
+    case SDL_SCANCODE_D:
         return 'D';
+    case SDL_SCANCODE_P:
+        return 'P';
+    case SDL_SCANCODE_M:
+        return 'M';
+    case SDL_SCANCODE_MINUS:
+    case SDL_SCANCODE_KP_MINUS:
+        return VK_OEM_MINUS;
+    case SDL_SCANCODE_EQUALS:
+    case SDL_SCANCODE_KP_PLUS:
+        return VK_OEM_PLUS;
+    default:
+        break;
+    }
+    switch (key.sym) {
     case SDLK_LEFT:
         return VK_LEFT;
     case SDLK_RIGHT:
@@ -58,12 +76,8 @@ void ReportLiveInput(PlatformInputKind kind, int key) {
     win32::ReportInput(e);
 }
 
-void NoteMouse(HWND hwnd, int windowX, int windowY) {
-    RECT win{0, 0, 0, 0};
-    GetWindowRect(hwnd, &win);
-    POINT screen{win.left + windowX, win.top + windowY};
-    win32::SetMouseScreen(screen.x, screen.y);
-    POINT c = win32::ScreenToPicture(hwnd, screen);
+// A mouse move to c (the picture's coordinates) waits to be reported, unless it goes nowhere new.
+void NotePictureMouse(POINT c) {
     if (c.x == s_LastRecordedMouse.x && c.y == s_LastRecordedMouse.y) return;
     s_LastRecordedMouse = c;
     s_PendingMouse.pass = s_PassesBegun;
@@ -73,9 +87,28 @@ void NoteMouse(HWND hwnd, int windowX, int windowY) {
     s_MousePending = true;
 }
 
+void NoteMouse(HWND hwnd, int windowX, int windowY) {
+    RECT win{0, 0, 0, 0};
+    GetWindowRect(hwnd, &win);
+    POINT screen{win.left + windowX, win.top + windowY};
+    win32::SetMouseScreen(screen.x, screen.y);
+    win32::SetPadPointer(false);
+    NotePictureMouse(win32::ScreenToPicture(hwnd, screen));
+}
+
+// The window lost or regained the keyboard focus: WM_KILLFOCUS or WM_SETFOCUS, reported when it changed.
+void NoteFocus(HWND hwnd, bool focused) {
+    if (focused == s_Focused || !hwnd || hwnd->destroyed) return;
+    s_Focused = focused;
+    win32::PostToQueue(hwnd, focused ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0);
+    ReportLiveInput(focused ? PlatformInputKind::FocusIn : PlatformInputKind::FocusOut, 0);
+}
+
 void ToggleFullScreen(HWND hwnd) {
-    if (hwnd && hwnd->sdl && !PlatformMode().headless)
+    if (hwnd && hwnd->sdl && !PlatformMode().headless) {
         PlatformSetFullScreen(hwnd, hwnd->fullScreen ? FALSE : TRUE);
+        win32::ReportScreenMode(hwnd->fullScreen);
+    }
 }
 
 // Turns the waiting SDL events into messages and input state.
@@ -99,12 +132,9 @@ void PumpEvents() {
                 if (!ev.key.repeat) ToggleFullScreen(hwnd);
                 break;
             }
-            const int vk = VirtualKeyOf(ev.key.keysym.sym);
+            const int vk = VirtualKeyOf(ev.key.keysym);
             if (!live || vk == 0 || ev.key.repeat) break;
-            if (win32::KeyHeld(vk) == down) break;
-            win32::SetKey(vk, down);
-            ReportLiveInput(down ? PlatformInputKind::KeyDown : PlatformInputKind::KeyUp, vk);
-            if (down && vk == VK_ESCAPE) win32::PostToQueue(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+            win32::LiveKey(win32::InputSource::Keyboard, vk, down);
             break;
         }
         case SDL_MOUSEBUTTONDOWN:
@@ -112,18 +142,23 @@ void PumpEvents() {
             if (!live || ev.button.button != SDL_BUTTON_LEFT) break;
             const bool down = ev.type == SDL_MOUSEBUTTONDOWN;
             NoteMouse(hwnd, ev.button.x, ev.button.y);
-            if (win32::KeyHeld(VK_LBUTTON) == down) break;
-            win32::SetKey(VK_LBUTTON, down);
-            ReportLiveInput(down ? PlatformInputKind::KeyDown : PlatformInputKind::KeyUp, VK_LBUTTON);
+            win32::LiveKey(win32::InputSource::Mouse, VK_LBUTTON, down);
             break;
         }
         case SDL_MOUSEMOTION:
             if (live) NoteMouse(hwnd, ev.motion.x, ev.motion.y);
             break;
+        case SDL_WINDOWEVENT:
+            // A window no one sees (headless) has no focus to lose.
+            if (!live || PlatformMode().headless) break;
+            if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) NoteFocus(hwnd, false);
+            if (ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) NoteFocus(hwnd, true);
+            break;
         default:
             break;
         }
     }
+    if (live && !PlatformMode().headless) win32::PollGamepad(s_PassesBegun);
     ReportPendingMouse();
 }
 
@@ -158,6 +193,19 @@ void PostToQueue(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     s_Queue.push_back(m);
 }
 
+void LiveKey(InputSource source, int vk, bool down) {
+    if (!SetSourceKey(source, vk, down)) return;
+    ReportLiveInput(down ? PlatformInputKind::KeyDown : PlatformInputKind::KeyUp, vk);
+    if (down && PlatformKeyPostsMessage(vk)) PostToQueue(MainWindow(), WM_KEYDOWN, (WPARAM)vk, 0);
+}
+
+void MovePadPointer(int x, int y) {
+    const POINT screen = PictureToScreen(MainWindow(), x, y);
+    SetMouseScreen(screen.x, screen.y);
+    SetPadPointer(true);
+    NotePictureMouse(POINT{x, y});
+}
+
 void ResetMessages() {
     s_Queue.clear();
     s_QuitPosted = false;
@@ -166,6 +214,7 @@ void ResetMessages() {
     s_PreparedPass = -1;
     s_MousePending = false;
     s_LastRecordedMouse = POINT{-1000000, -1000000};
+    s_Focused = true;
 }
 
 long long IdlePassesBegun() {

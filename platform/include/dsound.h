@@ -109,7 +109,7 @@ struct IDirectSoundBuffer : public IUnknown {
     virtual HRESULT Play(DWORD reserved1, DWORD priority, DWORD flags) = 0;
     virtual HRESULT SetCurrentPosition(DWORD position) = 0;
     virtual HRESULT SetFormat(LPCWAVEFORMATEX format) = 0;
-    // Hundredths of a decibel, DSBVOLUME_MIN..0 (clamped): gain 10^(volume / 2000).
+    // Hundredths of a decibel, DSBVOLUME_MIN..0 (clamped): gain 10^(volume / 2000); DSBVOLUME_MIN is silence.
     virtual HRESULT SetVolume(LONG volume) = 0;
     // Hundredths of a decibel taken off the other side, DSBPAN_LEFT..DSBPAN_RIGHT (clamped).
     virtual HRESULT SetPan(LONG pan) = 0;

@@ -18,7 +18,7 @@ PlatformRunMode& PlatformMode();
 
 // One live input event as the message layer takes it in. A mouse move is reported once per pass, before
 // the next key event or when the pass's events are all read.
-enum class PlatformInputKind { KeyDown, KeyUp, Mouse, Close };
+enum class PlatformInputKind { KeyDown, KeyUp, Mouse, Close, FocusOut, FocusIn };
 struct PlatformInputEvent {
     long long pass = 0; // the idle pass whose messages are being handled
     PlatformInputKind kind = PlatformInputKind::Close;
@@ -33,6 +33,13 @@ typedef void (*PlatformInputHook)(const PlatformInputEvent& event);
 void PlatformSetBeforePassHook(PlatformPassHook hook);
 // Called for each live input event (never while replayActive). Null removes it.
 void PlatformSetInputHook(PlatformInputHook hook);
+typedef void (*PlatformScreenModeHook)(bool fullScreen);
+// Called after Alt+Enter has switched the window to full screen (true) or back to a window. Null removes it.
+void PlatformSetScreenModeHook(PlatformScreenModeHook hook);
+
+// Whether pressing the key vk also sends WM_KEYDOWN to the window (Escape, P, M, minus and plus), besides
+// holding it.
+bool PlatformKeyPostsMessage(int vk);
 
 // ---- Input put in as if the user made it ----
 // The held state of a virtual key, as GetAsyncKeyState reports it.
@@ -43,5 +50,7 @@ void PlatformInjectKeyMessage(int vk);
 void PlatformInjectMouse(int x, int y);
 // The user closes the game's window: WM_CLOSE to it.
 void PlatformInjectClose();
+// The game's window loses (WM_KILLFOCUS) or regains (WM_SETFOCUS) the keyboard focus.
+void PlatformInjectFocus(bool focused);
 // True while the game's window exists and has not been destroyed.
 bool PlatformWindowOpen();

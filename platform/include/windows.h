@@ -73,6 +73,8 @@ struct MSG {
 #define SM_CYFRAME 33
 
 #define WM_DESTROY 0x0002u
+#define WM_SETFOCUS 0x0007u
+#define WM_KILLFOCUS 0x0008u
 #define WM_CLOSE 0x0010u
 #define WM_QUIT 0x0012u
 #define WM_KEYDOWN 0x0100u
@@ -86,6 +88,8 @@ struct MSG {
 #define VK_ESCAPE 0x1B
 #define VK_LEFT 0x25
 #define VK_RIGHT 0x27
+#define VK_OEM_PLUS 0xBB
+#define VK_OEM_MINUS 0xBD
 
 #define IDI_APPLICATION ((LPCSTR)(uintptr_t)32512)
 #define IDC_ARROW ((LPCSTR)(uintptr_t)32512)
@@ -130,13 +134,16 @@ HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 HGDIOBJ GetStockObject(int i);
 
 // ---- Keyboard and mouse buttons ----
-// High bit (0x8000) set while the key is held: 'W', 'A', 'S', 'D', VK_LEFT, VK_RIGHT, VK_RETURN,
-// VK_ESCAPE, VK_LBUTTON. Other keys report 0.
+// High bit (0x8000) set while the key is held: 'W', 'A', 'S', 'D', 'P', 'M', VK_OEM_MINUS, VK_OEM_PLUS,
+// VK_LEFT, VK_RIGHT, VK_RETURN, VK_ESCAPE, VK_LBUTTON. Other keys report 0. Letters, minus and plus are
+// the keys at those places of a US keyboard, whatever the layout prints on them; a gamepad holds some of
+// them too.
 SHORT GetAsyncKeyState(int vKey);
 
 // ---- Messages ----
 // Messages come from SDL events: closing the window gives WM_CLOSE (DefWindowProcA turns it into
-// WM_DESTROY), the Escape key gives WM_KEYDOWN with VK_ESCAPE; other keys are only polled.
+// WM_DESTROY); Escape, P, M, minus and plus give WM_KEYDOWN when pressed; other keys are only polled. The
+// window losing and regaining the keyboard focus gives WM_KILLFOCUS and WM_SETFOCUS.
 BOOL PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
 // Returns 0 for WM_QUIT. When nothing is queued it waits for the next SDL event.
 BOOL GetMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);

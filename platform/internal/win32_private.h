@@ -30,6 +30,16 @@ HWND MainWindow();
 // The held state of a virtual key (only the keys GetAsyncKeyState reports are kept).
 void SetKey(int vk, bool down);
 bool KeyHeld(int vk);
+// Where live input comes from. A key is held while any source holds it.
+enum class InputSource { Keyboard, Mouse, Pad, Count };
+// Sets what one source holds of vk; true when that changed whether the key is held.
+bool SetSourceKey(InputSource source, int vk, bool down);
+// Whether a source holds vk.
+bool SourceHeld(InputSource source, int vk);
+// Set while the game pad, not the mouse, placed the pointer last: GetCursorPos then reads the tracked
+// position instead of the desktop's pointer.
+void SetPadPointer(bool on);
+bool PadPointer();
 // The tracked mouse in screen coordinates.
 void SetMouseScreen(int x, int y);
 POINT MouseScreen();
@@ -50,8 +60,23 @@ long long IdlePassesBegun();
 // Takes the virtual clock back to 0 (tests).
 void ResetVirtualClock();
 
-// The application's hooks (platform_hooks.h): before pass handles its messages, and for a live input event.
+// The application's hooks (platform_hooks.h): before pass handles its messages, for a live input event, and
+// after Alt+Enter switched the screen mode.
 void BeforePass(long long pass);
 void ReportInput(const PlatformInputEvent& event);
+void ReportScreenMode(bool fullScreen);
+
+// Live input as the message layer takes it in (win32_messages.cpp): a source holds or lets go of vk; a
+// change of the held state is reported, and a press of a key that posts a message posts WM_KEYDOWN.
+void LiveKey(InputSource source, int vk, bool down);
+// The game pad puts the pointer at (x, y) of the picture, reported like a mouse move; the desktop's
+// pointer stays where it is.
+void MovePadPointer(int x, int y);
+
+// The game pad (win32_gamepad.cpp): reads the first connected pad once a pass and turns it into keys and
+// pointer moves; lets go of everything it holds when its pad goes away.
+void PollGamepad(long long pass);
+// Closes the pad and lets go of its keys (tests).
+void ResetGamepad();
 
 } // namespace win32

@@ -40,7 +40,8 @@ const ImageSpec kImages[] = {
     {"image/game/key.png", 256, 256},        {"image/game/mouse.png", 256, 256},
     {"image/game/tentacle.png", 16, 64},     {"image/game/wakame.png", 64, 128},
     {"image/effect/dust.png", 128, 128},     {"image/game/esc.png", 256, 128},
-    {"image/game/ivy.png", 256, 64},
+    {"image/game/ivy.png", 256, 64},         {"image/game/paused.png", 256, 128},
+    {"image/game/volume.png", 256, 64},
 };
 
 struct Image {
@@ -454,7 +455,7 @@ TEST_F(AssetMedia, TwoRunsWriteIdenticalBytes) {
             EXPECT_TRUE(a == b);
             ++files;
         }
-    EXPECT_EQ(files, 23 + 4);
+    EXPECT_EQ(files, 25 + 4);
 }
 
 } // namespace

@@ -36,12 +36,7 @@ class FullScreenToggle : public ::testing::Test {
         win32::ResetMessages();
         win32::ResetInput();
         g_ToggleMessages = 0;
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = CALLBACK_ToggleProc;
-        wc.lpszClassName = "Generic Game SDK Window";
-        RegisterClassA(&wc);
-        m_Wnd = CreateWindowExA(0, "Generic Game SDK Window", "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
+        m_Wnd = CreateGameWindow(CALLBACK_ToggleProc);
         if (!m_Wnd) GTEST_SKIP() << "no SDL video here";
         ASSERT_NE(PlatformSdlWindow(m_Wnd), nullptr);
         PlatformMode().headless = false;
@@ -113,6 +108,19 @@ TEST_F(FullScreenToggle, AltEnterSwitchesTheScreenModeAndIsNoEnterForTheGame) {
     EXPECT_FALSE(m_Wnd->fullScreen);
     EXPECT_TRUE(GetAsyncKeyState(VK_RETURN) & 0x8000);
     EXPECT_EQ(g_ToggleMessages, 0); // neither reaches the window procedure
+}
+
+// The application hears of each switch (the settings remember the mode the player chose last).
+TEST_F(FullScreenToggle, EachSwitchIsReportedToTheApplication) {
+    static std::vector<bool> s_Modes;
+    s_Modes.clear();
+    PlatformSetScreenModeHook([](bool fullScreen) { s_Modes.push_back(fullScreen); });
+    PushReturn(true, KMOD_LALT);
+    PushReturn(false, KMOD_LALT);
+    PushReturn(true, KMOD_LALT);
+    Pass();
+    PlatformSetScreenModeHook(nullptr);
+    EXPECT_EQ(s_Modes, (std::vector<bool>{true, false}));
 }
 
 TEST_F(FullScreenToggle, HeadlessRunsKeepTheirWindow) {

@@ -48,6 +48,7 @@ struct SoundTest : ::testing::Test {
     }
     void TearDown() override {
         UninitSound();
+        SetSoundLevels(SoundLevels{});
         DirectSoundUseManualMixer(false);
         cwd.reset();
     }
@@ -163,6 +164,51 @@ TEST_F(SoundTest, MusicPlaysOnAcrossASecondTitleWithoutRestarting) {
     Mix(44100);
     EXPECT_TRUE(Playing(g_pBgm));
     EXPECT_EQ(Position(g_pBgm), at);
+}
+
+// The player's levels are gains over the game's own mix: the master on everything, the music and the effects
+// on theirs (each effect keeping its own volume relative to the others), mute as silence, and the
+// music of a paused stage 12 dB down.
+TEST_F(SoundTest, ThePlayersLevelsScaleTheGamesOwnMix) {
+    WriteSounds(ShotWave(), BubbleWave(), DustWave(), MusicWave());
+    LoadSounds();
+    StartMusic();
+    auto sample = [&] {
+        std::vector<int16_t> out(2 * 64);
+        DirectSoundMixForTest(g_pDSound, out.data(), 64);
+        return out[0];
+    };
+    EXPECT_EQ(sample(), 1000);
+    SoundLevels levels;
+    levels.master = 50;
+    SetSoundLevels(levels);
+    EXPECT_EQ(sample(), 500);
+    levels.music = 50;
+    SetSoundLevels(levels);
+    EXPECT_EQ(sample(), 250);
+    levels.musicDucked = true;
+    SetSoundLevels(levels);
+    EXPECT_EQ(sample(), 63); // 250 x 10^(-12 / 20)
+    levels.muted = true;
+    SetSoundLevels(levels);
+    EXPECT_EQ(sample(), 0);
+
+    levels = SoundLevels{};
+    levels.effects = 50;
+    SetSoundLevels(levels);
+    PlaySE(SE_SHOT);
+    PlaySE(SE_DUST);
+    LONG shot = 0, dust = 0;
+    g_ShotVoices[0]->GetVolume(&shot);
+    g_DustVoices[0]->GetVolume(&dust);
+    EXPECT_EQ(PercentToVolume(50), -602);
+    EXPECT_EQ(shot, -1800 - 602);
+    EXPECT_EQ(dust - shot, -1500 - -1800); // the balance between the effects stays
+    levels.effects = 0;
+    SetSoundLevels(levels);
+    PlaySE(SE_SHOT);
+    g_ShotVoices[1]->GetVolume(&shot);
+    EXPECT_EQ(shot, DSBVOLUME_MIN);
 }
 
 TEST_F(SoundTest, BrokenFilesLeaveTheirSlotsEmptyAndNameTheFile) {

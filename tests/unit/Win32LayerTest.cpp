@@ -45,12 +45,7 @@ class Win32Layer : public ::testing::Test {
         win32::ResetVirtualClock();
         g_Seen.clear();
         g_Pass = 0;
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = CALLBACK_TestProc;
-        wc.lpszClassName = "Generic Game SDK Window";
-        RegisterClassA(&wc);
-        hwnd = CreateWindowExA(0, "Generic Game SDK Window", "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW,
-                               CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
+        hwnd = CreateGameWindow(CALLBACK_TestProc);
         ASSERT_NE(hwnd, nullptr);
     }
     void TearDown() override {
@@ -274,12 +269,7 @@ class Win32LiveInput : public ::testing::Test {
         RunOptions().recordPath = recordPath;
         std::string err;
         ASSERT_TRUE(ReplayStart(err)) << err;
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = CALLBACK_TestProc;
-        wc.lpszClassName = "Generic Game SDK Window";
-        RegisterClassA(&wc);
-        hwnd = CreateWindowExA(0, "Generic Game SDK Window", "Brinewisp   ver1.00", WS_OVERLAPPEDWINDOW,
-                               CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
+        hwnd = CreateGameWindow(CALLBACK_TestProc);
         if (!hwnd) GTEST_SKIP() << "no SDL video here";
         ASSERT_NE(PlatformSdlWindow(hwnd), nullptr);
         SDL_PumpEvents();
@@ -292,10 +282,13 @@ class Win32LiveInput : public ::testing::Test {
         win32::ResetMessages();
         win32::ResetInput();
     }
-    void PushKey(SDL_Keycode key, bool down) {
+    // A key event as SDL makes it: the key's meaning and its place on the keyboard (by default where a US
+    // layout has that key).
+    void PushKey(SDL_Keycode key, bool down, SDL_Scancode place = SDL_SCANCODE_UNKNOWN) {
         SDL_Event e{};
         e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
         e.key.keysym.sym = key;
+        e.key.keysym.scancode = place != SDL_SCANCODE_UNKNOWN ? place : SDL_GetScancodeFromKey(key);
         e.key.windowID = SDL_GetWindowID(PlatformSdlWindow(hwnd));
         SDL_PushEvent(&e);
     }
@@ -356,8 +349,10 @@ TEST_F(Win32LiveInput, KeysAreHeldEscapeIsAMessageAndEverythingIsRecorded) {
     std::ifstream in(recordPath);
     std::stringstream text;
     text << in.rdbuf();
-    EXPECT_EQ(text.str(), "# brinewisp input: <pass> down|up KEY, <pass> mouse X Y, <pass> close\n"
-                          "0 down W\n0 down ESCAPE\n1 up W\n1 mouse 64 48\n1 down LBUTTON\n2 close\n");
+    EXPECT_EQ(text.str(),
+              "# brinewisp input: <pass> down|up KEY, <pass> mouse X Y, <pass> close, <pass> focus "
+              "out|in\n"
+              "0 down W\n0 down ESCAPE\n1 up W\n1 mouse 64 48\n1 down LBUTTON\n2 close\n");
     // The recording replays.
     std::vector<ReplayEvent> ev;
     std::string err;
@@ -374,4 +369,78 @@ TEST_F(Win32LiveInput, ReplayShutsOutTheLiveKeyboard) {
     EXPECT_FALSE(GetAsyncKeyState(VK_ESCAPE) & 0x8000);
     EXPECT_FALSE(GetAsyncKeyState('D') & 0x8000);
     EXPECT_TRUE(g_Seen.empty());
+}
+
+// Letters, minus and plus are read by their place on the keyboard: on AZERTY the key printed Z stands where
+// QWERTY has W, and it swims forward; the key printed A (QWERTY's Q) does nothing. Arrows, Enter and Escape
+// keep their meaning wherever they are.
+TEST_F(Win32LiveInput, LettersAreReadByTheirPlaceOnAnyLayout) {
+    PushKey(SDLK_z, true, SDL_SCANCODE_W); // AZERTY
+    PushKey(SDLK_q, true, SDL_SCANCODE_A); // AZERTY
+    PushKey(SDLK_a, true, SDL_SCANCODE_Q); // AZERTY: not a game key where it stands
+    PushKey(SDLK_z, true, SDL_SCANCODE_Y); // QWERTZ: not a game key where it stands
+    PushKey(SDLK_RETURN, true, SDL_SCANCODE_KP_ENTER);
+    Pass();
+    EXPECT_TRUE(GetAsyncKeyState('W') & 0x8000);
+    EXPECT_TRUE(GetAsyncKeyState('A') & 0x8000);
+    EXPECT_TRUE(GetAsyncKeyState(VK_RETURN) & 0x8000);
+    EXPECT_FALSE(GetAsyncKeyState('S') & 0x8000);
+    EXPECT_TRUE(g_Seen.empty()); // none of these is a message
+    // P, M, minus and plus by place too, and each press is a message for the window.
+    PushKey(SDLK_p, true, SDL_SCANCODE_P);
+    PushKey(SDLK_COMMA, true, SDL_SCANCODE_M);          // AZERTY prints a comma where QWERTY has M
+    PushKey(SDLK_RIGHTPAREN, true, SDL_SCANCODE_MINUS); // AZERTY
+    PushKey(SDLK_EQUALS, true, SDL_SCANCODE_EQUALS);
+    PushKey(SDLK_m, true, SDL_SCANCODE_SEMICOLON); // AZERTY's M: not where M is read
+    Pass();
+    std::vector<WPARAM> keys;
+    for (const Seen& s : g_Seen) {
+        EXPECT_EQ(s.message, WM_KEYDOWN);
+        keys.push_back(s.wParam);
+    }
+    EXPECT_EQ(keys, (std::vector<WPARAM>{'P', 'M', VK_OEM_MINUS, VK_OEM_PLUS}));
+    ReplayStop();
+    std::ifstream in(recordPath);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find(
+                  "0 down W\n0 down A\n0 down RETURN\n1 down P\n1 down M\n1 down MINUS\n1 down EQUALS\n"),
+              std::string::npos)
+        << text.str();
+}
+
+// A shown window that loses and regains the focus gets WM_KILLFOCUS and WM_SETFOCUS, and the recording keeps
+// both; a headless window has no focus to lose.
+TEST_F(Win32LiveInput, FocusChangesAreMessagesAndRecorded) {
+    auto pushFocus = [&](Uint8 what) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = what;
+        e.window.windowID = SDL_GetWindowID(PlatformSdlWindow(hwnd));
+        SDL_PushEvent(&e);
+    };
+    pushFocus(SDL_WINDOWEVENT_FOCUS_LOST);
+    Pass();
+    EXPECT_TRUE(g_Seen.empty());
+    PlatformMode().headless = false;         // the window is now treated as a shown one
+    pushFocus(SDL_WINDOWEVENT_FOCUS_GAINED); // it had the focus already: nothing new
+    pushFocus(SDL_WINDOWEVENT_FOCUS_LOST);
+    Pass();
+    pushFocus(SDL_WINDOWEVENT_FOCUS_GAINED);
+    Pass();
+    ASSERT_EQ(g_Seen.size(), 2u);
+    EXPECT_EQ(g_Seen[0].message, WM_KILLFOCUS);
+    EXPECT_EQ(g_Seen[1].message, WM_SETFOCUS);
+    ReplayStop();
+    std::ifstream in(recordPath);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("\n1 focus out\n2 focus in\n"), std::string::npos) << text.str();
+    std::vector<ReplayEvent> ev;
+    std::string err;
+    std::istringstream again(text.str());
+    ASSERT_TRUE(ParseReplay(again, "rec", ev, err)) << err;
+    ASSERT_EQ(ev.size(), 2u);
+    EXPECT_EQ(ev[0].kind, ReplayKind::FocusOut);
+    EXPECT_EQ(FormatReplayEvent(ev[1]), "2 focus in");
 }

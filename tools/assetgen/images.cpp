@@ -133,6 +133,7 @@ void GenerateImages(const std::string& root) {
     MakeHintImages(dir, fonts);
     MakeTitleImages(dir, fonts);
     MakeResultImages(dir, fonts);
+    MakeComfortImages(dir, fonts);
 }
 
 } // namespace assetgen

@@ -78,5 +78,6 @@ void MakeCreatureImages(const std::string& imageDir);
 void MakeHintImages(const std::string& imageDir, const Fonts& fonts);
 void MakeTitleImages(const std::string& imageDir, const Fonts& fonts);
 void MakeResultImages(const std::string& imageDir, const Fonts& fonts);
+void MakeComfortImages(const std::string& imageDir, const Fonts& fonts);
 
 } // namespace assetgen
