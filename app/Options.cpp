@@ -131,6 +131,7 @@ const Flag kFlags[] = {
     {"--bench", "FILE", "write how long each pass worked to FILE (benchmarks)",
      PathFlag<&Options::benchPath>},
     {"--help", nullptr, "show this text", nullptr, ParseOutcome::Help, "-h"},
+    {"--version", nullptr, "print the version", nullptr, ParseOutcome::Version},
 };
 
 const Flag* FindFlag(const std::string& name) {
@@ -147,7 +148,12 @@ ParseOutcome Settle(ParseState& st, Options& out, std::string& error) {
                                    : "--windowed and --fullscreen exclude each other";
         return ParseOutcome::Error;
     }
+    if (!st.o.shotAt.empty() && st.o.mode.noRender) {
+        error = "--shot-at needs drawing and cannot be combined with --no-render";
+        return ParseOutcome::Error;
+    }
     st.o.mode.screenAnswer = st.fullScreen ? IDYES : st.windowed ? IDNO : 0;
+    st.o.mode.unattended = st.o.frames >= 0; // a run that ends by itself waits for nobody
     out = st.o;
     return ParseOutcome::Run;
 }

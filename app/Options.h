@@ -25,7 +25,7 @@ struct Options {
     bool traceRss = false;         // the trace also carries the resident memory of the process
 };
 
-enum class ParseOutcome { Run, Help, Error };
+enum class ParseOutcome { Run, Help, Error, Version };
 
 // Reads the arguments after the program name ("--flag value" or "--flag=value"). On Error, error names
 // the offending flag.
