@@ -76,8 +76,7 @@ void BenchClose() {
     getrusage(RUSAGE_SELF, &usage);
     std::fprintf(s_Bench, "peak-rss-kb %ld\n", (long)usage.ru_maxrss);
     errno = 0;
-    const bool failed = std::ferror(s_Bench) != 0;
-    if (std::fclose(s_Bench) != 0 || failed) ReportWriteError(s_BenchPath, "bench file", errno);
+    if (std::fclose(s_Bench) != 0) ReportWriteError(s_BenchPath, "bench file", errno);
     s_Bench = nullptr;
     g_BenchActive = false;
 }
@@ -110,9 +109,12 @@ void BenchStampPassEnd(long long pass, const char* proc) {
     const bool paced = s_PaceAt >= 0;
     const int64_t work = (paced ? s_PaceAt : end) - s_PassBegin;
     const int64_t cpu = (paced ? s_CpuAtPace : cpuEnd) - s_CpuAtBegin;
+    // Flushed after the pass's times were taken: the write is in no pass's figures, and a killed run
+    // keeps its lines.
     errno = 0;
     if (std::fprintf(s_Bench, "pass %lld %s %lld %lld %d %u %u %lld\n", pass, proc, (long long)s_PassBegin,
                      (long long)work, paced ? 1 : 0, Batches() - s_BatchesAtBegin,
-                     Triangles() - s_TrianglesAtBegin, (long long)cpu) < 0)
+                     Triangles() - s_TrianglesAtBegin, (long long)cpu) < 0 ||
+        std::fflush(s_Bench) != 0)
         ReportWriteError(s_BenchPath, "bench file", errno);
 }

@@ -126,10 +126,10 @@ void LoadStage() {
     const StageFileContents contents = ReadStageFile(path);
     // The stage then starts with nothing in it (and is cleared at once); say why.
     if (!contents.opened)
-        std::fprintf(stderr, "brinewisp: %s: cannot read the stage file (%s); the stage is empty\n", path,
+        std::fprintf(stderr, "brinewisp: %s: cannot read the stage file (%s); the stage starts empty\n", path,
                      std::strerror(contents.openError ? contents.openError : ENOENT));
     else if (contents.lines == 0)
-        std::fprintf(stderr, "brinewisp: %s: the stage file is empty; the stage is empty\n", path);
+        std::fprintf(stderr, "brinewisp: %s: the stage file is empty; the stage starts empty\n", path);
     for (const auto& bad : contents.malformed)
         std::fprintf(stderr, "%s:%d: malformed record skipped\n", path, bad.first);
     for (const StageRecord& record : contents.records)
