@@ -154,7 +154,7 @@ int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     const bool yesNo = (uType & 0x0F) == MB_YESNO;
     const PlatformRunMode& mode = PlatformMode();
     const std::string text = lpText ? lpText : "", caption = lpCaption ? lpCaption : "";
-    s_DontAskAgain = false;
+    if (yesNo) s_DontAskAgain = false; // an error box leaves the question's answer as it was
     if (yesNo && mode.screenAnswer != 0) return mode.screenAnswer;
     const bool someone = SomeoneCanAnswer();
     std::unique_ptr<dialog::Font> font;
