@@ -2,13 +2,16 @@
 #include "app/Bench.h"
 
 #include "app/Direct3D.h"
+#include "app/OutputFiles.h"
 #include <d3d9debug.h>
 
 #include <sys/resource.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 bool g_BenchActive = false;
 
@@ -20,6 +23,7 @@ using Clock = std::chrono::steady_clock;
 const Clock::time_point s_ProcessStart = Clock::now();
 
 std::FILE* s_Bench = nullptr;
+std::string s_BenchPath;
 int64_t s_PassBegin = 0;
 int64_t s_PaceAt = -1;
 int64_t s_CpuAtBegin = 0;
@@ -54,6 +58,7 @@ bool BenchOpen(const char* path) {
     BenchClose();
     s_Bench = std::fopen(path, "w");
     if (!s_Bench) return false;
+    s_BenchPath = path;
     std::fputs("# brinewisp bench: microseconds since the process started\n"
                "# pass <n> <proc> <begin> <work> <paced> <batches> <triangles> <cpu>\n",
                s_Bench);
@@ -70,7 +75,8 @@ void BenchClose() {
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     std::fprintf(s_Bench, "peak-rss-kb %ld\n", (long)usage.ru_maxrss);
-    std::fclose(s_Bench);
+    errno = 0;
+    if (std::fclose(s_Bench) != 0) ReportWriteError(s_BenchPath, "bench file", errno);
     s_Bench = nullptr;
     g_BenchActive = false;
 }
@@ -103,7 +109,12 @@ void BenchStampPassEnd(long long pass, const char* proc) {
     const bool paced = s_PaceAt >= 0;
     const int64_t work = (paced ? s_PaceAt : end) - s_PassBegin;
     const int64_t cpu = (paced ? s_CpuAtPace : cpuEnd) - s_CpuAtBegin;
-    std::fprintf(s_Bench, "pass %lld %s %lld %lld %d %u %u %lld\n", pass, proc, (long long)s_PassBegin,
-                 (long long)work, paced ? 1 : 0, Batches() - s_BatchesAtBegin,
-                 Triangles() - s_TrianglesAtBegin, (long long)cpu);
+    // Flushed after the pass's times were taken: the write is in no pass's figures, and a killed run
+    // keeps its lines.
+    errno = 0;
+    if (std::fprintf(s_Bench, "pass %lld %s %lld %lld %d %u %u %lld\n", pass, proc, (long long)s_PassBegin,
+                     (long long)work, paced ? 1 : 0, Batches() - s_BatchesAtBegin,
+                     Triangles() - s_TrianglesAtBegin, (long long)cpu) < 0 ||
+        std::fflush(s_Bench) != 0)
+        ReportWriteError(s_BenchPath, "bench file", errno);
 }

@@ -63,6 +63,10 @@ void ComfortStart() {
     PlatformSetScreenModeHook(SettingsNoteScreenMode);
 }
 
+void ComfortScreenAnswered(bool fullScreen) {
+    if (PlatformDontAskAgain()) SettingsRememberDisplay(fullScreen);
+}
+
 void ComfortKeyDown(WPARAM key) {
     switch (key) {
     case 'P':

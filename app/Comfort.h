@@ -6,6 +6,9 @@
 
 // Reads the settings (app/Settings.h), sets the sound levels from them and follows Alt+Enter's screen mode.
 void ComfortStart();
+// The start-up question was answered: with "Don't ask again" ticked, the answer becomes the settings'
+// screen mode.
+void ComfortScreenAnswered(bool fullScreen);
 // A WM_KEYDOWN: P pauses or resumes a stage, M mutes or unmutes, minus and plus step the master volume by 10
 // (saved to the settings and shown for a second); Escape resumes a paused stage so that it can be left.
 void ComfortKeyDown(WPARAM key);

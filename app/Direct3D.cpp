@@ -2,6 +2,7 @@
 #include "app/Direct3D.h"
 
 #include "app/TraceSections.h"
+#include "app/UserText.h"
 #include "app/WinMain.h"
 #include <picture_size.h>
 #include <windows.h>
@@ -112,14 +113,13 @@ void SetFixedRenderState() {
 IDirect3DDevice9* InitDirect3D(BYTE bFullScreen) {
     g_pD3D = Direct3DCreate9(D3D_SDK_VERSION);
     if (!g_pD3D) {
-        MessageBoxA(NULL, "Direct3D の作成に失敗しました。", "ERROR", MB_ICONERROR);
+        ShowUserBox(BOX_NO_DIRECT3D, MB_ICONERROR);
         return NULL;
     }
     g_D3DPP = PresentParameters(bFullScreen);
     g_pDevice = CreateDevice();
     if (!g_pDevice) {
-        MessageBoxA(NULL, "DirectX9が初期化できません。\n未対応のパソコンと思われます。", "ERROR",
-                    MB_ICONERROR);
+        ShowUserBox(BOX_NO_DEVICE, MB_ICONERROR);
         g_pD3D->Release();
         g_pD3D = NULL;
         return NULL;

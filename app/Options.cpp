@@ -133,6 +133,7 @@ const Flag kFlags[] = {
     {"--settings", "FILE", "read and save the settings in FILE (harness runs use none without it)",
      PathFlag<&Options::settingsPath>},
     {"--help", nullptr, "show this text", nullptr, ParseOutcome::Help, "-h"},
+    {"--version", nullptr, "print the version", nullptr, ParseOutcome::Version},
 };
 
 const Flag* FindFlag(const std::string& name) {
@@ -149,7 +150,12 @@ ParseOutcome Settle(ParseState& st, Options& out, std::string& error) {
                                    : "--windowed and --fullscreen exclude each other";
         return ParseOutcome::Error;
     }
+    if (!st.o.shotAt.empty() && st.o.mode.noRender) {
+        error = "--shot-at needs drawing and cannot be combined with --no-render";
+        return ParseOutcome::Error;
+    }
     st.o.mode.screenAnswer = st.fullScreen ? IDYES : st.windowed ? IDNO : 0;
+    st.o.mode.unattended = st.o.frames >= 0; // a run that ends by itself waits for nobody
     out = st.o;
     return ParseOutcome::Run;
 }

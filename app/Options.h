@@ -26,7 +26,7 @@ struct Options {
     std::string settingsPath;      // --settings: the settings file of this run, whatever the run
 };
 
-enum class ParseOutcome { Run, Help, Error };
+enum class ParseOutcome { Run, Help, Error, Version };
 
 // Reads the arguments after the program name ("--flag value" or "--flag=value"). On Error, error names
 // the offending flag.

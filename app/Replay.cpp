@@ -2,10 +2,12 @@
 #include "app/Replay.h"
 
 #include "app/Options.h"
+#include "app/OutputFiles.h"
 
 #include <platform_hooks.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -15,7 +17,30 @@ namespace {
 std::vector<ReplayEvent> s_Replay;
 size_t s_ReplayNext = 0;
 std::FILE* s_Record = nullptr;
+std::string s_RecordPath;
 bool s_LimitClosed = false;
+
+// A replay is a small text: anything longer is no replay (and /dev/zero is refused at once).
+constexpr size_t kMaxReplayLine = 4096;
+constexpr long long kMaxReplayBytes = 64LL << 20;
+
+enum class LineRead { Line, End, TooLong, TooBig };
+
+// The next line of in, without its line feed, read no further than the limits allow.
+LineRead ReadBoundedLine(std::istream& in, std::string& line, long long& total) {
+    line.clear();
+    std::streambuf* buf = in.rdbuf();
+    bool any = false;
+    for (;;) {
+        const int c = buf ? buf->sbumpc() : std::char_traits<char>::eof();
+        if (c == std::char_traits<char>::eof()) return any ? LineRead::Line : LineRead::End;
+        any = true;
+        if (++total > kMaxReplayBytes) return LineRead::TooBig;
+        if (c == '\n') return LineRead::Line;
+        if (line.size() == kMaxReplayLine) return LineRead::TooLong;
+        line.push_back((char)c);
+    }
+}
 
 const struct {
     const char* name;
@@ -107,10 +132,14 @@ void ApplyPassLimit(long long pass) {
     const long long limit = RunOptions().frames;
     if (limit < 0 || pass < limit || s_LimitClosed) return;
     s_LimitClosed = true;
-    if (PlatformWindowOpen())
-        PlatformInjectClose();
-    else
-        PostQuitMessage(0);
+    PlatformRequestClose();
+}
+
+// A line of the record file, flushed at once: a run that is killed keeps the input it had.
+void WriteRecordLine(const std::string& text) {
+    errno = 0;
+    if (std::fprintf(s_Record, "%s\n", text.c_str()) < 0 || std::fflush(s_Record) != 0)
+        ReportWriteError(s_RecordPath, "record file", errno);
 }
 
 void HookIntoPlatform() {
@@ -137,14 +166,18 @@ bool ParseReplay(std::istream& in, const std::string& name, std::vector<ReplayEv
     out.clear();
     std::string text;
     int line = 0;
-    long long lastPass = 0;
+    long long lastPass = 0, total = 0;
     auto fail = [&](const std::string& why) {
         error = name + ":" + std::to_string(line) + ": " + why;
         out.clear();
         return false;
     };
-    while (std::getline(in, text)) {
+    for (;;) {
+        const LineRead read = ReadBoundedLine(in, text, total);
+        if (read == LineRead::End) break;
         ++line;
+        if (read == LineRead::TooLong) return fail("the line is longer than 4 KiB");
+        if (read == LineRead::TooBig) return fail("the file is larger than 64 MiB");
         const size_t hash = text.find('#');
         if (hash != std::string::npos) text.resize(hash);
         std::istringstream words(text);
@@ -215,9 +248,9 @@ bool ReplayStart(std::string& error) {
             error = options.recordPath + ": cannot write the record file";
             return false;
         }
-        std::fputs(
-            "# brinewisp input: <pass> down|up KEY, <pass> mouse X Y, <pass> close, <pass> focus out|in\n",
-            s_Record);
+        s_RecordPath = options.recordPath;
+        WriteRecordLine(
+            "# brinewisp input: <pass> down|up KEY, <pass> mouse X Y, <pass> close, <pass> focus out|in");
     }
     return true;
 }
@@ -240,11 +273,13 @@ void ReplayBeforePass(long long pass) {
 }
 
 void ReplayRecord(const ReplayEvent& e) {
-    if (!s_Record) return;
-    std::fprintf(s_Record, "%s\n", FormatReplayEvent(e).c_str());
+    if (s_Record) WriteRecordLine(FormatReplayEvent(e));
 }
 
 void ReplayStop() {
-    if (s_Record) std::fclose(s_Record);
+    if (s_Record) {
+        errno = 0;
+        if (std::fclose(s_Record) != 0) ReportWriteError(s_RecordPath, "record file", errno);
+    }
     s_Record = nullptr;
 }

@@ -1,5 +1,6 @@
 #include "app/Shader.h"
 
+#include "app/DataTree.h"
 #include "app/Direct3D.h"
 #include "assets/Meshes.h"
 #include <d3dx9mesh.h>
@@ -29,7 +30,7 @@ void InitShader() {
         const char* text = (const char*)pErrors->GetBufferPointer();
         if (text) {
             printf("%s", text);
-            FILE* fp = fopen("conpaile_log.txt", "w");
+            FILE* fp = OpenLogFile("conpaile_log.txt");
             if (fp) {
                 fprintf(fp, "%s", text);
                 fclose(fp);

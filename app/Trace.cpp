@@ -2,14 +2,19 @@
 #include "app/Trace.h"
 
 #include "app/Options.h"
+#include "app/OutputFiles.h"
 #include "app/TraceSections.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
 namespace {
 
 std::FILE* s_Trace = nullptr;
+std::string s_TracePath;
+// Every line leaves in one write: a run killed at any moment leaves whole lines.
+constexpr size_t kTraceBuffer = 1 << 16;
 
 typedef void (*TraceSection)(JsonLine& j);
 
@@ -62,7 +67,10 @@ long long ResidentMemoryKb() {
 bool TraceOpen(const char* path) {
     TraceClose();
     s_Trace = std::fopen(path, "w");
-    return s_Trace != nullptr;
+    if (!s_Trace) return false;
+    std::setvbuf(s_Trace, nullptr, _IOFBF, kTraceBuffer);
+    s_TracePath = path;
+    return true;
 }
 
 bool TraceActive() {
@@ -71,12 +79,16 @@ bool TraceActive() {
 
 void TraceWritePass(long long pass, const char* proc) {
     if (!s_Trace) return;
-    const std::string line = TraceLine(pass, proc);
-    std::fputs(line.c_str(), s_Trace);
-    std::fputc('\n', s_Trace);
+    const std::string line = TraceLine(pass, proc) + "\n";
+    errno = 0;
+    if (std::fwrite(line.data(), 1, line.size(), s_Trace) != line.size() || std::fflush(s_Trace) != 0)
+        ReportWriteError(s_TracePath, "trace file", errno);
 }
 
 void TraceClose() {
-    if (s_Trace) std::fclose(s_Trace);
+    if (s_Trace) {
+        errno = 0;
+        if (std::fclose(s_Trace) != 0) ReportWriteError(s_TracePath, "trace file", errno);
+    }
     s_Trace = nullptr;
 }

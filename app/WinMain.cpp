@@ -6,8 +6,10 @@
 #include "app/Comfort.h"
 #include "app/Direct3D.h"
 #include "app/Options.h"
+#include "app/OutputFiles.h"
 #include "app/Scene.h"
 #include "app/Trace.h"
+#include "app/UserText.h"
 #include <d3d9debug.h>
 #include <picture_size.h>
 
@@ -34,8 +36,7 @@ void AfterIdlePass(SceneProcType proc) {
         std::snprintf(name, sizeof name, "pass-%06lld.png", pass);
         const std::string& dir = RunOptions().shotDir;
         const std::string path = dir.empty() ? std::string(name) : dir + "/" + name;
-        if (!d3d9debug::SaveBackBuffer(g_pDevice, path.c_str()))
-            std::fprintf(stderr, "brinewisp: cannot write %s\n", path.c_str());
+        if (!d3d9debug::SaveBackBuffer(g_pDevice, path.c_str())) ReportWriteError(path, "screenshot", 0);
     }
 }
 
@@ -66,12 +67,12 @@ LRESULT WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
 
 int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
     (void)hPrevInstance, (void)lpCmdLine;
-    const int answer =
-        MessageBoxA(nullptr, "フルスクリーンにしますか？", "画面サイズ", MB_YESNO | MB_DEFBUTTON2);
+    const int answer = ShowUserBox(BOX_FULL_SCREEN, MB_YESNO | MB_DEFBUTTON2);
     if (answer == IDYES)
         g_bFullScreen = 1;
     else if (answer == IDNO)
         g_bFullScreen = 0;
+    ComfortScreenAnswered(g_bFullScreen != 0);
 
     WNDCLASSA wc;
     wc.style = CS_DBLCLKS;
@@ -111,7 +112,10 @@ int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int n
     g_pDevice->SetVertexDeclaration(decl);
     if (decl) decl->Release(); // the device keeps its own reference
 
-    SetCursorPos(kPictureWidth / 2, kPictureHeight / 2);
+    // The pointer starts in the middle of the picture, wherever the window lies on the desktop.
+    POINT centre = {kPictureWidth / 2, kPictureHeight / 2};
+    ClientToScreen(g_hWnd, &centre);
+    SetCursorPos(centre.x, centre.y);
     timeBeginPeriod(1);
     ShowCursor(FALSE);
     AppInit();

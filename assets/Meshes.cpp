@@ -1,5 +1,6 @@
 #include "assets/Meshes.h"
 
+#include "app/DataTree.h"
 #include "app/Direct3D.h"
 #include <d3dx9.h>
 
@@ -114,11 +115,13 @@ void ReleaseMesh(MeshData& mesh) {
 }
 
 void LoadTitleMeshes() {
+    NoteAssetFolder("xfile");
     for (const MeshFile& f : kTitleSet)
         LoadMesh(*f.record, f.path);
 }
 
 void LoadStageMeshes() {
+    NoteAssetFolder("xfile");
     for (const MeshFile& f : kStageSet)
         LoadMesh(*f.record, f.path);
 }

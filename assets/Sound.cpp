@@ -1,5 +1,6 @@
 #include "assets/Sound.h"
 
+#include "app/DataTree.h"
 #include "app/WinMain.h"
 #include "assets/WaveReader.h"
 #include <objbase.h>
@@ -149,6 +150,7 @@ bool LoadWave(IDirectSoundBuffer8** slot, const char* path) {
 void LoadSounds() {
     if (g_bSoundsLoaded) return;
     g_bSoundsLoaded = true;
+    NoteAssetFolder("sound");
     for (const Effect& e : kEffects)
         LoadWave(&e.voices[0], e.path);
     LoadWave(&g_pBgm, "sound/bgm.wav");

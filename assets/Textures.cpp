@@ -1,6 +1,7 @@
 // The game's images and the sprite draw.
 #include "assets/Textures.h"
 
+#include "app/DataTree.h"
 #include "app/Direct3D.h"
 #include "app/Scene.h"
 
@@ -86,6 +87,7 @@ void ReleaseSlot(IDirect3DTexture9** slot) {
 
 // Every image is copied unscaled into a texture of its listed size, one mip level.
 template <size_t N> void LoadSet(const TextureFile (&set)[N]) {
+    NoteAssetFolder("image");
     for (const TextureFile& f : set) {
         ReleaseSlot(f.slot); // a slot loaded by another set is reloaded, not leaked
         D3DXCreateTextureFromFileExA(g_pDevice, f.path, f.width, f.height, 1, 0, D3DFMT_UNKNOWN,

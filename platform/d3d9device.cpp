@@ -108,7 +108,8 @@ class Direct3D9 final : public IDirect3D9 {
                                                                             : 24;
             renderer = GlRenderer::Create(window, w, h, depthBits, &error);
             if (!renderer) {
-                SDL_Log("CreateDevice: %s", error.c_str());
+                // The game's error box names what is missing; SDL's debug log has the details.
+                SDL_LogDebug(SDL_LOG_CATEGORY_RENDER, "CreateDevice: %s", error.c_str());
                 return D3DERR_NOTAVAILABLE;
             }
         }

@@ -58,6 +58,13 @@ bool PlatformWindowOpen() {
     return hwnd && !hwnd->destroyed;
 }
 
+void PlatformRequestClose() {
+    if (PlatformWindowOpen())
+        PlatformInjectClose();
+    else
+        PostQuitMessage(0);
+}
+
 namespace win32 {
 
 void BeforePass(long long pass) {

@@ -106,6 +106,12 @@ SHORT GetAsyncKeyState(int vKey) {
     return win32::KeyHeld(vKey) ? (SHORT)0x8000 : (SHORT)0;
 }
 
+BOOL ClientToScreen(HWND hWnd, POINT* lpPoint) {
+    if (!hWnd || !lpPoint) return FALSE;
+    *lpPoint = win32::PictureToScreen(hWnd, lpPoint->x, lpPoint->y);
+    return TRUE;
+}
+
 BOOL GetCursorPos(POINT* lpPoint) {
     if (!lpPoint) return FALSE;
     if (UseDesktopMouse()) {

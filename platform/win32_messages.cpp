@@ -227,6 +227,7 @@ BOOL PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
     (void)hWnd, (void)wMsgFilterMin, (void)wMsgFilterMax;
     if (!lpMsg) return FALSE;
     PreparePass();
+    win32::CloseOnSignal();
     PumpEvents();
     if (!s_Queue.empty()) {
         *lpMsg = s_Queue.front();
@@ -247,6 +248,7 @@ BOOL GetMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) 
     if (!lpMsg) return FALSE;
     for (;;) {
         PreparePass();
+        win32::CloseOnSignal();
         PumpEvents();
         if (!s_Queue.empty()) {
             *lpMsg = s_Queue.front();

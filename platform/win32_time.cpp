@@ -42,8 +42,8 @@ void Sleep(DWORD dwMilliseconds) {
         s_VirtualNow += dwMilliseconds;
         return;
     }
-    if (dwMilliseconds == 0) {
-        std::this_thread::yield();
+    if (dwMilliseconds == 0 || PlatformSignalled()) {
+        std::this_thread::yield(); // after a signal the run is closing: no more waiting
         return;
     }
     // As the system's Sleep with a 1 ms timer period: it ends on a tick of the millisecond clock, the

@@ -1,4 +1,5 @@
 // The window, its rectangles, the system metrics and the message boxes, over SDL2.
+#include "dialog.h"
 #include "sdl_window.h"
 #include "win32_private.h"
 
@@ -6,7 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -15,11 +18,60 @@ HWND s_MainWindow = nullptr;
 WNDPROC s_ClassProc = nullptr;
 std::string s_ClassName;
 int s_CursorShowCount = 0;
+bool s_DontAskAgain = false;
+
+const char* const kNoDisplay = "no display to open the window on (--headless runs without one)";
 
 bool HaveDisplay() {
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x11 && *x11) || (wayland && *wayland);
+}
+
+// SDL_VIDEODRIVER asks for a driver nobody sees.
+bool InvisibleDriverForced() {
+    const char* forced = std::getenv("SDL_VIDEODRIVER");
+    return forced && (std::strcmp(forced, "offscreen") == 0 || std::strcmp(forced, "dummy") == 0);
+}
+
+// A person may be there to answer a box: a display to show it on and a run that nobody drives.
+bool SomeoneCanAnswer() {
+    const PlatformRunMode& mode = PlatformMode();
+    return !mode.headless && !mode.noRender && !mode.replayActive && !mode.unattended &&
+           !PlatformSignalled() && HaveDisplay() && !InvisibleDriverForced();
+}
+
+bool PlainAscii(const std::string& s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+// The text on one line of the terminal.
+std::string OneLine(std::string s) {
+    for (char& c : s)
+        if (c == '\n' || c == '\r') c = ' ';
+    return s;
+}
+
+// A font for the box's texts with the words of its buttons in the user's language, else in English; null
+// when no font of the system shows the texts.
+std::unique_ptr<dialog::Font> BoxFont(const std::string& text, const std::string& caption,
+                                      const dialog::Labels*& labels) {
+    const std::u32string t = dialog::Utf8Decode(text), c = dialog::Utf8Decode(caption);
+    const bool japanese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+    for (const dialog::Labels* l :
+         {japanese ? &dialog::JapaneseLabels() : nullptr, &dialog::EnglishLabels()}) {
+        if (!l) continue;
+        std::vector<std::u32string> all = {t, c};
+        for (const char* word : {l->yes, l->no, l->ok, l->dontAsk})
+            all.push_back(dialog::Utf8Decode(word));
+        if (std::unique_ptr<dialog::Font> font = dialog::FindFont(all)) {
+            labels = l;
+            return font;
+        }
+    }
+    return nullptr;
 }
 
 // Yes/No or OK buttons; SDL's button ids are the Win32 results. 0 when no box could be shown.
@@ -65,6 +117,10 @@ bool StartVideo(bool offscreenWithoutDisplay) {
     const PlatformRunMode& mode = PlatformMode();
     if (mode.noRender) return false;
     const char* forced = std::getenv("SDL_VIDEODRIVER");
+    if (!mode.headless && !offscreenWithoutDisplay && !HaveDisplay() && !(forced && *forced)) {
+        std::fprintf(stderr, "brinewisp: %s\n", kNoDisplay); // said before SDL probes and complains
+        return false;
+    }
     if (mode.headless || (offscreenWithoutDisplay && !HaveDisplay() && !(forced && *forced)))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
@@ -76,7 +132,7 @@ bool StartVideo(bool offscreenWithoutDisplay) {
     const bool invisible =
         driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
     if (invisible && !mode.headless && !offscreenWithoutDisplay && !(forced && *forced)) {
-        std::fprintf(stderr, "brinewisp: no display to open the window on (--headless runs without one)\n");
+        std::fprintf(stderr, "brinewisp: %s\n", kNoDisplay);
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return false;
     }
@@ -97,14 +153,36 @@ int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     (void)hWnd;
     const bool yesNo = (uType & 0x0F) == MB_YESNO;
     const PlatformRunMode& mode = PlatformMode();
+    const std::string text = lpText ? lpText : "", caption = lpCaption ? lpCaption : "";
+    if (yesNo) s_DontAskAgain = false; // an error box leaves the question's answer as it was
     if (yesNo && mode.screenAnswer != 0) return mode.screenAnswer;
-    int result = 0;
-    if (!mode.headless && !mode.noRender) result = ShowBox(lpText, lpCaption, uType);
-    if (result != 0) return result;
-    // No box could be shown: an error still reaches the terminal; a question is answered No.
+    const bool someone = SomeoneCanAnswer();
+    std::unique_ptr<dialog::Font> font;
+    const dialog::Labels* labels = nullptr;
+    if (someone) {
+        font = BoxFont(text, caption, labels);
+        if (!font && !PlainAscii(text + caption)) return 0; // the caller may offer another text
+    }
     if (uType & MB_ICONERROR)
-        std::fprintf(stderr, "%s: %s\n", lpCaption ? lpCaption : "", lpText ? lpText : "");
-    return yesNo ? IDNO : IDOK;
+        std::fprintf(stderr, "brinewisp: %s: %s\n", caption.c_str(), OneLine(text).c_str());
+    int answer = 0;
+    if (someone && font && win32::StartVideo(false)) {
+        dialog::Spec spec;
+        spec.text = text;
+        spec.caption = caption;
+        spec.yesNo = yesNo;
+        spec.defaultNo = (uType & MB_DEFBUTTON2) != 0;
+        spec.error = (uType & MB_ICONERROR) != 0;
+        answer = dialog::Show(spec, *labels, *font, yesNo ? &s_DontAskAgain : nullptr);
+    }
+    // Without a font or a window of our own, the system box of SDL, which shows plain ASCII well.
+    if (answer == 0 && someone && PlainAscii(text + caption)) answer = ShowBox(lpText, lpCaption, uType);
+    if (answer != 0) return answer;
+    return yesNo ? IDNO : IDOK; // no answer possible: No
+}
+
+bool PlatformDontAskAgain() {
+    return s_DontAskAgain;
 }
 
 ATOM RegisterClassA(const WNDCLASSA* lpWndClass) {
@@ -246,7 +324,15 @@ void PlatformSetFullScreen(HWND hWnd, BOOL bFullScreen) {
 
 BOOL SetCursorPos(int X, int Y) {
     win32::SetMouseScreen(X, Y);
-    if (win32::VideoStarted() && !PlatformMode().headless && !PlatformMode().replayActive)
+    if (!win32::VideoStarted() || PlatformMode().headless || PlatformMode().replayActive) return TRUE;
+    // Over the game's window the point is placed relative to the window itself: the desktop may not have
+    // settled where the window lies yet, and the window's own corner is what the point was made from.
+    const HWND hwnd = s_MainWindow;
+    RECT rc{0, 0, 0, 0};
+    if (hwnd && hwnd->sdl && GetWindowRect(hwnd, &rc) && X >= rc.left && Y >= rc.top && X < rc.right &&
+        Y < rc.bottom)
+        SDL_WarpMouseInWindow(hwnd->sdl, X - rc.left, Y - rc.top);
+    else
         SDL_WarpMouseGlobal(X, Y);
     return TRUE;
 }

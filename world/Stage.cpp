@@ -10,7 +10,9 @@
 #include "world/Props.h"
 #include "world/StageFile.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -122,6 +124,12 @@ const char* StageFilePath(int32_t stageNo) {
 void LoadStage() {
     const char* path = StageFilePath(g_StageNo);
     const StageFileContents contents = ReadStageFile(path);
+    // The stage then starts with nothing in it (and is cleared at once); say why.
+    if (!contents.opened)
+        std::fprintf(stderr, "brinewisp: %s: cannot read the stage file (%s); the stage starts empty\n", path,
+                     std::strerror(contents.openError ? contents.openError : ENOENT));
+    else if (contents.lines == 0)
+        std::fprintf(stderr, "brinewisp: %s: the stage file is empty; the stage starts empty\n", path);
     for (const auto& bad : contents.malformed)
         std::fprintf(stderr, "%s:%d: malformed record skipped\n", path, bad.first);
     for (const StageRecord& record : contents.records)

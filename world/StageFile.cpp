@@ -45,8 +45,12 @@ bool ParseStageRecord(const std::string& line, StageRecord* record) {
 
 StageFileContents ReadStageFile(const std::string& path) {
     StageFileContents contents;
+    errno = 0;
     std::ifstream file(path);
-    if (!file.good()) return contents;
+    if (!file.good()) {
+        contents.openError = errno;
+        return contents;
+    }
     contents.opened = true;
     std::string line;
     while (std::getline(file, line)) {

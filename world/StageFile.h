@@ -21,6 +21,7 @@ bool ParseStageRecord(const std::string& line, StageRecord* record);
 // What a stage file holds.
 struct StageFileContents {
     bool opened = false;                                // the file could be read
+    int openError = 0;                                  // errno of the failed open
     int lines = 0;                                      // lines read, the header included
     std::vector<StageRecord> records;                   // in file order
     std::vector<std::pair<int, std::string>> malformed; // line number (the header is 1) and text

@@ -13,6 +13,7 @@ struct PlatformRunMode {
     bool fast = false;         // virtual clock: timeGetTime starts at 0 and moves only by what Sleep asks
     int screenAnswer = 0;      // what a Yes/No MessageBoxA returns without asking (IDYES, IDNO), 0 ask
     bool replayActive = false; // live keyboard and mouse ignored: input only through PlatformInject*
+    bool unattended = false;   // no one is there to answer a box (--frames): boxes are answered at once
 };
 PlatformRunMode& PlatformMode();
 
@@ -54,3 +55,17 @@ void PlatformInjectClose();
 void PlatformInjectFocus(bool focused);
 // True while the game's window exists and has not been destroyed.
 bool PlatformWindowOpen();
+
+// ---- Ending the run ----
+// Ends the run as the user closing the window does: WM_CLOSE to the game's window while it is open, else
+// the quit message.
+void PlatformRequestClose();
+// From now on SIGINT and SIGTERM end the run through PlatformRequestClose, seen before the next pass and
+// inside every wait (a box, the frame pacing's Sleep, GetMessageA); a second one ends the process at once.
+void PlatformCatchSignals();
+// True once SIGINT or SIGTERM has arrived.
+bool PlatformSignalled();
+
+// ---- The start-up question ----
+// Whether "Don't ask again" was ticked when the last Yes/No box was answered (false when none was shown).
+bool PlatformDontAskAgain();

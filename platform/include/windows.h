@@ -16,6 +16,7 @@ typedef HMENU__* HMENU;
 typedef WORD ATOM;
 typedef DWORD MMRESULT;
 typedef short SHORT;
+typedef WORD LANGID;
 
 typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
@@ -97,10 +98,27 @@ struct MSG {
 
 #define TIMERR_NOERROR 0
 
+#define LANG_ENGLISH 0x09
+#define LANG_JAPANESE 0x11
+#define SUBLANG_DEFAULT 0x01
+#define MAKELANGID(p, s) ((WORD)((((WORD)(s)) << 10) | (WORD)(p)))
+#define PRIMARYLANGID(lgid) ((WORD)(lgid)&0x3FF)
+
 // ---- Message boxes ----
-// A real SDL message box. MB_YESNO gives Yes and No buttons (No the default with MB_DEFBUTTON2 and for
-// Escape); MB_ICONERROR an error box. Returns IDNO (Yes/No boxes) or IDOK when no box can be shown.
+// A box the layer draws itself with a TrueType font of the system, so that any script shows whatever the
+// desktop's fonts and locale. MB_YESNO gives Yes and No buttons (No the default with MB_DEFBUTTON2; Escape
+// and closing the box answer No) and a "Don't ask again" tick box (PlatformDontAskAgain); MB_ICONERROR an
+// error box, whose text also goes to standard error as one line. No box is shown when no one can answer
+// (no display, --headless, --no-render, --frames, a replay, after SIGINT or SIGTERM): IDNO (Yes/No boxes)
+// or IDOK at once. Returns 0 when no font of the system can show the text: the caller may try another.
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
+
+// ---- Language and files ----
+// The language of the user's messages from the locale (LC_ALL, else LC_MESSAGES, else LANG, as POSIX
+// orders them): MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT) for one starting with "ja", else English.
+LANGID GetUserDefaultUILanguage();
+// The full path of the running program (hModule null); its length, 0 on failure.
+DWORD GetModuleFileNameA(HINSTANCE hModule, LPSTR lpFilename, DWORD nSize);
 
 // ---- Window ----
 ATOM RegisterClassA(const WNDCLASSA* lpWndClass);
@@ -126,6 +144,8 @@ BOOL DestroyWindow(HWND hWnd);
 
 // ---- Cursor ----
 BOOL SetCursorPos(int X, int Y);
+// A point of the client area, given in the picture's 640 x 480 coordinates, in screen coordinates.
+BOOL ClientToScreen(HWND hWnd, POINT* lpPoint);
 int ShowCursor(BOOL bShow);
 // The mouse in screen coordinates, consistent with GetWindowRect.
 BOOL GetCursorPos(POINT* lpPoint);

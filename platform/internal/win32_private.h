@@ -57,6 +57,9 @@ void ResetMessages();
 // Number of idle passes begun so far (PeekMessageA reported an empty queue this many times).
 long long IdlePassesBegun();
 
+// After SIGINT or SIGTERM: closes the window once, as the user would (PlatformRequestClose).
+void CloseOnSignal();
+
 // Takes the virtual clock back to 0 (tests).
 void ResetVirtualClock();
 

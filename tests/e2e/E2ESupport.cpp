@@ -4,12 +4,15 @@
 #include <stb_image_write.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace e2e {
@@ -110,6 +113,22 @@ int Shell(const std::string& cmd) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+int WaitExit(pid_t pid, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (done < 0) return -1;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -2;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 bool RgbImage::Load(const fs::path& png) {
     int n = 0;
     unsigned char* data = stbi_load(png.c_str(), &m_W, &m_H, &n, 3);
@@ -175,9 +194,20 @@ bool GameDirTest::MakeRuntimeDir(const std::string& name, std::initializer_list<
     return true;
 }
 
-int GameDirTest::RunGame(const std::string& args) {
-    return Shell("cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy '" BW_BINARY "' " + args +
+int GameDirTest::RunGame(const std::string& args, const std::string& prefix) {
+    return Shell("cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy " + prefix + " '" BW_BINARY "' " + args +
                  " > stdout.txt 2> stderr.txt");
+}
+
+pid_t GameDirTest::StartGame(const std::string& args) {
+    const std::string cmd = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy exec '" BW_BINARY "' " +
+                            args + " > stdout.txt 2> stderr.txt";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", cmd.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    return pid;
 }
 
 } // namespace e2e

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace e2e {
@@ -46,6 +47,9 @@ int FirstProc(const std::vector<std::string>& lines, int from, const std::string
 
 // Runs a shell command; its exit code, or -1 when it did not exit normally.
 int Shell(const std::string& cmd);
+// Waits at most timeoutMs for a child process to end: its exit code, -1 when a signal ended it, -2 when it
+// was still running (it is then killed).
+int WaitExit(pid_t pid, int timeoutMs);
 
 // ---- Screenshots
 
@@ -87,8 +91,11 @@ class GameDirTest : public ::testing::Test {
     // MakeDir with the whole runtime tree (data, image, xfile, sound) linked in; false, with nothing made,
     // when these generated files are missing.
     bool MakeRuntimeDir(const std::string& name, std::initializer_list<const char*> generated);
-    // Runs the game binary with these arguments; its exit code.
-    int RunGame(const std::string& args);
+    // Runs the game binary with these arguments; its exit code. prefix is a command the binary runs under
+    // ("env -u DISPLAY").
+    int RunGame(const std::string& args, const std::string& prefix = "");
+    // Starts the game binary the same way without waiting; its process id (-1 when it cannot start).
+    pid_t StartGame(const std::string& args);
     std::string Err() const { return ReadText(dir / "stderr.txt"); }
 
     fs::path dir;

@@ -132,8 +132,15 @@ TEST_F(ShellE2E, UnknownFlagsAreRefused) {
     RunResult r = Brinewisp("--no-render --frobnicate");
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("--frobnicate"), std::string::npos) << r.err;
+    // One line with a hint, not the whole usage.
+    EXPECT_EQ(TextLines(r.err).size(), 1u) << r.err;
+    EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
     EXPECT_EQ(Brinewisp("--help").code, 0);
     EXPECT_NE(ReadText(dir / "stdout.txt").find("--replay"), std::string::npos);
+    EXPECT_EQ(Brinewisp("--version").code, 0);
+    const std::string version = ReadText(dir / "stdout.txt");
+    EXPECT_EQ(version.rfind("brinewisp 1.", 0), 0u) << version;
+    EXPECT_EQ(TextLines(version).size(), 1u);
 }
 
 TEST_F(ShellE2E, ReplayedEscapeOnTheTitleQuitsAtOnce) {

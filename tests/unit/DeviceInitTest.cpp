@@ -5,6 +5,7 @@
 #include "app/Direct3D.h"
 #include "app/WinMain.h"
 #include "sdl_window.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <SDL.h>
 #include <d3d9debug.h>
@@ -141,6 +142,8 @@ TEST_F(InitDirect3DTest, FallsBackToSoftwareVertexProcessingAndThenTheReferenceD
 }
 
 TEST_F(InitDirect3DTest, FailuresShowAnErrorBoxAndReturnNull) {
+    // The boxes' words in Japanese (an English desktop reads them in English).
+    ScopedEnv lang("LANG", "ja_JP.UTF-8"), all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr);
     Direct3DTestHooksForTest().failDeviceAttempts = 3;
     testing::internal::CaptureStderr();
     EXPECT_EQ(InitDirect3D(0), nullptr);
@@ -149,7 +152,8 @@ TEST_F(InitDirect3DTest, FailuresShowAnErrorBoxAndReturnNull) {
     EXPECT_EQ(g_pD3D, nullptr); // released, not left dangling
     EXPECT_EQ(Direct3DTestHooksForTest().attempts.size(), 3u);
     EXPECT_NE(err.find("ERROR"), std::string::npos);
-    EXPECT_NE(err.find("DirectX9が初期化できません。\n未対応のパソコンと思われます。"), std::string::npos);
+    EXPECT_NE(err.find("DirectX9が初期化できません。 未対応のパソコンと思われます。"),
+              std::string::npos); // one line
 
     Direct3DTestHooksForTest().failCreate = true;
     testing::internal::CaptureStderr();

@@ -2,6 +2,7 @@
 #include "assets/Sound.h"
 
 #include "WaveTestWriter.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/ScratchDir.h"
 
 #include <SDL.h>
@@ -13,7 +14,6 @@
 #include <filesystem>
 #include <iterator>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,22 +21,6 @@
 using namespace wavetest;
 
 namespace {
-
-// Sets an environment variable for the life of the object.
-struct ScopedEnv {
-    std::string name;
-    std::optional<std::string> old;
-    ScopedEnv(const char* n, const std::string& value) : name(n) {
-        if (const char* v = std::getenv(n)) old = v;
-        setenv(n, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old)
-            setenv(name.c_str(), old->c_str(), 1);
-        else
-            unsetenv(name.c_str());
-    }
-};
 
 uintmax_t FileSize(const std::string& path) {
     std::error_code ec;

@@ -256,14 +256,16 @@ TEST_F(StageLoader, CarriageReturnsAndSpacesAroundNumbersAreHarmless) {
 }
 
 TEST_F(StageLoader, AMissingFileLeavesOnlyThePlayer) {
-    EXPECT_EQ(Load(), "");
+    // One line says why the stage is empty.
+    EXPECT_EQ(Load(), "brinewisp: data/stage1.csv: cannot read the stage file (No such file or directory); "
+                      "the stage starts empty\n");
     EXPECT_EQ(ActorList.size(), 1u);
     EXPECT_TRUE(ObstacleList.empty());
     EXPECT_TRUE(SceneryList.empty());
     EXPECT_EQ(g_TargetCount, 0);
 
     Write(1, ""); // an empty file holds not even the header
-    EXPECT_EQ(Load(), "");
+    EXPECT_EQ(Load(), "brinewisp: data/stage1.csv: the stage file is empty; the stage starts empty\n");
     EXPECT_EQ(ActorList.size(), 1u);
 }
 
