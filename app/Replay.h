@@ -3,17 +3,19 @@
 //
 // A replay file holds one event a line; '#' starts a comment, blank lines are ignored:
 //   <pass> down <KEY>     <pass> up <KEY>     <pass> mouse <x> <y>     <pass> close
+//   <pass> window-mouse <x> <y>
 // KEY is one of W A S D LEFT RIGHT RETURN ESCAPE LBUTTON; x and y are client coordinates of the 640 x 480
-// picture; pass numbers do not decrease. The events of pass P apply in file order just before pass P
-// handles its messages (pass 0 is the first scene procedure call). "down ESCAPE" also delivers the Escape
-// key message and "close" closes the window.
+// picture, or for window-mouse of the window's whole client area (the mouse where a player puts it, over
+// the picture or its bars, whatever the window's size); pass numbers do not decrease. The events of pass P
+// apply in file order just before pass P handles its messages (pass 0 is the first scene procedure call).
+// "down ESCAPE" also delivers the Escape key message and "close" closes the window.
 #pragma once
 
 #include <istream>
 #include <string>
 #include <vector>
 
-enum class ReplayKind { Down, Up, Mouse, Close };
+enum class ReplayKind { Down, Up, Mouse, Close, WindowMouse };
 struct ReplayEvent {
     long long pass = 0;
     ReplayKind kind = ReplayKind::Close;

@@ -29,6 +29,7 @@ const TraceSection kSections[] = {
     TraceJellyKeys,      // strays, rescuing, jellies
     TraceSchoolKeys,     // school
     TraceMemoryKeys,     // rss_kb
+    TraceScaleKeys,      // scale
 };
 
 } // namespace

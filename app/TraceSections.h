@@ -18,3 +18,4 @@ void TraceTitleKeys(JsonLine& j);      // app/Title.cpp
 void TraceJellyKeys(JsonLine& j);      // player/Jelly.cpp
 void TraceSchoolKeys(JsonLine& j);     // creatures/Anemone.cpp
 void TraceMemoryKeys(JsonLine& j);     // app/Trace.cpp
+void TraceScaleKeys(JsonLine& j);      // app/Direct3D.cpp

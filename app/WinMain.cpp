@@ -33,7 +33,7 @@ void AfterIdlePass(SceneProcType proc) {
         std::snprintf(name, sizeof name, "pass-%06lld.png", pass);
         const std::string& dir = RunOptions().shotDir;
         const std::string path = dir.empty() ? std::string(name) : dir + "/" + name;
-        if (!d3d9debug::SaveBackBuffer(g_pDevice, path.c_str()))
+        if (!d3d9debug::SaveBackBuffer(g_pDevice, path.c_str(), RunOptions().shotKind))
             std::fprintf(stderr, "brinewisp: cannot write %s\n", path.c_str());
     }
 }

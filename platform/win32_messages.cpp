@@ -59,9 +59,8 @@ void ReportLiveInput(PlatformInputKind kind, int key) {
 }
 
 void NoteMouse(HWND hwnd, int windowX, int windowY) {
-    RECT win{0, 0, 0, 0};
-    GetWindowRect(hwnd, &win);
-    POINT screen{win.left + windowX, win.top + windowY};
+    const RECT client = win32::ClientOnScreen(hwnd);
+    POINT screen{client.left + windowX, client.top + windowY};
     win32::SetMouseScreen(screen.x, screen.y);
     POINT c = win32::ScreenToPicture(hwnd, screen);
     if (c.x == s_LastRecordedMouse.x && c.y == s_LastRecordedMouse.y) return;

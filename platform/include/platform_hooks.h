@@ -6,6 +6,11 @@
 
 #include "wintypes.h"
 
+// Auto: the scale of the picture on screen on a graphics card, adapted to the frame work on a software
+// renderer; 4 samples on a graphics card, none on a software renderer.
+constexpr int kRenderScaleAuto = 0;
+constexpr int kMsaaAuto = -1;
+
 // How this run works; set once at start-up (tests set it freely).
 struct PlatformRunMode {
     bool headless = false;     // SDL's offscreen driver: no visible window, real rendering
@@ -13,6 +18,14 @@ struct PlatformRunMode {
     bool fast = false;         // virtual clock: timeGetTime starts at 0 and moves only by what Sleep asks
     int screenAnswer = 0;      // what a Yes/No MessageBoxA returns without asking (IDYES, IDNO), 0 ask
     bool replayActive = false; // live keyboard and mouse ignored: input only through PlatformInject*
+    // The screen. The window's client size (0 x 0: the size the game asks for, which it stands in for);
+    // the back buffer's scale over the picture (kRenderScaleAuto, or 1 to 4 pixels a pixel as far as the
+    // picture's size on screen goes); multisampling (kMsaaAuto, or 0, 2, 4, 8 samples); whether the swap
+    // waits for the display's refresh.
+    int windowWidth = 0, windowHeight = 0;
+    int renderScale = kRenderScaleAuto;
+    int msaa = kMsaaAuto;
+    bool vsync = false;
 };
 PlatformRunMode& PlatformMode();
 
@@ -41,6 +54,9 @@ void PlatformInjectKey(int vk, bool down);
 void PlatformInjectKeyMessage(int vk);
 // The mouse at (x, y) of the picture's client coordinates.
 void PlatformInjectMouse(int x, int y);
+// The mouse at (x, y) of the window's own client area (window coordinates, over the picture or its bars),
+// where a real mouse would be.
+void PlatformInjectWindowMouse(int x, int y);
 // The user closes the game's window: WM_CLOSE to it.
 void PlatformInjectClose();
 // True while the game's window exists and has not been destroyed.
