@@ -119,12 +119,23 @@ void GlRenderer::Compose(unsigned target, int width, int height) {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
     m_Cache.drawFbo = kUnknown;
     const PictureRect r = FitPicture(width, height);
-    if (r.w != width || r.h != height) {
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        m_Cache.raster.colorWrite = 0xF;
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    // The bars are cleared on their own: the picture covers the rest, and a software renderer pays for
+    // every pixel cleared.
+    const PictureRect bars[2] = {
+        r.x > 0 ? PictureRect{0, 0, r.x, height} : PictureRect{0, 0, width, r.y},
+        r.x > 0 ? PictureRect{r.x + r.w, 0, width - r.x - r.w, height}
+                : PictureRect{0, r.y + r.h, width, height - r.y - r.h},
+    };
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    m_Cache.raster.colorWrite = 0xF;
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_SCISSOR_TEST);
+    for (const PictureRect& bar : bars) {
+        if (bar.w <= 0 || bar.h <= 0) continue;
+        glScissor(bar.x, height - bar.y - bar.h, bar.w, bar.h); // GL counts rows from the bottom
         glClear(GL_COLOR_BUFFER_BIT);
     }
+    glDisable(GL_SCISSOR_TEST);
     if (r.w <= 0 || r.h <= 0) return;
     const bool sameSize = UINT(r.w) == m_PixelWidth && UINT(r.h) == m_PixelHeight;
     glBlitFramebuffer(0, 0, GLint(m_PixelWidth), GLint(m_PixelHeight), r.x, height - r.y - r.h, r.x + r.w,

@@ -271,11 +271,13 @@ void PlatformSetFullScreen(HWND hWnd, BOOL bFullScreen) {
         }
         SDL_SetWindowFullscreen(hWnd->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else if (hWnd->sdl && !full && hWnd->fullScreen) {
-        // Back to the window as it was.
+        // Back to the window's size, centred (a window manager's frame would shift a restored position).
         SDL_SetWindowFullscreen(hWnd->sdl, 0);
         const RECT& was = hWnd->windowed;
         SDL_SetWindowSize(hWnd->sdl, was.right - was.left, was.bottom - was.top);
-        SDL_SetWindowPosition(hWnd->sdl, was.left, was.top);
+        const int display = std::max(0, SDL_GetWindowDisplayIndex(hWnd->sdl));
+        SDL_SetWindowPosition(hWnd->sdl, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
     }
     hWnd->fullScreen = full;
 }

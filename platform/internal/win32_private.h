@@ -16,7 +16,7 @@ struct HWND__ {
     int width = kPictureWidth, height = kPictureHeight; // client size (windows without an SDL window)
     bool fullScreen = false;
     bool destroyed = false;
-    RECT windowed = {0, 0, 0, 0}; // the client's place and size before full screen, to go back to
+    RECT windowed = {0, 0, 0, 0}; // the client before full screen: its size is gone back to
 };
 
 namespace win32 {
