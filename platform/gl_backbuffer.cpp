@@ -126,16 +126,18 @@ void GlRenderer::Compose(unsigned target, int width, int height) {
         r.x > 0 ? PictureRect{r.x + r.w, 0, width - r.x - r.w, height}
                 : PictureRect{0, r.y + r.h, width, height - r.y - r.h},
     };
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    m_Cache.raster.colorWrite = 0xF;
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glEnable(GL_SCISSOR_TEST);
-    for (const PictureRect& bar : bars) {
-        if (bar.w <= 0 || bar.h <= 0) continue;
-        glScissor(bar.x, height - bar.y - bar.h, bar.w, bar.h); // GL counts rows from the bottom
-        glClear(GL_COLOR_BUFFER_BIT);
+    if (r.w != width || r.h != height) {
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        m_Cache.raster.colorWrite = 0xF;
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glEnable(GL_SCISSOR_TEST);
+        for (const PictureRect& bar : bars) {
+            if (bar.w <= 0 || bar.h <= 0) continue;
+            glScissor(bar.x, height - bar.y - bar.h, bar.w, bar.h); // GL counts rows from the bottom
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        glDisable(GL_SCISSOR_TEST);
     }
-    glDisable(GL_SCISSOR_TEST);
     if (r.w <= 0 || r.h <= 0) return;
     const bool sameSize = UINT(r.w) == m_PixelWidth && UINT(r.h) == m_PixelHeight;
     glBlitFramebuffer(0, 0, GLint(m_PixelWidth), GLint(m_PixelHeight), r.x, height - r.y - r.h, r.x + r.w,
@@ -146,7 +148,7 @@ void GlRenderer::Present() {
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(m_Window, &w, &h);
     Compose(0, w, h);
-    if (m_FrameBegun && m_Governor.Adaptive()) {
+    if (m_FrameBegun && m_Governor.Measuring()) {
         // The frame's work ends when the rasteriser is done with it, not when its commands are queued.
         glFinish();
         const auto work = std::chrono::steady_clock::now() - m_FrameStart;

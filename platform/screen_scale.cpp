@@ -51,7 +51,7 @@ float RenderScaleGovernor::Target(float onScreen) {
 }
 
 void RenderScaleGovernor::AddFrame(double workMs) {
-    if (!m_Adaptive) return;
+    if (!Measuring()) return;
     m_Work.push_back(workMs);
     if ((int)m_Work.size() < kRenderScaleWindow) return;
     std::nth_element(m_Work.begin(), m_Work.begin() + kRenderScaleWindow / 2, m_Work.end());

@@ -40,9 +40,11 @@ class RenderScaleGovernor {
     // requested: 0 auto, or 1 to 4. software: the renderer rasterises on the processor.
     void Configure(int requested, bool software);
     bool Adaptive() const { return m_Adaptive; }
+    // Whether a frame's work can change the scale: adaptive, with room above the picture's own size.
+    bool Measuring() const { return m_Adaptive && m_OnScreen > kMinRenderScale; }
     // The scale of the next frame, with the picture onScreen times its own size on the screen.
     float Target(float onScreen);
-    // The work of one frame drawn at the last target (only an adaptive governor keeps it).
+    // The work of one frame drawn at the last target (kept only while Measuring).
     void AddFrame(double workMs);
 
   private:
