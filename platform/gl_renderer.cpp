@@ -262,9 +262,13 @@ bool GlRenderer::Init(SDL_Window* window, UINT width, UINT height, UINT depthBit
     if (m_Samples < 2) m_Samples = 0;
     m_DepthBits = depthBits;
     m_Governor.Configure(mode.renderScale, m_Software);
-    if (!AllocateBackBuffer(m_Governor.Target(DrawableScale()))) {
-        *error = "the back buffer framebuffer is incomplete";
-        return false;
+    const float scale = m_Governor.Target(DrawableScale());
+    if (!AllocateBackBuffer(scale)) {
+        m_Samples = 0; // a GL that offers samples it cannot attach still draws without them
+        if (!AllocateBackBuffer(scale)) {
+            *error = "the back buffer framebuffer is incomplete";
+            return false;
+        }
     }
 
     // The sprites' variant: every frame uses it, and it proves that the fixed-function GLSL compiles here.
