@@ -4,6 +4,7 @@
 #include "app/TraceSections.h"
 #include "app/UserText.h"
 #include "app/WinMain.h"
+#include <d3d9debug.h>
 #include <picture_size.h>
 #include <windows.h>
 
@@ -146,4 +147,9 @@ void TraceFogKeys(JsonLine& j) {
         j.Int("fog", fog);
     else
         j.Null("fog");
+}
+
+// The back buffer's pixels per picture pixel in the frame this pass drew (1 without drawing).
+void TraceScaleKeys(JsonLine& j) {
+    j.Float("scale", d3d9debug::BackBufferScale(g_pDevice));
 }

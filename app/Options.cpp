@@ -107,6 +107,46 @@ bool ShotAtFlag(ParseState& st, const char* flag, const std::string& value, std:
     return false;
 }
 
+// --render-scale: auto (the platform's choice) or a whole scale.
+bool RenderScaleFlag(ParseState& st, const char* flag, const std::string& value, std::string& error) {
+    st.o.renderScaleGiven = true;
+    if (value == "auto") {
+        st.o.mode.renderScale = kRenderScaleAuto;
+        return true;
+    }
+    long long n = 0;
+    if (!NumberValue(value, 1, 4, flag, "auto or a scale from 1 to 4", n, error)) return false;
+    st.o.mode.renderScale = (int)n;
+    return true;
+}
+
+bool MsaaFlag(ParseState& st, const char* flag, const std::string& value, std::string& error) {
+    long long n = 0;
+    if (ParseWholeNumber(value, 0, 8, n) && (n == 0 || n == 2 || n == 4 || n == 8)) {
+        st.o.mode.msaa = (int)n;
+        return true;
+    }
+    error = std::string(flag) + " needs 0, 2, 4 or 8 samples, not '" + value + "'";
+    return false;
+}
+
+bool WindowFlag(ParseState& st, const char* flag, const std::string& value, std::string& error) {
+    if (ParseWindowSize(value, st.o.mode.windowWidth, st.o.mode.windowHeight)) return true;
+    error = std::string(flag) + " needs a size WIDTHxHEIGHT (1 to 16384 each), not '" + value + "'";
+    return false;
+}
+
+// --shot-native and --shot-window: what --shot-at writes instead of the 640 x 480 picture.
+template <d3d9debug::ShotKind Kind>
+bool ShotKindFlag(ParseState& st, const char*, const std::string&, std::string& error) {
+    if (st.o.shotKind != d3d9debug::ShotKind::Picture && st.o.shotKind != Kind) {
+        error = "--shot-native and --shot-window exclude each other";
+        return false;
+    }
+    st.o.shotKind = Kind;
+    return true;
+}
+
 // Every flag, in the order --help lists them.
 const Flag kFlags[] = {
     {"--windowed", nullptr, "play in a window (no start-up question)", ParseSwitch<&ParseState::windowed>},
@@ -132,6 +172,15 @@ const Flag kFlags[] = {
      PathFlag<&Options::benchPath>},
     {"--settings", "FILE", "read and save the settings in FILE (harness runs use none without it)",
      PathFlag<&Options::settingsPath>},
+    {"--window", "WxH", "open the window with a client area of W x H (default 640x480)", WindowFlag},
+    {"--render-scale", "S", "draw the picture S times finer: auto (default), 1, 2, 3, 4", RenderScaleFlag},
+    {"--msaa", "N", "multisample the picture: 0, 2, 4, 8 (default 4 on a graphics card, 0 without)",
+     MsaaFlag},
+    {"--vsync", nullptr, "let the swap wait for the display's refresh", ModeSwitch<&PlatformRunMode::vsync>},
+    {"--shot-native", nullptr, "--shot-at writes the back buffer at its own size",
+     ShotKindFlag<d3d9debug::ShotKind::Native>},
+    {"--shot-window", nullptr, "--shot-at writes the whole window, bars included",
+     ShotKindFlag<d3d9debug::ShotKind::Window>},
     {"--help", nullptr, "show this text", nullptr, ParseOutcome::Help, "-h"},
     {"--version", nullptr, "print the version", nullptr, ParseOutcome::Version},
 };
@@ -174,6 +223,17 @@ bool ParseWholeNumber(const std::string& s, long long lo, long long hi, long lon
     return true;
 }
 
+bool ParseWindowSize(const std::string& s, int& width, int& height) {
+    const size_t x = s.find('x');
+    long long w = 0, h = 0;
+    if (x == std::string::npos || !ParseWholeNumber(s.substr(0, x), 1, 16384, w) ||
+        !ParseWholeNumber(s.substr(x + 1), 1, 16384, h) || s[0] == '+' || s[x + 1] == '+')
+        return false;
+    width = (int)w;
+    height = (int)h;
+    return true;
+}
+
 std::string OptionsUsage() {
     std::string text = "usage: brinewisp [options]\n";
     for (const Flag& f : kFlags) {
@@ -182,9 +242,10 @@ std::string OptionsUsage() {
         left.resize(std::max<size_t>(left.size() + 1, 22), ' ');
         text += "  " + left + f.help + "\n";
     }
-    return text + "Replay lines: <pass> down|up KEY, <pass> mouse X Y, <pass> close, <pass> focus out|in;\n"
-                  "KEY is one of W A S D P M MINUS EQUALS LEFT RIGHT RETURN ESCAPE LBUTTON;\n"
-                  "X Y are 640 x 480 client coordinates.\n";
+    return text + "Replay lines: <pass> down|up KEY, <pass> mouse X Y, <pass> window-mouse X Y, <pass> close,\n"
+                  "<pass> focus out|in; KEY is one of W A S D P M MINUS EQUALS LEFT RIGHT RETURN ESCAPE\n"
+                  "LBUTTON; X Y are 640 x 480 client coordinates (window-mouse: of the window's whole\n"
+                  "client area, bars included).\n";
 }
 
 ParseOutcome ParseOptions(const std::vector<std::string>& args, Options& out, std::string& error) {

@@ -2,6 +2,7 @@
 // and --help are made from.
 #pragma once
 
+#include <d3d9debug.h>
 #include <platform_hooks.h>
 
 #include <string>
@@ -24,9 +25,14 @@ struct Options {
     std::vector<long long> shotAt; // passes whose back buffer is written out, sorted
     bool traceRss = false;         // the trace also carries the resident memory of the process
     std::string settingsPath;      // --settings: the settings file of this run, whatever the run
+    d3d9debug::ShotKind shotKind = d3d9debug::ShotKind::Picture; // what --shot-at writes
+    bool renderScaleGiven = false; // --render-scale was given: it overrides the setting
 };
 
 enum class ParseOutcome { Run, Help, Error, Version };
+
+// The "WxH" of --window: two whole numbers from 1 to 16384 joined by an 'x'.
+bool ParseWindowSize(const std::string& s, int& width, int& height);
 
 // Reads the arguments after the program name ("--flag value" or "--flag=value"). On Error, error names
 // the offending flag.

@@ -67,12 +67,12 @@ std::string ParseEventWords(const std::vector<std::string>& w, ReplayEvent& e) {
         e.kind = verb == "down" ? ReplayKind::Down : ReplayKind::Up;
         e.key = ReplayKeyCode(w[2]);
         if (e.key < 0) return "unknown key '" + w[2] + "'";
-    } else if (verb == "mouse") {
+    } else if (verb == "mouse" || verb == "window-mouse") {
         long long x, y;
-        if (w.size() != 4) return "'mouse' takes x and y";
+        if (w.size() != 4) return "'" + verb + "' takes x and y";
         if (!ParseWholeNumber(w[2], -100000, 100000, x) || !ParseWholeNumber(w[3], -100000, 100000, y))
             return "mouse position '" + w[2] + " " + w[3] + "' is not two whole numbers";
-        e.kind = ReplayKind::Mouse;
+        e.kind = verb == "mouse" ? ReplayKind::Mouse : ReplayKind::WindowMouse;
         e.x = (int)x;
         e.y = (int)y;
     } else if (verb == "close") {
@@ -115,6 +115,9 @@ void Apply(const ReplayEvent& e) {
         break;
     case ReplayKind::Mouse:
         PlatformInjectMouse(e.x, e.y);
+        break;
+    case ReplayKind::WindowMouse:
+        PlatformInjectWindowMouse(e.x, e.y);
         break;
     case ReplayKind::Close:
         PlatformInjectClose();
@@ -211,7 +214,9 @@ std::string FormatReplayEvent(const ReplayEvent& e) {
         break;
     }
     case ReplayKind::Mouse:
-        s += " mouse " + std::to_string(e.x) + " " + std::to_string(e.y);
+    case ReplayKind::WindowMouse:
+        s += e.kind == ReplayKind::Mouse ? " mouse " : " window-mouse ";
+        s += std::to_string(e.x) + " " + std::to_string(e.y);
         break;
     case ReplayKind::Close:
         s += " close";

@@ -4,18 +4,20 @@
 // A replay file holds one event a line; '#' starts a comment, blank lines are ignored:
 //   <pass> down <KEY>     <pass> up <KEY>     <pass> mouse <x> <y>     <pass> close
 //   <pass> focus out      <pass> focus in
+//   <pass> window-mouse <x> <y>
 // KEY is one of W A S D P M MINUS EQUALS LEFT RIGHT RETURN ESCAPE LBUTTON; x and y are client coordinates of
-// the 640 x 480 picture; pass numbers do not decrease. The events of pass P apply in file order just before
-// pass P handles its messages (pass 0 is the first scene procedure call). "down" of ESCAPE, P, M, MINUS or
-// EQUALS also delivers the key's message, "close" closes the window, and "focus out" / "focus in" are the
-// window losing and regaining the keyboard focus.
+// the 640 x 480 picture, or for window-mouse of the window's whole client area (the mouse where a player
+// puts it, over the picture or its bars, whatever the window's size); pass numbers do not decrease. The
+// events of pass P apply in file order just before pass P handles its messages (pass 0 is the first scene
+// procedure call). "down" of ESCAPE, P, M, MINUS or EQUALS also delivers the key's message, "close" closes
+// the window, and "focus out" / "focus in" are the window losing and regaining the keyboard focus.
 #pragma once
 
 #include <istream>
 #include <string>
 #include <vector>
 
-enum class ReplayKind { Down, Up, Mouse, Close, FocusOut, FocusIn };
+enum class ReplayKind { Down, Up, Mouse, Close, FocusOut, FocusIn, WindowMouse };
 struct ReplayEvent {
     long long pass = 0;
     ReplayKind kind = ReplayKind::Close;

@@ -168,6 +168,7 @@ void SettingsStart() {
     int& answer = PlatformMode().screenAnswer;
     if (answer == 0 && s_Settings.display != DISPLAY_ASK)
         answer = s_Settings.display == DISPLAY_FULLSCREEN ? IDYES : IDNO;
+    if (!RunOptions().renderScaleGiven) PlatformMode().renderScale = s_Settings.renderScale;
 }
 
 Settings& RunSettings() {

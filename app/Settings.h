@@ -19,6 +19,8 @@ enum DisplayChoice {
 
 // The names of the values of a setting that is a choice, lowest value first.
 inline const char* const kDisplayWords[] = {"ask", "window", "fullscreen"}; // by DisplayChoice
+// render_scale: 0 is auto (the platform's choice), else the back buffer's pixels per picture pixel.
+inline const char* const kRenderScaleWords[] = {"auto", "1", "2", "3", "4"};
 
 // Every setting, one line each: its key in the file, its field in Settings, its default, its lowest and
 // highest value, and the names of its values (null for a number). Adding a setting is adding a line.
@@ -28,7 +30,8 @@ inline const char* const kDisplayWords[] = {"ask", "window", "fullscreen"}; // b
     X("music", music, 100, 0, 100, nullptr)     /* percent, relative to the master */                        \
     X("effects", effects, 100, 0, 100, nullptr) /* percent, relative to the master */                        \
     X("muted", muted, 0, 0, 1, nullptr)                                                                      \
-    X("pause_on_focus_loss", pauseOnFocusLoss, 1, 0, 1, nullptr)
+    X("pause_on_focus_loss", pauseOnFocusLoss, 1, 0, 1, nullptr)                                             \
+    X("render_scale", renderScale, 0, 0, 4, kRenderScaleWords) /* --render-scale overrides it */
 
 struct Settings {
 #define BW_SETTING_FIELD(key, field, byDefault, lo, hi, words) int field = byDefault;

@@ -35,6 +35,7 @@ const TraceSection kSections[] = {
     TraceSchoolKeys,     // school
     TraceMemoryKeys,     // rss_kb
     TracePauseKeys,      // paused
+    TraceScaleKeys,      // scale
 };
 
 } // namespace

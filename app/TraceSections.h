@@ -19,3 +19,4 @@ void TraceJellyKeys(JsonLine& j);      // player/Jelly.cpp
 void TraceSchoolKeys(JsonLine& j);     // creatures/Anemone.cpp
 void TraceMemoryKeys(JsonLine& j);     // app/Trace.cpp
 void TracePauseKeys(JsonLine& j);      // app/Pause.cpp
+void TraceScaleKeys(JsonLine& j);      // app/Direct3D.cpp

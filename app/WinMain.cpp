@@ -36,7 +36,8 @@ void AfterIdlePass(SceneProcType proc) {
         std::snprintf(name, sizeof name, "pass-%06lld.png", pass);
         const std::string& dir = RunOptions().shotDir;
         const std::string path = dir.empty() ? std::string(name) : dir + "/" + name;
-        if (!d3d9debug::SaveBackBuffer(g_pDevice, path.c_str())) ReportWriteError(path, "screenshot", 0);
+        if (!d3d9debug::SaveBackBuffer(g_pDevice, path.c_str(), RunOptions().shotKind))
+            ReportWriteError(path, "screenshot", 0);
     }
 }
 

@@ -30,8 +30,12 @@ bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<uint8_t>& rgba) {
     return device && AsDevice(device)->ReadBackBuffer(rgba);
 }
 
-bool SaveBackBuffer(IDirect3DDevice9* device, const char* pngPath) {
-    return device && AsDevice(device)->SaveBackBuffer(pngPath);
+bool SaveBackBuffer(IDirect3DDevice9* device, const char* pngPath, ShotKind kind) {
+    return device && AsDevice(device)->SaveBackBuffer(pngPath, kind);
+}
+
+float BackBufferScale(IDirect3DDevice9* device) {
+    return device ? AsDevice(device)->BackBufferScale() : 1.0f;
 }
 
 UINT BatchCount(IDirect3DDevice9* device) {

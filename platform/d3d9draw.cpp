@@ -340,6 +340,11 @@ HRESULT D3D9Device::BeginScene() {
     if (Logging()) Log("BeginScene");
     if (m_InScene) return D3DERR_INVALIDCALL;
     m_InScene = true;
+    // The back buffer changes its scale only here, between one frame's present and the next one's drawing.
+    if (m_Renderer) {
+        Flush();
+        m_Renderer->BeginFrame();
+    }
     return D3D_OK;
 }
 
@@ -371,10 +376,23 @@ bool D3D9Device::ReadBackBuffer(std::vector<uint8_t>& rgba) {
     return true;
 }
 
-bool D3D9Device::SaveBackBuffer(const char* pngPath) {
+bool D3D9Device::SaveBackBuffer(const char* pngPath, d3d9debug::ShotKind kind) {
+    if (!pngPath || !m_Renderer) return false;
+    Flush();
+    m_Renderer->MakeCurrent();
     std::vector<uint8_t> rgba;
-    if (!pngPath || !ReadBackBuffer(rgba)) return false;
-    return WritePngRgba(pngPath, int(m_Renderer->Width()), int(m_Renderer->Height()), rgba.data());
+    int w = int(m_Renderer->Width()), h = int(m_Renderer->Height());
+    if (kind == d3d9debug::ShotKind::Native)
+        m_Renderer->ReadNativeBackBuffer(rgba, w, h);
+    else if (kind == d3d9debug::ShotKind::Window)
+        m_Renderer->ReadWindow(rgba, w, h);
+    else
+        m_Renderer->ReadBackBuffer(rgba);
+    return WritePngRgba(pngPath, w, h, rgba.data());
+}
+
+float D3D9Device::BackBufferScale() const {
+    return m_Renderer ? m_Renderer->Scale() : 1.0f;
 }
 
 // ---- The interface of the mesh and effect layer ----

@@ -3,6 +3,7 @@
 
 #include "d3d9texture.h"
 #include "gl_shaders.h"
+#include "platform_hooks.h"
 
 #include <epoxy/gl.h>
 #include <SDL.h>
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr unsigned kUnknown = ~0u;
 constexpr size_t kInitialVboBytes = size_t(4) << 20;
 
 GLenum BlendFactor(DWORD b) {
@@ -249,30 +249,26 @@ bool GlRenderer::Init(SDL_Window* window, UINT width, UINT height, UINT depthBit
         *error = "OpenGL 3.3 is not available";
         return false;
     }
-    SDL_GL_SetSwapInterval(0);
+    ApplySwapInterval();
 
-    // The back buffer: colour texture and depth-stencil renderbuffer.
-    glGenTextures(1, &m_ColorTex);
-    glBindTexture(GL_TEXTURE_2D, m_ColorTex);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(width), GLsizei(height), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    if (depthBits) {
-        glGenRenderbuffers(1, &m_DepthRb);
-        glBindRenderbuffer(GL_RENDERBUFFER, m_DepthRb);
-        // Nothing uses a stencil.
-        glRenderbufferStorage(GL_RENDERBUFFER, depthBits == 16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH_COMPONENT24,
-                              GLsizei(width), GLsizei(height));
-    }
-    glGenFramebuffers(1, &m_Fbo);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_Fbo);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_ColorTex, 0);
-    if (m_DepthRb) glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_DepthRb);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        *error = "the back buffer framebuffer is incomplete";
-        return false;
+    // What the run asks of the back buffer, and what this GL can do.
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    m_Software = IsSoftwareRenderer(renderer ? renderer : "");
+    const PlatformRunMode& mode = PlatformMode();
+    m_Samples = mode.msaa == kMsaaAuto ? (m_Software ? 0 : kDefaultHardwareMsaa) : mode.msaa;
+    GLint maxSamples = 0;
+    glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
+    m_Samples = m_Samples > maxSamples ? int(maxSamples) : m_Samples;
+    if (m_Samples < 2) m_Samples = 0;
+    m_DepthBits = depthBits;
+    m_Governor.Configure(mode.renderScale, m_Software);
+    const float scale = m_Governor.Target(DrawableScale());
+    if (!AllocateBackBuffer(scale)) {
+        m_Samples = 0; // a GL that offers samples it cannot attach still draws without them
+        if (!AllocateBackBuffer(scale)) {
+            *error = "the back buffer framebuffer is incomplete";
+            return false;
+        }
     }
 
     // The sprites' variant: every frame uses it, and it proves that the fixed-function GLSL compiles here.
@@ -322,9 +318,7 @@ GlRenderer::~GlRenderer() {
     if (m_Vao) glDeleteVertexArrays(1, &m_Vao);
     for (auto& p : m_Programs)
         if (p.second->name) glDeleteProgram(p.second->name);
-    if (m_Fbo) glDeleteFramebuffers(1, &m_Fbo);
-    if (m_DepthRb) glDeleteRenderbuffers(1, &m_DepthRb);
-    if (m_ColorTex) glDeleteTextures(1, &m_ColorTex);
+    DeleteBackBuffer();
     SDL_GL_MakeCurrent(m_Window, nullptr);
     SDL_GL_DeleteContext(m_Context);
 }
@@ -358,8 +352,10 @@ void GlRenderer::BindArrayBuffer(unsigned vbo) {
 void GlRenderer::BindBackBuffer(const D3DVIEWPORT9& vp) {
     if (m_Cache.drawFbo != m_Fbo) glBindFramebuffer(GL_FRAMEBUFFER, m_Cache.drawFbo = m_Fbo);
     const bool unknown = m_Cache.vpW < 0;
-    // D3D counts viewport rows from the top, GL from the bottom.
-    int x = int(vp.X), y = int(m_Height) - int(vp.Y + vp.Height), w = int(vp.Width), h = int(vp.Height);
+    // D3D counts viewport rows from the top, GL from the bottom; edges land on whole back-buffer pixels.
+    const int left = PixelX(LONG(vp.X)), right = PixelX(LONG(vp.X + vp.Width));
+    const int top = PixelY(LONG(vp.Y)), bottom = PixelY(LONG(vp.Y + vp.Height));
+    int x = left, y = int(m_PixelHeight) - bottom, w = right - left, h = bottom - top;
     if (m_Cache.vpX != x || m_Cache.vpY != y || m_Cache.vpW != w || m_Cache.vpH != h) {
         glViewport(x, y, w, h);
         m_Cache.vpX = x, m_Cache.vpY = y, m_Cache.vpW = w, m_Cache.vpH = h;
@@ -617,7 +613,7 @@ void GlRenderer::Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, 
         LONG r = right < LONG(vp.X + vp.Width) ? right : LONG(vp.X + vp.Width);
         LONG b = bottom < LONG(vp.Y + vp.Height) ? bottom : LONG(vp.Y + vp.Height);
         if (r <= l || b <= t) return;
-        glScissor(l, GLint(m_Height) - b, r - l, b - t);
+        glScissor(PixelX(l), GLint(m_PixelHeight) - PixelY(b), PixelX(r) - PixelX(l), PixelY(b) - PixelY(t));
         glClear(mask);
     };
     glEnable(GL_SCISSOR_TEST);
@@ -625,29 +621,4 @@ void GlRenderer::Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, 
     for (DWORD i = 0; i < rectCount; ++i)
         clearRect(rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
     glDisable(GL_SCISSOR_TEST);
-}
-
-void GlRenderer::Present() {
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(m_Window, &w, &h);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Fbo);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    if (w > 0 && h > 0) {
-        glBlitFramebuffer(0, 0, GLint(m_Width), GLint(m_Height), 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_LINEAR);
-    }
-    SDL_GL_SwapWindow(m_Window);
-    m_Cache.drawFbo = kUnknown;
-}
-
-void GlRenderer::ReadBackBuffer(std::vector<uint8_t>& rgba) {
-    size_t row = size_t(m_Width) * 4;
-    std::vector<uint8_t> bottomUp(row * m_Height);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_Fbo);
-    m_Cache.drawFbo = m_Fbo;
-    glReadPixels(0, 0, GLsizei(m_Width), GLsizei(m_Height), GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    rgba.resize(bottomUp.size());
-    for (UINT y = 0; y < m_Height; ++y)
-        std::memcpy(&rgba[y * row], &bottomUp[(m_Height - 1 - y) * row], row);
-    for (size_t i = 3; i < rgba.size(); i += 4)
-        rgba[i] = 0xFF;
 }

@@ -45,6 +45,11 @@ void PlatformInjectMouse(int x, int y) {
     win32::SetMouseScreen(p.x, p.y);
 }
 
+void PlatformInjectWindowMouse(int x, int y) {
+    const RECT client = win32::ClientOnScreen(win32::MainWindow());
+    win32::SetMouseScreen(client.left + x, client.top + y);
+}
+
 void PlatformInjectClose() {
     win32::PostToQueue(win32::MainWindow(), WM_CLOSE, 0, 0);
 }

@@ -88,9 +88,8 @@ void NotePictureMouse(POINT c) {
 }
 
 void NoteMouse(HWND hwnd, int windowX, int windowY) {
-    RECT win{0, 0, 0, 0};
-    GetWindowRect(hwnd, &win);
-    POINT screen{win.left + windowX, win.top + windowY};
+    const RECT client = win32::ClientOnScreen(hwnd);
+    POINT screen{client.left + windowX, client.top + windowY};
     win32::SetMouseScreen(screen.x, screen.y);
     win32::SetPadPointer(false);
     NotePictureMouse(win32::ScreenToPicture(hwnd, screen));

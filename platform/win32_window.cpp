@@ -1,9 +1,11 @@
 // The window, its rectangles, the system metrics and the message boxes, over SDL2.
 #include "dialog.h"
+#include "screen_scale.h"
 #include "sdl_window.h"
 #include "win32_private.h"
 
 #include <SDL2/SDL.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -147,6 +149,30 @@ HWND MainWindow() {
     return s_MainWindow;
 }
 
+RECT ClientOnScreen(HWND hWnd) {
+    if (!hWnd) return RECT{0, 0, kPictureWidth, kPictureHeight};
+    int x = hWnd->x, y = hWnd->y, w = hWnd->width, h = hWnd->height;
+    if (hWnd->sdl) {
+        SDL_GetWindowPosition(hWnd->sdl, &x, &y);
+        SDL_GetWindowSize(hWnd->sdl, &w, &h);
+    }
+    return RECT{x, y, x + w, y + h};
+}
+
+RECT PictureOnScreen(HWND hWnd) {
+    const RECT client = ClientOnScreen(hWnd);
+    const PictureRect p = FitPicture(client.right - client.left, client.bottom - client.top);
+    return RECT{client.left + p.x, client.top + p.y, client.left + p.x + p.w, client.top + p.y + p.h};
+}
+
+void WindowedClientSize(int& width, int& height) {
+    const PlatformRunMode& mode = PlatformMode();
+    if (width == kPictureWidth && height == kPictureHeight && mode.windowWidth > 0 && mode.windowHeight > 0) {
+        width = mode.windowWidth;
+        height = mode.windowHeight;
+    }
+}
+
 } // namespace win32
 
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
@@ -199,6 +225,7 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
     if (!lpClassName || s_ClassName != lpClassName || !s_ClassProc) return nullptr;
     if (nWidth <= 0 || nWidth == CW_USEDEFAULT) nWidth = kPictureWidth;
     if (nHeight <= 0 || nHeight == CW_USEDEFAULT) nHeight = kPictureHeight;
+    win32::WindowedClientSize(nWidth, nHeight);
     HWND hwnd = new HWND__;
     hwnd->proc = s_ClassProc;
     hwnd->width = nWidth;
@@ -215,7 +242,8 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
         const int x = X == CW_USEDEFAULT ? (int)SDL_WINDOWPOS_UNDEFINED : X;
         const int y = Y == CW_USEDEFAULT ? (int)SDL_WINDOWPOS_UNDEFINED : Y;
         hwnd->sdl = SDL_CreateWindow(lpWindowName ? lpWindowName : "", x, y, nWidth, nHeight,
-                                     SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+                                     SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN |
+                                         SDL_WINDOW_ALLOW_HIGHDPI);
         if (!hwnd->sdl) {
             std::fprintf(stderr, "brinewisp: cannot create the window: %s\n", SDL_GetError());
             delete hwnd;
@@ -255,6 +283,7 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
     (void)hWndInsertAfter;
     if (!hWnd) return FALSE;
     if (!(uFlags & SWP_NOSIZE) && cx > 0 && cy > 0) {
+        win32::WindowedClientSize(cx, cy);
         if (hWnd->sdl)
             SDL_SetWindowSize(hWnd->sdl, cx, cy);
         else
@@ -272,20 +301,14 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
 
 BOOL GetClientRect(HWND hWnd, RECT* lpRect) {
     if (!hWnd || !lpRect) return FALSE;
-    int w = hWnd->width, h = hWnd->height;
-    if (hWnd->sdl) SDL_GetWindowSize(hWnd->sdl, &w, &h);
-    *lpRect = RECT{0, 0, w, h};
+    const RECT picture = win32::PictureOnScreen(hWnd);
+    *lpRect = RECT{0, 0, picture.right - picture.left, picture.bottom - picture.top};
     return TRUE;
 }
 
 BOOL GetWindowRect(HWND hWnd, RECT* lpRect) {
     if (!hWnd || !lpRect) return FALSE;
-    int x = hWnd->x, y = hWnd->y, w = hWnd->width, h = hWnd->height;
-    if (hWnd->sdl) {
-        SDL_GetWindowPosition(hWnd->sdl, &x, &y);
-        SDL_GetWindowSize(hWnd->sdl, &w, &h);
-    }
-    *lpRect = RECT{x, y, x + w, y + h};
+    *lpRect = win32::PictureOnScreen(hWnd);
     return TRUE;
 }
 
@@ -313,11 +336,28 @@ BOOL DestroyWindow(HWND hWnd) {
 
 void PlatformSetFullScreen(HWND hWnd, BOOL bFullScreen) {
     if (!hWnd) return;
-    hWnd->fullScreen = bFullScreen != 0;
-    if (hWnd->sdl) {
-        SDL_SetWindowFullscreen(hWnd->sdl, bFullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-        if (!bFullScreen) SDL_SetWindowSize(hWnd->sdl, kPictureWidth, kPictureHeight);
+    const bool full = bFullScreen != 0;
+    if (hWnd->sdl && full && !hWnd->fullScreen) {
+        hWnd->windowed = win32::ClientOnScreen(hWnd);
+        // Without a window manager nobody answers the request for full screen, and the window would keep
+        // its size while SDL reports the display's: it is put over the whole display first, which a window
+        // manager then takes over.
+        SDL_Rect display;
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(hWnd->sdl)), &display) == 0) {
+            SDL_SetWindowPosition(hWnd->sdl, display.x, display.y);
+            SDL_SetWindowSize(hWnd->sdl, display.w, display.h);
+        }
+        SDL_SetWindowFullscreen(hWnd->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else if (hWnd->sdl && !full && hWnd->fullScreen) {
+        // Back to the window's size, centred (a window manager's frame would shift a restored position).
+        SDL_SetWindowFullscreen(hWnd->sdl, 0);
+        const RECT& was = hWnd->windowed;
+        SDL_SetWindowSize(hWnd->sdl, was.right - was.left, was.bottom - was.top);
+        const int display = std::max(0, SDL_GetWindowDisplayIndex(hWnd->sdl));
+        SDL_SetWindowPosition(hWnd->sdl, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
     }
+    hWnd->fullScreen = full;
 }
 
 // ---- Cursor ----
@@ -328,9 +368,8 @@ BOOL SetCursorPos(int X, int Y) {
     // Over the game's window the point is placed relative to the window itself: the desktop may not have
     // settled where the window lies yet, and the window's own corner is what the point was made from.
     const HWND hwnd = s_MainWindow;
-    RECT rc{0, 0, 0, 0};
-    if (hwnd && hwnd->sdl && GetWindowRect(hwnd, &rc) && X >= rc.left && Y >= rc.top && X < rc.right &&
-        Y < rc.bottom)
+    const RECT rc = win32::ClientOnScreen(hwnd);
+    if (hwnd && hwnd->sdl && X >= rc.left && Y >= rc.top && X < rc.right && Y < rc.bottom)
         SDL_WarpMouseInWindow(hwnd->sdl, X - rc.left, Y - rc.top);
     else
         SDL_WarpMouseGlobal(X, Y);

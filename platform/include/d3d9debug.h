@@ -44,10 +44,15 @@ void EnableCallLog(IDirect3DDevice9* device, bool enable);
 bool CallLogEnabled(IDirect3DDevice9* device);
 const std::vector<DeviceCall>& CallLog(IDirect3DDevice9* device);
 void ClearCallLog(IDirect3DDevice9* device);
-// Reads the back buffer as RGBA bytes, top row first. False on a recording device.
+// Reads the back buffer as the 640 x 480 picture's RGBA bytes, top row first. False on a recording device.
 bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<uint8_t>& rgba);
+// What a screenshot holds: the 640 x 480 picture (scaled down from the back buffer when that is drawn
+// finer), the back buffer at its own size, or the window as presenting fills it, the bars included.
+enum class ShotKind { Picture, Native, Window };
 // Writes the back buffer to a PNG file. False on a recording device or when the file cannot be written.
-bool SaveBackBuffer(IDirect3DDevice9* device, const char* pngPath);
+bool SaveBackBuffer(IDirect3DDevice9* device, const char* pngPath, ShotKind kind = ShotKind::Picture);
+// The back buffer's pixels per picture pixel in the frame last drawn (1 on a recording device).
+float BackBufferScale(IDirect3DDevice9* device);
 // Counters for tests and benchmarks: batches drawn (one GL draw call each on a drawing device; counted on a
 // recording device too) and frames presented.
 UINT BatchCount(IDirect3DDevice9* device);

@@ -6,6 +6,11 @@
 
 #include "wintypes.h"
 
+// Auto: the scale of the picture on screen on a graphics card, adapted to the frame work on a software
+// renderer; 4 samples on a graphics card, none on a software renderer.
+constexpr int kRenderScaleAuto = 0;
+constexpr int kMsaaAuto = -1;
+
 // How this run works; set once at start-up (tests set it freely).
 struct PlatformRunMode {
     bool headless = false;     // SDL's offscreen driver: no visible window, real rendering
@@ -14,6 +19,14 @@ struct PlatformRunMode {
     int screenAnswer = 0;      // what a Yes/No MessageBoxA returns without asking (IDYES, IDNO), 0 ask
     bool replayActive = false; // live keyboard and mouse ignored: input only through PlatformInject*
     bool unattended = false;   // no one is there to answer a box (--frames): boxes are answered at once
+    // The screen. The window's client size (0 x 0: the size the game asks for, which it stands in for);
+    // the back buffer's scale over the picture (kRenderScaleAuto, or 1 to 4 pixels a pixel as far as the
+    // picture's size on screen goes); multisampling (kMsaaAuto, or 0, 2, 4, 8 samples); whether the swap
+    // waits for the display's refresh.
+    int windowWidth = 0, windowHeight = 0;
+    int renderScale = kRenderScaleAuto;
+    int msaa = kMsaaAuto;
+    bool vsync = false;
 };
 PlatformRunMode& PlatformMode();
 
@@ -49,6 +62,9 @@ void PlatformInjectKey(int vk, bool down);
 void PlatformInjectKeyMessage(int vk);
 // The mouse at (x, y) of the picture's client coordinates.
 void PlatformInjectMouse(int x, int y);
+// The mouse at (x, y) of the window's own client area (window coordinates, over the picture or its bars),
+// where a real mouse would be.
+void PlatformInjectWindowMouse(int x, int y);
 // The user closes the game's window: WM_CLOSE to it.
 void PlatformInjectClose();
 // The game's window loses (WM_KILLFOCUS) or regains (WM_SETFOCUS) the keyboard focus.

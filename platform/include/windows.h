@@ -122,9 +122,10 @@ DWORD GetModuleFileNameA(HINSTANCE hModule, LPSTR lpFilename, DWORD nSize);
 
 // ---- Window ----
 ATOM RegisterClassA(const WNDCLASSA* lpWndClass);
-// Creates the one SDL window (OpenGL, resizable) with the given client size; with --headless on SDL's
-// offscreen driver. With --no-render no SDL video is started and a window handle without a screen window
-// is returned. Null on failure (no display, for one).
+// Creates the one SDL window (OpenGL, resizable, high-DPI drawable) with the given client size (the
+// picture's 640 x 480 stands for the player's --window size, here and in SetWindowPos); with --headless on
+// SDL's offscreen driver. With --no-render no SDL video is started and a window handle without a screen
+// window is returned. Null on failure (no display, for one).
 HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
                      int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
                      LPVOID lpParam);
@@ -134,9 +135,11 @@ HWND SetFocus(HWND hWnd);
 // Frames and captions are drawn by the desktop here: the rectangle is left as it is.
 BOOL AdjustWindowRect(RECT* lpRect, DWORD dwStyle, BOOL bMenu);
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
-// (0, 0, client width, client height).
+// The picture's part of the client area: the picture keeps its 4:3 shape at every window size, as large as
+// fits, centred between black bars. (0, 0, its width, its height).
 BOOL GetClientRect(HWND hWnd, RECT* lpRect);
-// The client area's rectangle in screen coordinates (there is no frame of our own).
+// That part's rectangle in screen coordinates (there is no frame of our own). Mapped with GetClientRect by
+// the game's cursor formula, a mouse over the bars falls outside 0..639 / 0..479.
 BOOL GetWindowRect(HWND hWnd, RECT* lpRect);
 // SM_CYFRAME, SM_CXFRAME and SM_CYCAPTION are 0; SM_CXSCREEN / SM_CYSCREEN give the desktop size.
 int GetSystemMetrics(int nIndex);

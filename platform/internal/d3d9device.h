@@ -108,7 +108,8 @@ class D3D9Device final : public IDirect3DDevice9 {
     const std::vector<DeviceCall>& CallLog() const { return m_Log; }
     void ClearCallLog() { m_Log.clear(); }
     bool ReadBackBuffer(std::vector<uint8_t>& rgba);
-    bool SaveBackBuffer(const char* pngPath);
+    bool SaveBackBuffer(const char* pngPath, d3d9debug::ShotKind kind);
+    float BackBufferScale() const;
     UINT BatchCount() const { return m_BatchCount; }
     UINT PresentCount() const { return m_PresentCount; }
     UINT TriangleCount() const { return m_TriangleCount; }

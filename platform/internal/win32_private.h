@@ -16,6 +16,7 @@ struct HWND__ {
     int width = kPictureWidth, height = kPictureHeight; // client size (windows without an SDL window)
     bool fullScreen = false;
     bool destroyed = false;
+    RECT windowed = {0, 0, 0, 0}; // the client before full screen: its size is gone back to
 };
 
 namespace win32 {
@@ -43,8 +44,16 @@ bool PadPointer();
 // The tracked mouse in screen coordinates.
 void SetMouseScreen(int x, int y);
 POINT MouseScreen();
+// The window's client area in screen coordinates (window points), and the picture's place in it: the
+// largest 4:3 rectangle, centred between black bars. GetWindowRect and GetClientRect report the picture's,
+// so that the game's cursor formula maps window points through the bars into 640 x 480.
+RECT ClientOnScreen(HWND hWnd);
+RECT PictureOnScreen(HWND hWnd);
+// The client size that the game's request for width x height stands for: the player's --window size in
+// place of the picture's own.
+void WindowedClientSize(int& width, int& height);
 // The picture's coordinates (its client coordinates when the client has the picture's size) <-> screen
-// coordinates of the window's client area.
+// coordinates, through the picture's place on the screen.
 POINT PictureToScreen(HWND hWnd, int x, int y);
 POINT ScreenToPicture(HWND hWnd, POINT screen);
 // Forgets every held key and puts the mouse at the screen origin (tests).

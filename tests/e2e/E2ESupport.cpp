@@ -108,6 +108,17 @@ int FirstProc(const std::vector<std::string>& lines, int from, const std::string
     return -1;
 }
 
+ScreenPoint ProjectOnTitle(double ax, double atZ, double px, double py, double pz) {
+    const double eyeY = 50.0 * std::sin(1.0471976), eyeZ = atZ - 50.0 * std::cos(1.0471976);
+    // View axes: forward (0, -sin 60, cos 60), right (1, 0, 0), up (0, cos 60, sin 60).
+    const double dx = px - ax, dy = py - eyeY, dz = pz - eyeZ;
+    const double s = std::sin(1.0471976), c = std::cos(1.0471976);
+    const double depth = -dy * s + dz * c;
+    const double up = dy * c + dz * s;
+    const double ndcX = dx * 0.75 / depth, ndcY = up / depth;
+    return {(int)std::lround((ndcX + 1.0) * 320.0), (int)std::lround((1.0 - ndcY) * 240.0)};
+}
+
 int Shell(const std::string& cmd) {
     const int status = std::system(cmd.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -43,6 +43,15 @@ double PlayerField(const std::string& line, const std::string& field);
 // The index of the first line from `from` on whose "proc" is proc; -1 when there is none.
 int FirstProc(const std::vector<std::string>& lines, int from, const std::string& proc);
 
+// ---- The title's picture
+
+// The title camera looks down at 60 degrees onto (ax, 0, atZ) from 50 units away, with a 90-degree vertical
+// field of view at 4:3: where a world point lands in 640 x 480 space.
+struct ScreenPoint {
+    int x, y;
+};
+ScreenPoint ProjectOnTitle(double ax, double atZ, double px, double py, double pz);
+
 // ---- Processes
 
 // Runs a shell command; its exit code, or -1 when it did not exit normally.

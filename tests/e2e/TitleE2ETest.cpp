@@ -18,22 +18,6 @@ std::string TitleOf(const std::string& line) {
     return RawValue(line, "title");
 }
 
-// The title camera looks down at 60 degrees onto (ax, 0, atZ) from 50 units away, with a 90-degree vertical
-// field of view at 4:3: where a world point lands in 640 x 480 space.
-struct ScreenPoint {
-    int x, y;
-};
-ScreenPoint ProjectOnTitle(double ax, double atZ, double px, double py, double pz) {
-    const double eyeY = 50.0 * std::sin(1.0471976), eyeZ = atZ - 50.0 * std::cos(1.0471976);
-    // View axes: forward (0, -sin 60, cos 60), right (1, 0, 0), up (0, cos 60, sin 60).
-    const double dx = px - ax, dy = py - eyeY, dz = pz - eyeZ;
-    const double s = std::sin(1.0471976), c = std::cos(1.0471976);
-    const double depth = -dy * s + dz * c;
-    const double up = dy * c + dz * s;
-    const double ndcX = dx * 0.75 / depth, ndcY = up / depth;
-    return {(int)std::lround((ndcX + 1.0) * 320.0), (int)std::lround((1.0 - ndcY) * 240.0)};
-}
-
 struct Rgb {
     int r = 0, g = 0, b = 0;
 };

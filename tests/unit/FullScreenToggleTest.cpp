@@ -1,5 +1,6 @@
 // Alt+Enter on a live window switches between window and full screen without reaching the game as an
-// Enter press; a resized window shows the 640 x 480 picture stretched over its whole client area.
+// Enter press; a resized window shows the 640 x 480 picture as large as fits, between black bars where the
+// window is not 4:3.
 #include "DeviceTestSupport.h"
 
 #include "tests/unit/RunTestSupport.h"
@@ -75,6 +76,29 @@ class FullScreenToggle : public ::testing::Test {
     HWND m_Wnd = nullptr;
 };
 
+// One pixel of a window's own framebuffer (y counted from the top) and the colour it should have.
+struct WindowPixel {
+    int x, y;
+    unsigned char r, g, b;
+};
+
+// Reads the presented window (width x height drawable pixels) and checks the pixels.
+void ExpectWindowPixels(HWND wnd, int width, int height, const std::vector<WindowPixel>& expect) {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(PlatformSdlWindow(wnd), &w, &h);
+    ASSERT_EQ(w, width);
+    ASSERT_EQ(h, height);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    std::vector<unsigned char> px((size_t)w * h * 4);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    for (const WindowPixel& e : expect) {
+        const unsigned char* p = &px[((size_t)(h - 1 - e.y) * w + e.x) * 4]; // GL rows run bottom-up
+        EXPECT_EQ(p[0], e.r) << e.x << "," << e.y;
+        EXPECT_EQ(p[1], e.g) << e.x << "," << e.y;
+        EXPECT_EQ(p[2], e.b) << e.x << "," << e.y;
+    }
+}
+
 } // namespace
 
 TEST_F(FullScreenToggle, AltEnterSwitchesTheScreenModeAndIsNoEnterForTheGame) {
@@ -131,7 +155,7 @@ TEST_F(FullScreenToggle, HeadlessRunsKeepTheirWindow) {
     EXPECT_FALSE(SdlFullScreen());
 }
 
-// The back buffer stays 640 x 480 whatever the window's size; presenting stretches it over the client.
+// Presenting scales the picture over a larger 4:3 client, whatever the back buffer's scale.
 TEST(PresentStretch, ALargerWindowShowsThePictureStretched) {
     TestDevice device(TestDevice::Kind::Drawing, 1280, 960);
     if (!device.Window()) GTEST_SKIP() << device.Why();
@@ -144,28 +168,55 @@ TEST(PresentStretch, ALargerWindowShowsThePictureStretched) {
     dev->Clear(1, &rightHalf, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
     dev->Clear(1, &bottomBand, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
     ASSERT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    // The window's own framebuffer: 1280 x 960, bottom-up.
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(PlatformSdlWindow(wnd), &w, &h);
-    ASSERT_EQ(w, 1280);
-    ASSERT_EQ(h, 960);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    std::vector<unsigned char> px((size_t)w * h * 4);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    auto at = [&](int x, int yTop) { return &px[((size_t)(h - 1 - yTop) * w + x) * 4]; };
-    const struct {
-        int x, y;
-        unsigned char r, g, b;
-    } expect[] = {
-        {10, 10, 255, 0, 0},   {620, 10, 255, 0, 0},   // the left half spans 640 window pixels
-        {660, 10, 0, 0, 255},  {1270, 700, 0, 0, 255}, // the right half the other 640
-        {10, 730, 0, 255, 0},  {1270, 950, 0, 255, 0}, // the bottom quarter is 240 rows high
-        {320, 700, 255, 0, 0},
-    };
-    for (const auto& e : expect) {
-        const unsigned char* p = at(e.x, e.y);
-        EXPECT_EQ(p[0], e.r) << e.x << "," << e.y;
-        EXPECT_EQ(p[1], e.g) << e.x << "," << e.y;
-        EXPECT_EQ(p[2], e.b) << e.x << "," << e.y;
+    // The left half spans 640 window pixels, the right half the other 640, the bottom quarter 240 rows.
+    ExpectWindowPixels(wnd, 1280, 960,
+                       {{10, 10, 255, 0, 0},
+                        {620, 10, 255, 0, 0},
+                        {660, 10, 0, 0, 255},
+                        {1270, 700, 0, 0, 255},
+                        {10, 730, 0, 255, 0},
+                        {1270, 950, 0, 255, 0},
+                        {320, 700, 255, 0, 0}});
+}
+
+// A 16:9 window shows the picture 4:3 between black bars; with multisampling the picture's edges (read back
+// resolved) are smoothed.
+TEST(PresentStretch, AWideWindowShowsTheMultisampledPictureBetweenBars) {
+    ResetRun();
+    PlatformMode().msaa = 4;
+    PlatformMode().renderScale = 1;
+    TestDevice device(TestDevice::Kind::Drawing, 1280, 720);
+    IDirect3DDevice9* dev = device.Device();
+    if (!dev) {
+        ResetRun();
+        GTEST_SKIP() << device.Why();
     }
+    dev->SetRenderState(D3DRS_LIGHTING, FALSE);
+    dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    dev->SetFVF(kTestFvf);
+    // Red, and a white triangle under the diagonal from the bottom-left to the top-right corner.
+    const TestVertex tri[3] = {
+        {-1, -1, 0.5f, 0xFFFFFFFF, 0, 0}, {1, 1, 0.5f, 0xFFFFFFFF, 0, 0}, {1, -1, 0.5f, 0xFFFFFFFF, 0, 0}};
+    ASSERT_EQ(dev->BeginScene(), D3D_OK);
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFF0000, 1.0f, 0);
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(TestVertex)), D3D_OK);
+    dev->EndScene();
+    ASSERT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    // The bars, then either side of the picture's diagonal.
+    ExpectWindowPixels(device.Window(), 1280, 720,
+                       {{0, 0, 0, 0, 0},
+                        {159, 700, 0, 0, 0},
+                        {1120, 10, 0, 0, 0},
+                        {1279, 719, 0, 0, 0},
+                        {300, 100, 255, 0, 0},
+                        {1000, 650, 255, 255, 255}});
+
+    std::vector<uint8_t> picture;
+    ASSERT_TRUE(d3d9debug::ReadBackBuffer(dev, picture));
+    ASSERT_EQ(picture.size(), size_t(640) * 480 * 4);
+    int blended = 0; // pixels the diagonal edge shares between red and white
+    for (size_t i = 0; i < picture.size(); i += 4)
+        blended += picture[i + 1] > 20 && picture[i + 1] < 235 ? 1 : 0;
+    EXPECT_GT(blended, 300);
+    ResetRun();
 }

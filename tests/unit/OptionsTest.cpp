@@ -88,6 +88,43 @@ TEST(CommandLine, BadFlagsAreRefused) {
     EXPECT_EQ(Parse({"--windowed", "--help"}, o, err), ParseOutcome::Help);
 }
 
+TEST(CommandLine, ScreenFlags) {
+    Options o;
+    std::string err;
+    ASSERT_EQ(Parse({}, o, err), ParseOutcome::Run);
+    EXPECT_EQ(o.mode.renderScale, kRenderScaleAuto);
+    EXPECT_EQ(o.mode.msaa, kMsaaAuto);
+    EXPECT_EQ(o.mode.windowWidth, 0);
+    EXPECT_FALSE(o.mode.vsync);
+    EXPECT_EQ(o.shotKind, d3d9debug::ShotKind::Picture);
+    const std::vector<std::string> all = {"--window", "1280x720", "--render-scale", "3",
+                                          "--msaa",   "8",        "--vsync",        "--shot-native"};
+    ASSERT_EQ(Parse(all, o, err), ParseOutcome::Run) << err;
+    EXPECT_EQ(o.mode.windowWidth, 1280);
+    EXPECT_EQ(o.mode.windowHeight, 720);
+    EXPECT_EQ(o.mode.renderScale, 3);
+    EXPECT_EQ(o.mode.msaa, 8);
+    EXPECT_TRUE(o.mode.vsync);
+    EXPECT_EQ(o.shotKind, d3d9debug::ShotKind::Native);
+    ASSERT_EQ(Parse({"--render-scale=auto", "--msaa=0", "--shot-window"}, o, err), ParseOutcome::Run);
+    EXPECT_EQ(o.mode.renderScale, kRenderScaleAuto);
+    EXPECT_EQ(o.mode.msaa, 0);
+    EXPECT_EQ(o.shotKind, d3d9debug::ShotKind::Window);
+    const std::vector<std::vector<std::string>> bad = {
+        {"--render-scale", "5"},   {"--render-scale", "1.5"}, {"--msaa", "3"},
+        {"--msaa", "16"},          {"--window", "1280"},      {"--window", "0x480"},
+        {"--window", "640x480x2"}, {"--window", "x480"},      {"--shot-native", "--shot-window"}};
+    for (const std::vector<std::string>& args : bad)
+        EXPECT_EQ(Parse(args, o, err), ParseOutcome::Error) << args[0] << " " << args[1];
+    // A replay's mouse in window coordinates, over the picture or its bars.
+    std::vector<ReplayEvent> ev;
+    ASSERT_TRUE(ParseText("7 window-mouse -30 700\n", ev, err)) << err;
+    ASSERT_EQ(ev.size(), 1u);
+    EXPECT_EQ(ev[0].kind, ReplayKind::WindowMouse);
+    EXPECT_EQ(FormatReplayEvent(ev[0]), "7 window-mouse -30 700");
+    EXPECT_FALSE(ParseText("7 window-mouse 3\n", ev, err));
+}
+
 TEST(ReplayFile, GoodFileKeepsOrderAndValues) {
     std::vector<ReplayEvent> ev;
     std::string err;

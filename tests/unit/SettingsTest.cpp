@@ -93,7 +93,7 @@ TEST(SettingsFileTest, AFileMadeFromNothingListsEveryKey) {
     SettingsFile f = Read("");
     f.values.muted = 1;
     const SettingsFile again = Read(FormatSettings(f));
-    EXPECT_EQ(again.lines.size(), 7u); // a comment and six keys
+    EXPECT_EQ(again.lines.size(), 8u); // a comment and seven keys
     EXPECT_EQ(again.values.muted, 1);
     EXPECT_EQ(again.values.display, DISPLAY_ASK);
     EXPECT_EQ(again.values.volume, 100);

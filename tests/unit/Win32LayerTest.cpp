@@ -230,6 +230,29 @@ TEST_F(Win32Layer, CursorFormulaScalesAResizedClient) {
     EXPECT_EQ(MapY(m, win, client), 3.0f);
 }
 
+// A 1280 x 720 client shows the picture 960 x 720 between bars 160 wide; the rectangles the game reads
+// are the picture's, so the same formula maps window points through the bars, and a picture position put
+// in by a replay lands where the window shows it.
+TEST_F(Win32Layer, CursorFormulaMapsAWideClientThroughItsBars) {
+    SetWindowPos(hwnd, nullptr, 10, 20, 1280, 720, SWP_NOZORDER);
+    RECT win, client;
+    GetWindowRect(hwnd, &win);
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, 960);
+    EXPECT_EQ(client.bottom, 720);
+    EXPECT_EQ(win.left, 10 + 160);
+    EXPECT_EQ(win.top, 20);
+    ReplaySet(Replay("0 window-mouse 640 360\n1 window-mouse 100 0\n2 mouse 320 240\n"), true);
+    const float expect[3][2] = {{320.0f, 240.0f}, {-40.0f, 0.0f}, {320.0f, 240.0f}};
+    for (int pass = 0; pass < 3; ++pass) {
+        ReplayBeforePass(pass);
+        POINT m;
+        ASSERT_TRUE(GetCursorPos(&m));
+        EXPECT_EQ(MapX(m, win, client), expect[pass][0]) << pass;
+        EXPECT_EQ(MapY(m, win, client), expect[pass][1]) << pass;
+    }
+}
+
 TEST_F(Win32Layer, SetCursorPosIsSeenByGetCursorPos) {
     SetCursorPos(320, 240);
     POINT m;
