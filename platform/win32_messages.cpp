@@ -19,6 +19,10 @@ PlatformInputEvent s_PendingMouse;
 bool s_MousePending = false;
 POINT s_LastRecordedMouse = {-1000000, -1000000};
 bool s_Focused = true; // the window has the keyboard focus, as far as the events told
+// A key or button is polled once a pass, so a press and its release within one pass (a touchpad's tap, a
+// quick click) would go unseen: the release, and every event after it, waits for the next pass.
+std::deque<SDL_Event> s_HeldBack;
+long long s_PressPass[256]; // 1 + the pass each key's last press came in (0: none yet)
 
 // Letters, minus and plus by their place on the keyboard (the scancode), so that W A S D lie under the left
 // hand on any layout; arrows, Enter and Escape by what the key is.
@@ -110,13 +114,47 @@ void ToggleFullScreen(HWND hwnd) {
     }
 }
 
-// Turns the waiting SDL events into messages and input state.
+// Alt+Enter switches between the window and full screen; it is no Enter for the game.
+bool IsScreenToggle(const SDL_KeyboardEvent& key) {
+    return key.keysym.sym == SDLK_RETURN && (key.keysym.mod & KMOD_ALT);
+}
+
+// The key an event presses or releases (0: none of the game's), and whether it presses it.
+int EventKey(const SDL_Event& ev, bool& down) {
+    down = ev.type == SDL_KEYDOWN || ev.type == SDL_MOUSEBUTTONDOWN;
+    if (ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP)
+        return ev.key.repeat || (down && IsScreenToggle(ev.key)) ? 0 : VirtualKeyOf(ev.key.keysym);
+    if (ev.type == SDL_MOUSEBUTTONDOWN || ev.type == SDL_MOUSEBUTTONUP)
+        return ev.button.button == SDL_BUTTON_LEFT ? VK_LBUTTON : 0;
+    return 0;
+}
+
+// Whether ev waits for the next pass: it releases a key pressed in this one, or comes after one that waits.
+bool HoldBack(const SDL_Event& ev, std::deque<SDL_Event>& held) {
+    bool down = false;
+    const int vk = EventKey(ev, down);
+    if (vk && down) s_PressPass[vk] = s_PassesBegun + 1;
+    if (held.empty() && !(vk && !down && s_PressPass[vk] == s_PassesBegun + 1)) return false;
+    held.push_back(ev);
+    return true;
+}
+
+// Turns the waiting SDL events (those held back from the last pass first) into messages and input state.
 void PumpEvents() {
     if (!win32::VideoStarted()) return;
     HWND hwnd = win32::MainWindow();
     const bool live = !PlatformMode().replayActive;
+    std::deque<SDL_Event> waiting, held;
+    waiting.swap(s_HeldBack);
     SDL_Event ev;
-    while (SDL_PollEvent(&ev)) {
+    for (;;) {
+        if (!waiting.empty()) {
+            ev = waiting.front();
+            waiting.pop_front();
+        } else if (!SDL_PollEvent(&ev)) {
+            break;
+        }
+        if (live && HoldBack(ev, held)) continue;
         switch (ev.type) {
         case SDL_QUIT:
             if (hwnd && !hwnd->destroyed) {
@@ -127,7 +165,7 @@ void PumpEvents() {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const bool down = ev.type == SDL_KEYDOWN;
-            if (down && ev.key.keysym.sym == SDLK_RETURN && (ev.key.keysym.mod & KMOD_ALT)) {
+            if (down && IsScreenToggle(ev.key)) {
                 if (!ev.key.repeat) ToggleFullScreen(hwnd);
                 break;
             }
@@ -157,6 +195,7 @@ void PumpEvents() {
             break;
         }
     }
+    s_HeldBack.swap(held);
     if (live && !PlatformMode().headless) win32::PollGamepad(s_PassesBegun);
     ReportPendingMouse();
 }
@@ -214,6 +253,9 @@ void ResetMessages() {
     s_MousePending = false;
     s_LastRecordedMouse = POINT{-1000000, -1000000};
     s_Focused = true;
+    s_HeldBack.clear();
+    for (long long& pass : s_PressPass)
+        pass = 0;
 }
 
 long long IdlePassesBegun() {

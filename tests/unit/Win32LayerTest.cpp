@@ -432,6 +432,25 @@ TEST_F(Win32LiveInput, LettersAreReadByTheirPlaceOnAnyLayout) {
         << text.str();
 }
 
+// A click or a tap whose press and release both come within one pass is seen: the press holds the button for
+// that pass and the release (with what follows it) waits for the next, which is also what is recorded.
+TEST_F(Win32LiveInput, APressAndItsReleaseInOnePassAreSeenInTurn) {
+    PushButton(true, 64, 48);
+    PushButton(false, 64, 48);
+    PushKey(SDLK_d, true); // after the release: waits with it
+    Pass();
+    EXPECT_TRUE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+    EXPECT_FALSE(GetAsyncKeyState('D') & 0x8000);
+    Pass();
+    EXPECT_FALSE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+    EXPECT_TRUE(GetAsyncKeyState('D') & 0x8000);
+    ReplayStop();
+    std::ifstream in(recordPath);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("0 down LBUTTON\n1 up LBUTTON\n1 down D\n"), std::string::npos) << text.str();
+}
+
 // A shown window that loses and regains the focus gets WM_KILLFOCUS and WM_SETFOCUS, and the recording keeps
 // both; a headless window has no focus to lose.
 TEST_F(Win32LiveInput, FocusChangesAreMessagesAndRecorded) {
