@@ -208,9 +208,11 @@ float Font::Width(const std::u32string& line, float px) const {
     for (size_t i = 0; i < line.size(); ++i) {
         int advance = 0, bearing = 0;
         stbtt_GetCodepointHMetrics(&m_Impl->info, (int)line[i], &advance, &bearing);
-        w += advance * scale;
+        w += static_cast<float>(advance) * scale;
         if (i + 1 < line.size())
-            w += stbtt_GetCodepointKernAdvance(&m_Impl->info, (int)line[i], (int)line[i + 1]) * scale;
+            w += static_cast<float>(
+                     stbtt_GetCodepointKernAdvance(&m_Impl->info, (int)line[i], (int)line[i + 1])) *
+                 scale;
     }
     return w;
 }
@@ -218,13 +220,13 @@ float Font::Width(const std::u32string& line, float px) const {
 float Font::Ascent(float px) const {
     int ascent = 0, descent = 0, gap = 0;
     stbtt_GetFontVMetrics(&m_Impl->info, &ascent, &descent, &gap);
-    return ascent * stbtt_ScaleForPixelHeight(&m_Impl->info, px);
+    return static_cast<float>(ascent) * stbtt_ScaleForPixelHeight(&m_Impl->info, px);
 }
 
 float Font::LineHeight(float px) const {
     int ascent = 0, descent = 0, gap = 0;
     stbtt_GetFontVMetrics(&m_Impl->info, &ascent, &descent, &gap);
-    return (ascent - descent + gap) * stbtt_ScaleForPixelHeight(&m_Impl->info, px);
+    return static_cast<float>(ascent - descent + gap) * stbtt_ScaleForPixelHeight(&m_Impl->info, px);
 }
 
 void Font::Draw(Canvas& canvas, const std::u32string& line, float x, float y, float px, uint32_t rgb) const {
@@ -236,7 +238,7 @@ void Font::Draw(Canvas& canvas, const std::u32string& line, float x, float y, fl
     for (size_t i = 0; i < line.size(); ++i) {
         const int cp = (int)line[i];
         const int left = (int)std::floor(pen);
-        const float shift = pen - left;
+        const float shift = pen - static_cast<float>(left);
         int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
         stbtt_GetCodepointBitmapBoxSubpixel(info, cp, scale, scale, shift, 0, &x0, &y0, &x1, &y1);
         const int gw = x1 - x0, gh = y1 - y0;
@@ -249,8 +251,9 @@ void Font::Draw(Canvas& canvas, const std::u32string& line, float x, float y, fl
         }
         int advance = 0, bearing = 0;
         stbtt_GetCodepointHMetrics(info, cp, &advance, &bearing);
-        pen += advance * scale;
-        if (i + 1 < line.size()) pen += stbtt_GetCodepointKernAdvance(info, cp, (int)line[i + 1]) * scale;
+        pen += static_cast<float>(advance) * scale;
+        if (i + 1 < line.size())
+            pen += static_cast<float>(stbtt_GetCodepointKernAdvance(info, cp, (int)line[i + 1])) * scale;
     }
 }
 
