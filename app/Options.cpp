@@ -238,7 +238,7 @@ std::string OptionsUsage() {
     std::string text = "usage: brinewisp [options]\n";
     for (const Flag& f : kFlags) {
         std::string left = f.name;
-        if (f.value) left = left + " " + f.value;
+        if (f.value) left.append(" ").append(f.value);
         left.resize(std::max<size_t>(left.size() + 1, 22), ' ');
         text += "  " + left + f.help + "\n";
     }

@@ -143,7 +143,8 @@ void Canvas::Fill(int x, int y, int width, int height, uint32_t rgb) {
     const int x0 = std::max(x, 0), y0 = std::max(y, 0);
     const int x1 = std::min(x + width, w), y1 = std::min(y + height, h);
     for (int yy = y0; yy < y1; ++yy)
-        std::fill(px.begin() + (size_t)yy * w + x0, px.begin() + (size_t)yy * w + std::max(x0, x1), rgb);
+        std::fill(px.begin() + static_cast<std::ptrdiff_t>((size_t)yy * w) + x0,
+                  px.begin() + static_cast<std::ptrdiff_t>((size_t)yy * w) + std::max(x0, x1), rgb);
 }
 
 void Canvas::Frame(int x, int y, int width, int height, int thick, uint32_t rgb) {
@@ -159,7 +160,8 @@ void Canvas::Blend(int x, int y, uint32_t rgb, int coverage) {
     uint32_t& p = px[(size_t)y * w + x];
     uint32_t out = 0;
     for (int shift = 0; shift <= 16; shift += 8) {
-        const int under = (p >> shift) & 0xFF, over = (rgb >> shift) & 0xFF;
+        const int under = static_cast<int>((p >> shift) & 0xFF),
+                  over = static_cast<int>((rgb >> shift) & 0xFF);
         out |= (uint32_t)((under * (255 - coverage) + over * coverage + 127) / 255) << shift;
     }
     p = out;
