@@ -26,10 +26,10 @@ float g_TerrainScale = 30.0f;
 namespace {
 
 constexpr float kTitlePitch = 1.0471976f; // 60 degrees
-constexpr float kRiseMax = 15.0f;        // the stage camera climbs at most this much
-constexpr float kRiseStep = 0.2f;        // per frame while a movement key is held
-constexpr float kSinkStep = 0.1f;        // per frame once the hold has run out
-constexpr int32_t kRiseHoldFrames = 250; // about four seconds
+constexpr float kRiseMax = 15.0f;         // the stage camera climbs at most this much
+constexpr float kRiseStep = 0.2f;         // per frame while a movement key is held
+constexpr float kSinkStep = 0.1f;         // per frame once the hold has run out
+constexpr int32_t kRiseHoldFrames = 250;  // about four seconds
 
 // The terrain mesh is the stage's collision model, stretched over the seabed.
 void SetTerrainMatrix() {

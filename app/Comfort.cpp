@@ -105,7 +105,8 @@ void DrawVolumeIndicator() {
     DrawPiece(kCardRect, x, y, opacity);
     const int lit = (s.volume + kVolumeStep / 2) / kVolumeStep;
     for (int i = 0; i < lit; ++i)
-        DrawPiece(kLitSlotRect, x + kFirstSlotX + kSlotStep * i, y + kSlotY, s.muted ? opacity / 3 : opacity);
+        DrawPiece(kLitSlotRect, x + kFirstSlotX + kSlotStep * static_cast<float>(i), y + kSlotY,
+                  s.muted ? opacity / 3 : opacity);
     if (s.muted) DrawPiece(kCrossRect, x + kCrossX, y + kSlotY, opacity);
 }
 

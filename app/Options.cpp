@@ -238,14 +238,15 @@ std::string OptionsUsage() {
     std::string text = "usage: brinewisp [options]\n";
     for (const Flag& f : kFlags) {
         std::string left = f.name;
-        if (f.value) left = left + " " + f.value;
+        if (f.value) left.append(" ").append(f.value);
         left.resize(std::max<size_t>(left.size() + 1, 22), ' ');
         text += "  " + left + f.help + "\n";
     }
-    return text + "Replay lines: <pass> down|up KEY, <pass> mouse X Y, <pass> window-mouse X Y, <pass> close,\n"
-                  "<pass> focus out|in; KEY is one of W A S D P M MINUS EQUALS LEFT RIGHT RETURN ESCAPE\n"
-                  "LBUTTON; X Y are 640 x 480 client coordinates (window-mouse: of the window's whole\n"
-                  "client area, bars included).\n";
+    return text +
+           "Replay lines: <pass> down|up KEY, <pass> mouse X Y, <pass> window-mouse X Y, <pass> close,\n"
+           "<pass> focus out|in; KEY is one of W A S D P M MINUS EQUALS LEFT RIGHT RETURN ESCAPE\n"
+           "LBUTTON; X Y are 640 x 480 client coordinates (window-mouse: of the window's whole\n"
+           "client area, bars included).\n";
 }
 
 ParseOutcome ParseOptions(const std::vector<std::string>& args, Options& out, std::string& error) {

@@ -115,8 +115,11 @@ void ParseSettings(std::istream& in, const std::string& name, SettingsFile& out,
             out.values.*k->field = v;
         } else {
             out.values.*k->field = Settings().*k->field;
-            warnings += where + key + " takes " + Accepted(*k) + ", not '" + value + "'; using " +
-                        ValueText(*k, out.values.*k->field) + "\n";
+            warnings.append(where).append(key).append(" takes ").append(Accepted(*k)).append(", not '");
+            warnings.append(value)
+                .append("'; using ")
+                .append(ValueText(*k, out.values.*k->field))
+                .append("\n");
         }
     }
     out.read = out.values;

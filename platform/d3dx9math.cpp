@@ -4,7 +4,8 @@
 #include <cstring>
 
 D3DXMATRIX::D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23, float m24,
-                       float m31, float m32, float m33, float m34, float m41, float m42, float m43, float m44) {
+                       float m31, float m32, float m33, float m34, float m41, float m42, float m43,
+                       float m44) {
     _11 = m11, _12 = m12, _13 = m13, _14 = m14;
     _21 = m21, _22 = m22, _23 = m23, _24 = m24;
     _31 = m31, _32 = m32, _33 = m33, _34 = m34;
@@ -22,7 +23,9 @@ D3DXMATRIX& D3DXMATRIX::operator*=(const D3DXMATRIX& o) {
     return *this;
 }
 
-bool D3DXMATRIX::operator==(const D3DXMATRIX& o) const { return std::memcmp(m, o.m, sizeof(m)) == 0; }
+bool D3DXMATRIX::operator==(const D3DXMATRIX& o) const {
+    return std::memcmp(m, o.m, sizeof(m)) == 0;
+}
 
 D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* out) {
     *out = D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
@@ -33,8 +36,8 @@ D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXM
     D3DXMATRIX r; // out may alias a or b
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            r.m[i][j] =
-                a->m[i][0] * b->m[0][j] + a->m[i][1] * b->m[1][j] + a->m[i][2] * b->m[2][j] + a->m[i][3] * b->m[3][j];
+            r.m[i][j] = a->m[i][0] * b->m[0][j] + a->m[i][1] * b->m[1][j] + a->m[i][2] * b->m[2][j] +
+                        a->m[i][3] * b->m[3][j];
     *out = r;
     return out;
 }
@@ -72,7 +75,8 @@ D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, float a) {
 D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMATRIX* mat) {
     // Cofactor expansion in double precision; general 4x4 (projection matrices included).
     double a[16], inv[16];
-    for (int i = 0; i < 16; ++i) a[i] = (&mat->_11)[i];
+    for (int i = 0; i < 16; ++i)
+        a[i] = (&mat->_11)[i];
     inv[0] = a[5] * a[10] * a[15] - a[5] * a[11] * a[14] - a[9] * a[6] * a[15] + a[9] * a[7] * a[14] +
              a[13] * a[6] * a[11] - a[13] * a[7] * a[10];
     inv[4] = -a[4] * a[10] * a[15] + a[4] * a[11] * a[14] + a[8] * a[6] * a[15] - a[8] * a[7] * a[14] -
@@ -109,7 +113,8 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMAT
     if (determinant) *determinant = (float)det;
     if (det == 0.0) return nullptr;
     double id = 1.0 / det;
-    for (int i = 0; i < 16; ++i) (&out->_11)[i] = (float)(inv[i] * id);
+    for (int i = 0; i < 16; ++i)
+        (&out->_11)[i] = (float)(inv[i] * id);
     return out;
 }
 
@@ -135,8 +140,9 @@ D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovy, float aspect
 
 D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
     float x = v->x, y = v->y, z = v->z;
-    *out = D3DXVECTOR4(x * m->_11 + y * m->_21 + z * m->_31 + m->_41, x * m->_12 + y * m->_22 + z * m->_32 + m->_42,
-                       x * m->_13 + y * m->_23 + z * m->_33 + m->_43, x * m->_14 + y * m->_24 + z * m->_34 + m->_44);
+    *out = D3DXVECTOR4(
+        x * m->_11 + y * m->_21 + z * m->_31 + m->_41, x * m->_12 + y * m->_22 + z * m->_32 + m->_42,
+        x * m->_13 + y * m->_23 + z * m->_33 + m->_43, x * m->_14 + y * m->_24 + z * m->_34 + m->_44);
     return out;
 }
 
@@ -169,12 +175,18 @@ D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVEC
     return out;
 }
 
-float D3DXVec3LengthSq(const D3DXVECTOR3* v) { return v->x * v->x + v->y * v->y + v->z * v->z; }
-float D3DXVec3Length(const D3DXVECTOR3* v) { return std::sqrt(D3DXVec3LengthSq(v)); }
-float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
+float D3DXVec3LengthSq(const D3DXVECTOR3* v) {
+    return v->x * v->x + v->y * v->y + v->z * v->z;
+}
+float D3DXVec3Length(const D3DXVECTOR3* v) {
+    return std::sqrt(D3DXVec3LengthSq(v));
+}
+float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
+    return a->x * b->x + a->y * b->y + a->z * b->z;
+}
 
-D3DXVECTOR3* D3DXVec3Unproject(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT9* vp, const D3DXMATRIX* proj,
-                               const D3DXMATRIX* view, const D3DXMATRIX* world) {
+D3DXVECTOR3* D3DXVec3Unproject(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DVIEWPORT9* vp,
+                               const D3DXMATRIX* proj, const D3DXMATRIX* view, const D3DXMATRIX* world) {
     D3DXMATRIX m;
     D3DXMatrixIdentity(&m);
     if (world) m *= *world;
@@ -192,8 +204,8 @@ D3DXVECTOR3* D3DXVec3Unproject(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3D
     return D3DXVec3TransformCoord(out, &ndc, &inv);
 }
 
-BOOL D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2, const D3DXVECTOR3* rayPos,
-                      const D3DXVECTOR3* rayDir, float* u, float* v, float* dist) {
+BOOL D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2,
+                      const D3DXVECTOR3* rayPos, const D3DXVECTOR3* rayDir, float* u, float* v, float* dist) {
     // Moller-Trumbore without back-face rejection.
     D3DXVECTOR3 e1 = *p1 - *p0, e2 = *p2 - *p0, pv, tv, qv;
     D3DXVec3Cross(&pv, rayDir, &e2);

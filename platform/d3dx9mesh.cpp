@@ -143,7 +143,7 @@ class Mesh final : public ID3DXMesh {
             if (m_Layout.tex0 < 0) glVertexAttrib4f(2, 0, 0, 0, 1);
             if (m_Layout.diffuse < 0) glVertexAttrib4f(3, 1, 1, 1, 1);
             glDrawElements(GL_TRIANGLES, (GLsizei)(r.faceCount * 3), GL_UNSIGNED_SHORT,
-                           (const void*)(uintptr_t)(r.firstFace * 3 * sizeof(WORD)));
+                           (const void*)(uintptr_t)(static_cast<size_t>(r.firstFace * 3) * sizeof(WORD)));
             BridgeCountTriangles(m_Device, r.faceCount);
             glBindVertexArray(0);
             break;

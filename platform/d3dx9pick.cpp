@@ -31,7 +31,7 @@ HRESULT D3DXIntersect(ID3DXMesh* mesh, const D3DXVECTOR3* rayPos, const D3DXVECT
     bool any = false;
     D3DXINTERSECTINFO best{};
     for (DWORD f = 0; f < faces; ++f) {
-        WORD a = indices[f * 3], b = indices[f * 3 + 1], c = indices[f * 3 + 2];
+        WORD a = indices[static_cast<size_t>(f * 3)], b = indices[f * 3 + 1], c = indices[f * 3 + 2];
         if (a >= vertices || b >= vertices || c >= vertices) continue; // a broken face hits nothing
         D3DXVECTOR3 pa = position(a), pb = position(b), pc = position(c);
         D3DXINTERSECTINFO info{f, 0.0f, 0.0f, 0.0f};

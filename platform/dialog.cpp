@@ -90,7 +90,7 @@ std::vector<std::u32string> Wrap(const Font& font, const std::u32string& text, f
 void Disc(Canvas& canvas, float cx, float cy, float r, uint32_t rgb) {
     for (int y = (int)(cy - r) - 1; y <= (int)(cy + r) + 1; ++y)
         for (int x = (int)(cx - r) - 1; x <= (int)(cx + r) + 1; ++x) {
-            const float d = std::hypot(x + 0.5f - cx, y + 0.5f - cy);
+            const float d = std::hypot(static_cast<float>(x) + 0.5f - cx, static_cast<float>(y) + 0.5f - cy);
             canvas.Blend(x, y, rgb, (int)std::lround(std::clamp(r - d + 0.5f, 0.0f, 1.0f) * 255));
         }
 }
@@ -98,7 +98,8 @@ void Disc(Canvas& canvas, float cx, float cy, float r, uint32_t rgb) {
 void DrawCentred(Canvas& canvas, const Font& font, const std::u32string& text, int x, int y, int w, int h,
                  float px, uint32_t rgb) {
     const float capTop = font.Ascent(px) * 0.72f; // about the height of a capital
-    font.Draw(canvas, text, x + (w - font.Width(text, px)) / 2, y + (h + capTop) / 2, px, rgb);
+    font.Draw(canvas, text, static_cast<float>(x) + (static_cast<float>(w) - font.Width(text, px)) / 2,
+              static_cast<float>(y) + (static_cast<float>(h) + capTop) / 2, px, rgb);
 }
 
 } // namespace
@@ -231,8 +232,9 @@ void Box::Paint(Canvas& canvas) const {
     DrawCentred(canvas, m_Font, m_Spec.error ? U"!" : U"?", kPad, kPad, kMark, kMark, 22.0f, kWhite);
     const float lineH = std::ceil(m_Font.LineHeight(kTextPx));
     for (size_t i = 0; i < m_Lines.size(); ++i)
-        m_Font.Draw(canvas, m_Lines[i], (float)m_TextX, m_TextY + m_Font.Ascent(kTextPx) + i * lineH, kTextPx,
-                    kInk);
+        m_Font.Draw(canvas, m_Lines[i], (float)m_TextX,
+                    static_cast<float>(m_TextY) + m_Font.Ascent(kTextPx) + static_cast<float>(i) * lineH,
+                    kTextPx, kInk);
     for (size_t i = 0; i < m_Controls.size(); ++i) {
         const Control& c = m_Controls[i];
         const bool focused = (int)i == m_Focus;
@@ -242,7 +244,9 @@ void Box::Paint(Canvas& canvas) const {
             canvas.Frame(c.x, ty, kTick, kTick, 1, focused ? kFocus : 0x6A6A6A);
             if (m_Ticked) canvas.Fill(c.x + 3, ty + 3, kTick - 6, kTick - 6, kFocus);
             const int labelX = c.x + kTick + kTickGap;
-            m_Font.Draw(canvas, c.label, (float)labelX, c.y + (c.h + m_Font.Ascent(kButtonPx) * 0.72f) / 2,
+            m_Font.Draw(canvas, c.label, (float)labelX,
+                        static_cast<float>(c.y) +
+                            (static_cast<float>(c.h) + m_Font.Ascent(kButtonPx) * 0.72f) / 2,
                         kButtonPx, kInk);
             if (focused) canvas.Frame(labelX - 3, c.y + 3, c.w - kTick - kTickGap + 2, c.h - 6, 1, kFocus);
             continue;

@@ -143,7 +143,8 @@ void Canvas::Fill(int x, int y, int width, int height, uint32_t rgb) {
     const int x0 = std::max(x, 0), y0 = std::max(y, 0);
     const int x1 = std::min(x + width, w), y1 = std::min(y + height, h);
     for (int yy = y0; yy < y1; ++yy)
-        std::fill(px.begin() + (size_t)yy * w + x0, px.begin() + (size_t)yy * w + std::max(x0, x1), rgb);
+        std::fill(px.begin() + static_cast<std::ptrdiff_t>((size_t)yy * w) + x0,
+                  px.begin() + static_cast<std::ptrdiff_t>((size_t)yy * w) + std::max(x0, x1), rgb);
 }
 
 void Canvas::Frame(int x, int y, int width, int height, int thick, uint32_t rgb) {
@@ -159,7 +160,8 @@ void Canvas::Blend(int x, int y, uint32_t rgb, int coverage) {
     uint32_t& p = px[(size_t)y * w + x];
     uint32_t out = 0;
     for (int shift = 0; shift <= 16; shift += 8) {
-        const int under = (p >> shift) & 0xFF, over = (rgb >> shift) & 0xFF;
+        const int under = static_cast<int>((p >> shift) & 0xFF),
+                  over = static_cast<int>((rgb >> shift) & 0xFF);
         out |= (uint32_t)((under * (255 - coverage) + over * coverage + 127) / 255) << shift;
     }
     p = out;
@@ -208,9 +210,11 @@ float Font::Width(const std::u32string& line, float px) const {
     for (size_t i = 0; i < line.size(); ++i) {
         int advance = 0, bearing = 0;
         stbtt_GetCodepointHMetrics(&m_Impl->info, (int)line[i], &advance, &bearing);
-        w += advance * scale;
+        w += static_cast<float>(advance) * scale;
         if (i + 1 < line.size())
-            w += stbtt_GetCodepointKernAdvance(&m_Impl->info, (int)line[i], (int)line[i + 1]) * scale;
+            w += static_cast<float>(
+                     stbtt_GetCodepointKernAdvance(&m_Impl->info, (int)line[i], (int)line[i + 1])) *
+                 scale;
     }
     return w;
 }
@@ -218,13 +222,13 @@ float Font::Width(const std::u32string& line, float px) const {
 float Font::Ascent(float px) const {
     int ascent = 0, descent = 0, gap = 0;
     stbtt_GetFontVMetrics(&m_Impl->info, &ascent, &descent, &gap);
-    return ascent * stbtt_ScaleForPixelHeight(&m_Impl->info, px);
+    return static_cast<float>(ascent) * stbtt_ScaleForPixelHeight(&m_Impl->info, px);
 }
 
 float Font::LineHeight(float px) const {
     int ascent = 0, descent = 0, gap = 0;
     stbtt_GetFontVMetrics(&m_Impl->info, &ascent, &descent, &gap);
-    return (ascent - descent + gap) * stbtt_ScaleForPixelHeight(&m_Impl->info, px);
+    return static_cast<float>(ascent - descent + gap) * stbtt_ScaleForPixelHeight(&m_Impl->info, px);
 }
 
 void Font::Draw(Canvas& canvas, const std::u32string& line, float x, float y, float px, uint32_t rgb) const {
@@ -236,7 +240,7 @@ void Font::Draw(Canvas& canvas, const std::u32string& line, float x, float y, fl
     for (size_t i = 0; i < line.size(); ++i) {
         const int cp = (int)line[i];
         const int left = (int)std::floor(pen);
-        const float shift = pen - left;
+        const float shift = pen - static_cast<float>(left);
         int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
         stbtt_GetCodepointBitmapBoxSubpixel(info, cp, scale, scale, shift, 0, &x0, &y0, &x1, &y1);
         const int gw = x1 - x0, gh = y1 - y0;
@@ -249,8 +253,9 @@ void Font::Draw(Canvas& canvas, const std::u32string& line, float x, float y, fl
         }
         int advance = 0, bearing = 0;
         stbtt_GetCodepointHMetrics(info, cp, &advance, &bearing);
-        pen += advance * scale;
-        if (i + 1 < line.size()) pen += stbtt_GetCodepointKernAdvance(info, cp, (int)line[i + 1]) * scale;
+        pen += static_cast<float>(advance) * scale;
+        if (i + 1 < line.size())
+            pen += static_cast<float>(stbtt_GetCodepointKernAdvance(info, cp, (int)line[i + 1])) * scale;
     }
 }
 

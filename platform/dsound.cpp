@@ -352,8 +352,8 @@ class SoundBuffer final : public IDirectSoundBuffer8 {
                 const int16_t* src = pcm.data() + 2 * m_Pos;
                 float* dst = accum + 2 * done;
                 for (size_t i = 0; i < n; ++i) {
-                    dst[2 * i] += src[2 * i] * gl;
-                    dst[2 * i + 1] += src[2 * i + 1] * gr;
+                    dst[2 * i] += static_cast<float>(src[2 * i]) * gl;
+                    dst[2 * i + 1] += static_cast<float>(src[2 * i + 1]) * gr;
                 }
             }
             done += n;

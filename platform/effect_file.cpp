@@ -127,7 +127,7 @@ bool ParseState(const std::vector<std::string>& words, EffectPassState* st, std:
             return false;
         }
         if (!ok) {
-            *why = "bad value '" + value + "' for state '" + key + "'";
+            why->assign("bad value '").append(value).append("' for state '").append(key).append("'");
             return false;
         }
     }

@@ -37,10 +37,10 @@ GLenum GlBlend(DWORD d3dBlend) {
 }
 
 void ColorToFloats(D3DCOLOR c, float* out) {
-    out[0] = ((c >> 16) & 0xFF) / 255.0f;
-    out[1] = ((c >> 8) & 0xFF) / 255.0f;
-    out[2] = (c & 0xFF) / 255.0f;
-    out[3] = ((c >> 24) & 0xFF) / 255.0f;
+    out[0] = static_cast<float>((c >> 16) & 0xFF) / 255.0f;
+    out[1] = static_cast<float>((c >> 8) & 0xFF) / 255.0f;
+    out[2] = static_cast<float>(c & 0xFF) / 255.0f;
+    out[3] = static_cast<float>((c >> 24) & 0xFF) / 255.0f;
 }
 
 std::string ShaderLog(GLuint shader) {

@@ -512,8 +512,8 @@ void GlRenderer::UploadUniforms(Program& p, const DrawKey& k) {
         glUniform3f(loc.fogParams, k.fogStart, k.fogEnd, k.fogDensity);
     }
     if (k.lighting && (all || !u.lighting || u.globalAmbient != k.globalAmbient ||
-                       std::memcmp(&u.material, &k.material, sizeof k.material) ||
-                       std::memcmp(u.lights, k.lights, sizeof k.lights))) {
+                       std::memcmp(&u.material, &k.material, sizeof k.material) != 0 ||
+                       std::memcmp(u.lights, k.lights, sizeof k.lights) != 0)) {
         float ga[4];
         ColorOf(k.globalAmbient, ga);
         glUniform3fv(loc.globalAmbient, 1, ga);

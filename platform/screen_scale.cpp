@@ -12,10 +12,12 @@ PictureRect FitPicture(int width, int height) {
     // Whole pixels, rounded to the nearest: 4:3 seldom divides the area exactly.
     if ((long long)width * kPictureHeight >= (long long)height * kPictureWidth) {
         r.h = height;
-        r.w = int(((long long)height * kPictureWidth * 2 + kPictureHeight) / (2 * kPictureHeight));
+        r.w = int(((long long)height * kPictureWidth * 2 + kPictureHeight) /
+                  static_cast<long long>(2 * kPictureHeight));
     } else {
         r.w = width;
-        r.h = int(((long long)width * kPictureHeight * 2 + kPictureWidth) / (2 * kPictureWidth));
+        r.h = int(((long long)width * kPictureHeight * 2 + kPictureWidth) /
+                  static_cast<long long>(2 * kPictureWidth));
     }
     r.x = (width - r.w) / 2;
     r.y = (height - r.h) / 2;

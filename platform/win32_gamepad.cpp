@@ -22,7 +22,7 @@ float s_PointerX = 0.0f, s_PointerY = 0.0f; // where the pad's pointer is, in pi
 const int kPadKeys[] = {'W', 'A', 'S', 'D', VK_LBUTTON, VK_RETURN, VK_ESCAPE};
 
 float Axis(SDL_GameControllerAxis axis) {
-    return std::max(-1.0f, SDL_GameControllerGetAxis(s_Pad, axis) / 32767.0f);
+    return std::max(-1.0f, static_cast<float>(SDL_GameControllerGetAxis(s_Pad, axis)) / 32767.0f);
 }
 
 bool Button(SDL_GameControllerButton button) {

@@ -576,7 +576,8 @@ void CJelly::FollowerShoot() {
     }
     if (m_FireState == kFireIdle) {
         m_FireState = kFireStagger;
-        m_ShotDelay = (float)(kStaggerFrames / (n + 1) * g_FirePhase);
+        const int32_t delay = kStaggerFrames / (n + 1) * g_FirePhase; // whole frames
+        m_ShotDelay = static_cast<float>(delay);
         g_FirePhase = (g_FirePhase + 1) % (n + 1);
     }
     if (m_FireState == kFireStagger) {

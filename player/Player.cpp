@@ -38,7 +38,6 @@ constexpr float kMaxTurn = 10.0f;       // degrees a frame
 constexpr float kBobStep = 0.03f;       // bobbing phase per frame
 constexpr float kBobHeight = 3.0f;      // half the bobbing's rise
 constexpr float kShadowHalf = 5.0f;     // half the shadow's side at the bottom of the bob
-constexpr float kShadowY = 0.1f;        // the shadow's height in the quad
 constexpr D3DCOLOR kShadowColor = 0xB4000000;
 constexpr float kTentacleRoot = 1.5f;  // the tentacles' roots around the body centre
 constexpr int32_t kTentaclePeriod = 2; // frames between two entries of a tentacle's history

@@ -75,7 +75,7 @@ bool WallSlide(D3DXVECTOR3& p, float headingDeg) {
     LPVOID idata = nullptr, vdata = nullptr;
     if (FAILED(mesh->LockIndexBuffer(D3DLOCK_READONLY, &idata))) return false;
     const WORD* idx = static_cast<const WORD*>(idata);
-    WORD i0 = idx[face * 3], i1 = idx[face * 3 + 1], i2 = idx[face * 3 + 2];
+    WORD i0 = idx[static_cast<size_t>(face * 3)], i1 = idx[face * 3 + 1], i2 = idx[face * 3 + 2];
     mesh->UnlockIndexBuffer();
     if (FAILED(mesh->LockVertexBuffer(D3DLOCK_READONLY, &vdata))) return false;
     const DWORD stride = mesh->GetNumBytesPerVertex();

@@ -12,7 +12,6 @@
 
 namespace {
 
-
 // Where the two blossoms stand, whatever the flower's own place.
 const D3DXVECTOR3 kBlossomPos[2] = {D3DXVECTOR3(-320.0f, 0.0f, 125.0f), D3DXVECTOR3(265.0f, 0.0f, -38.0f)};
 const float kRootHeight = 4.5f;
@@ -228,8 +227,8 @@ void CFlower::Draw() {
             DrawMesh(g_MeshRootSoul, world, 0);
         }
         for (float turn : kPetalTurns) {
-            const D3DXMATRIX world = MatScaling(b.PetalScale) * MatRotationX(b.PetalAngle) * MatRotationY(turn) *
-                                     MatTranslation(b.Pos.x, b.Pos.y, b.Pos.z);
+            const D3DXMATRIX world = MatScaling(b.PetalScale) * MatRotationX(b.PetalAngle) *
+                                     MatRotationY(turn) * MatTranslation(b.Pos.x, b.Pos.y, b.Pos.z);
             SetWorld(world);
             DrawMeshColored(g_MeshPetal, world, b.Color, 8);
         }

@@ -130,10 +130,10 @@ void CWakame::DrawAlpha() {
     g_pDevice->SetTexture(0, g_pTexWakame);
     g_pDevice->SetFVF(D3DFVF_VERTEX3D);
     for (int s = 0; s < 4; ++s) {
-        const float top = 20.0f - 4.0f * s;
-        const float bottom = 16.0f - 4.0f * s;
-        const float vTop = s * 0.25f;
-        const float vBottom = (s + 1) * 0.25f;
+        const float top = 20.0f - 4.0f * static_cast<float>(s);
+        const float bottom = 16.0f - 4.0f * static_cast<float>(s);
+        const float vTop = static_cast<float>(s) * 0.25f;
+        const float vBottom = static_cast<float>(s + 1) * 0.25f;
         m_Strip[0].x = m_Sway[s] - 10.0f;
         m_Strip[1].x = m_Sway[s] + 10.0f;
         m_Strip[2].x = m_Sway[s + 1] + 10.0f;

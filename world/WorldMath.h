@@ -30,13 +30,17 @@ inline D3DXMATRIX MatTranslation(float x, float y, float z) {
     D3DXMatrixTranslation(&m, x, y, z);
     return m;
 }
-inline D3DXMATRIX MatTranslation(const D3DXVECTOR3& p) { return MatTranslation(p.x, p.y, p.z); }
+inline D3DXMATRIX MatTranslation(const D3DXVECTOR3& p) {
+    return MatTranslation(p.x, p.y, p.z);
+}
 inline D3DXMATRIX MatScaling(float x, float y, float z) {
     D3DXMATRIX m;
     D3DXMatrixScaling(&m, x, y, z);
     return m;
 }
-inline D3DXMATRIX MatScaling(const D3DXVECTOR3& s) { return MatScaling(s.x, s.y, s.z); }
+inline D3DXMATRIX MatScaling(const D3DXVECTOR3& s) {
+    return MatScaling(s.x, s.y, s.z);
+}
 inline D3DXMATRIX MatRotationX(float degrees) {
     D3DXMATRIX m;
     D3DXMatrixRotationX(&m, degrees * kDegToRad);

@@ -4,8 +4,8 @@
 #include "wintypes.h"
 
 typedef DWORD D3DCOLOR;
-#define D3DCOLOR_ARGB(a, r, g, b)                                                                         \
-    ((D3DCOLOR)((((a) & 0xff) << 24) | (((r) & 0xff) << 16) | (((g) & 0xff) << 8) | ((b) & 0xff)))
+#define D3DCOLOR_ARGB(a, r, g, b)                                                                            \
+    ((D3DCOLOR)((((a)&0xff) << 24) | (((r)&0xff) << 16) | (((g)&0xff) << 8) | ((b)&0xff)))
 #define D3DCOLOR_XRGB(r, g, b) D3DCOLOR_ARGB(0xff, r, g, b)
 
 struct D3DVECTOR {
@@ -194,7 +194,12 @@ enum D3DTEXTUREOP {
 #define D3DTA_COMPLEMENT 0x00000010
 #define D3DTA_ALPHAREPLICATE 0x00000020
 
-enum D3DTEXTUREFILTERTYPE { D3DTEXF_NONE = 0, D3DTEXF_POINT = 1, D3DTEXF_LINEAR = 2, D3DTEXF_ANISOTROPIC = 3 };
+enum D3DTEXTUREFILTERTYPE {
+    D3DTEXF_NONE = 0,
+    D3DTEXF_POINT = 1,
+    D3DTEXF_LINEAR = 2,
+    D3DTEXF_ANISOTROPIC = 3
+};
 
 enum D3DBLEND {
     D3DBLEND_ZERO = 1,
@@ -269,8 +274,18 @@ enum D3DDEVTYPE { D3DDEVTYPE_HAL = 1, D3DDEVTYPE_REF = 2 };
 #define D3D_SDK_VERSION 32
 
 // Vertex declarations.
-enum D3DDECLTYPE { D3DDECLTYPE_FLOAT2 = 1, D3DDECLTYPE_FLOAT3 = 2, D3DDECLTYPE_D3DCOLOR = 4, D3DDECLTYPE_UNUSED = 17 };
-enum D3DDECLUSAGE { D3DDECLUSAGE_POSITION = 0, D3DDECLUSAGE_NORMAL = 3, D3DDECLUSAGE_TEXCOORD = 5, D3DDECLUSAGE_COLOR = 10 };
+enum D3DDECLTYPE {
+    D3DDECLTYPE_FLOAT2 = 1,
+    D3DDECLTYPE_FLOAT3 = 2,
+    D3DDECLTYPE_D3DCOLOR = 4,
+    D3DDECLTYPE_UNUSED = 17
+};
+enum D3DDECLUSAGE {
+    D3DDECLUSAGE_POSITION = 0,
+    D3DDECLUSAGE_NORMAL = 3,
+    D3DDECLUSAGE_TEXCOORD = 5,
+    D3DDECLUSAGE_COLOR = 10
+};
 enum D3DDECLMETHOD { D3DDECLMETHOD_DEFAULT = 0 };
 struct D3DVERTEXELEMENT9 {
     WORD Stream;
@@ -280,7 +295,8 @@ struct D3DVERTEXELEMENT9 {
     BYTE Usage;
     BYTE UsageIndex;
 };
-#define D3DDECL_END() {0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0}
+#define D3DDECL_END()                                                                                        \
+    { 0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0 }
 
 // Lock flags and errors used by the mesh and sound layers.
 #define D3DLOCK_READONLY 0x00000010

@@ -14,20 +14,38 @@ struct D3DXVECTOR3 : public D3DVECTOR {
     D3DXVECTOR3(float x_, float y_, float z_) { x = x_, y = y_, z = z_; }
     D3DXVECTOR3(const D3DVECTOR& v) { x = v.x, y = v.y, z = v.z; }
 
-    D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) { x += v.x, y += v.y, z += v.z; return *this; }
-    D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) { x -= v.x, y -= v.y, z -= v.z; return *this; }
-    D3DXVECTOR3& operator*=(float f) { x *= f, y *= f, z *= f; return *this; }
-    D3DXVECTOR3& operator/=(float f) { float i = 1.0f / f; x *= i, y *= i, z *= i; return *this; }
+    D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) {
+        x += v.x, y += v.y, z += v.z;
+        return *this;
+    }
+    D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) {
+        x -= v.x, y -= v.y, z -= v.z;
+        return *this;
+    }
+    D3DXVECTOR3& operator*=(float f) {
+        x *= f, y *= f, z *= f;
+        return *this;
+    }
+    D3DXVECTOR3& operator/=(float f) {
+        float i = 1.0f / f;
+        x *= i, y *= i, z *= i;
+        return *this;
+    }
     D3DXVECTOR3 operator+() const { return *this; }
     D3DXVECTOR3 operator-() const { return D3DXVECTOR3(-x, -y, -z); }
     D3DXVECTOR3 operator+(const D3DXVECTOR3& v) const { return D3DXVECTOR3(x + v.x, y + v.y, z + v.z); }
     D3DXVECTOR3 operator-(const D3DXVECTOR3& v) const { return D3DXVECTOR3(x - v.x, y - v.y, z - v.z); }
     D3DXVECTOR3 operator*(float f) const { return D3DXVECTOR3(x * f, y * f, z * f); }
-    D3DXVECTOR3 operator/(float f) const { float i = 1.0f / f; return D3DXVECTOR3(x * i, y * i, z * i); }
+    D3DXVECTOR3 operator/(float f) const {
+        float i = 1.0f / f;
+        return D3DXVECTOR3(x * i, y * i, z * i);
+    }
     bool operator==(const D3DXVECTOR3& v) const { return x == v.x && y == v.y && z == v.z; }
     bool operator!=(const D3DXVECTOR3& v) const { return !(*this == v); }
 };
-inline D3DXVECTOR3 operator*(float f, const D3DXVECTOR3& v) { return v * f; }
+inline D3DXVECTOR3 operator*(float f, const D3DXVECTOR3& v) {
+    return v * f;
+}
 
 struct D3DXVECTOR4 {
     float x, y, z, w;
@@ -47,8 +65,8 @@ struct D3DXCOLOR {
 struct D3DXMATRIX : public D3DMATRIX {
     D3DXMATRIX() = default;
     D3DXMATRIX(const D3DMATRIX& o) : D3DMATRIX(o) {}
-    D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23, float m24, float m31,
-               float m32, float m33, float m34, float m41, float m42, float m43, float m44);
+    D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23, float m24,
+               float m31, float m32, float m33, float m34, float m41, float m42, float m43, float m44);
     float& operator()(UINT row, UINT col) { return m[row][col]; }
     float operator()(UINT row, UINT col) const { return m[row][col]; }
     operator float*() { return &_11; }
@@ -89,5 +107,5 @@ D3DXVECTOR3* D3DXVec3Unproject(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3D
                                const D3DXMATRIX* proj, const D3DXMATRIX* view, const D3DXMATRIX* world);
 // Ray against one triangle; both faces count. u and v weigh p1 and p2; dist is along dir (hits behind the
 // origin do not count).
-BOOL D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2, const D3DXVECTOR3* rayPos,
-                      const D3DXVECTOR3* rayDir, float* u, float* v, float* dist);
+BOOL D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2,
+                      const D3DXVECTOR3* rayPos, const D3DXVECTOR3* rayDir, float* u, float* v, float* dist);

@@ -12,7 +12,7 @@ struct SDL_Window;
 struct HWND__ {
     SDL_Window* sdl = nullptr;
     WNDPROC proc = nullptr;
-    int x = 0, y = 0;              // client origin on the screen (windows without an SDL window)
+    int x = 0, y = 0; // client origin on the screen (windows without an SDL window)
     int width = kPictureWidth, height = kPictureHeight; // client size (windows without an SDL window)
     bool fullScreen = false;
     bool destroyed = false;

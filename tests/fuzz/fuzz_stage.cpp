@@ -45,7 +45,8 @@ void WriteSeeds(const fs::path& dir) {
            "10,1,1,1\n11,2,2,2\n12,3,3,3\n13,4,4,4\n14,5,5,5\n30,6,0,6\n31,7,0,7\n32,8,0,8\n33,9,0,9\n"
            "99,0,0,0\n-1,0,0,0\n2147483647,0,0,0\n";
     // Strays whose home lies beyond what an int holds (their home square once overflowed).
-    std::ofstream(dir / "far.csv", std::ios::binary) << "code,x,y,z\n0,2147483647,0,0\n0,-3e9,5,3e9\n1,4e38,5,-4e38\n";
+    std::ofstream(dir / "far.csv", std::ios::binary)
+        << "code,x,y,z\n0,2147483647,0,0\n0,-3e9,5,3e9\n1,4e38,5,-4e38\n";
 }
 
 void StageFrame() {

@@ -82,7 +82,8 @@ TEST(Math, InverseOfProductAndSingular) {
     ASSERT_NE(D3DXMatrixInverse(&inv, nullptr, &m), nullptr);
     id = m * inv;
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) EXPECT_NEAR(id.m[i][j], i == j ? 1.0f : 0.0f, 1e-5f);
+        for (int j = 0; j < 4; ++j)
+            EXPECT_NEAR(id.m[i][j], i == j ? 1.0f : 0.0f, 1e-5f);
     D3DXMATRIX zero;
     D3DXMatrixScaling(&zero, 1, 0, 1);
     D3DXMATRIX keep = inv;

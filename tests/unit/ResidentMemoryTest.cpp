@@ -13,8 +13,7 @@
 TEST(ResidentMemory, TraceRssIsAFlagWithoutAValue) {
     Options o;
     std::string err;
-    ASSERT_EQ(ParseOptions({"--no-render", "--trace-rss", "--trace", "t.jsonl"}, o, err),
-              ParseOutcome::Run)
+    ASSERT_EQ(ParseOptions({"--no-render", "--trace-rss", "--trace", "t.jsonl"}, o, err), ParseOutcome::Run)
         << err;
     EXPECT_TRUE(o.traceRss);
     ASSERT_EQ(ParseOptions({"--trace", "t.jsonl"}, o, err), ParseOutcome::Run);

@@ -15,8 +15,8 @@ namespace {
 ID3DXMesh* WallMesh(const std::vector<std::pair<D3DXVECTOR2, D3DXVECTOR2>>& walls) {
     ID3DXMesh* mesh = nullptr;
     DWORD faces = (DWORD)walls.size() * 2, verts = (DWORD)walls.size() * 4;
-    EXPECT_EQ(D3DXCreateMeshFVF(faces, verts, D3DXMESH_MANAGED, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, nullptr,
-                                &mesh),
+    EXPECT_EQ(D3DXCreateMeshFVF(faces, verts, D3DXMESH_MANAGED, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1,
+                                nullptr, &mesh),
               D3D_OK);
     float* v = nullptr;
     WORD* idx = nullptr;
@@ -96,7 +96,8 @@ TEST(WallSlideNoTerrain, ReturnsFalseAndKeepsThePosition) {
 }
 
 TEST(MeshPicking, NearestFaceOfSeveralAndAllHits) {
-    ID3DXMesh* mesh = WallMesh({{D3DXVECTOR2(-1, 5), D3DXVECTOR2(1, 5)}, {D3DXVECTOR2(-1, 3), D3DXVECTOR2(1, 3)}});
+    ID3DXMesh* mesh =
+        WallMesh({{D3DXVECTOR2(-1, 5), D3DXVECTOR2(1, 5)}, {D3DXVECTOR2(-1, 3), D3DXVECTOR2(1, 3)}});
     D3DXVECTOR3 o(0, 0, 0), d(0, 0, 1);
     BOOL hit = FALSE;
     DWORD face = 99, count = 0;
@@ -105,7 +106,7 @@ TEST(MeshPicking, NearestFaceOfSeveralAndAllHits) {
     ASSERT_EQ(D3DXIntersect(mesh, &o, &d, &hit, &face, &u, &v, &dist, &all, &count), D3D_OK);
     EXPECT_TRUE(hit);
     EXPECT_NEAR(dist, 3.0f, 1e-5f);
-    EXPECT_GE(face, 2u); // the second quad's faces are 2 and 3
+    EXPECT_GE(face, 2u);  // the second quad's faces are 2 and 3
     EXPECT_EQ(count, 2u); // a ray along y = 0 crosses one triangle of each quad
     ASSERT_NE(all, nullptr);
     EXPECT_EQ(all->GetBufferSize(), 2 * sizeof(D3DXINTERSECTINFO));
